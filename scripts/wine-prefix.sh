@@ -1,0 +1,24 @@
+# Sourced by the scripts: a private Wine prefix with one persistent server.
+# wine_start PREFIX: creates the prefix if needed, starts its server, waits until
+# it listens (a wine64 started earlier would start a second server), and turns
+# off the crash dialog so a crash fails a test instead of hanging it.
+# wine_stop: ends that prefix's server only.
+
+wine_start() {
+  export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  mkdir -p "$WINEPREFIX"
+  /usr/lib/wine/wineserver -p
+  local socket_dir="" i
+  for i in $(seq 1 100); do
+    if [ -f "$WINEPREFIX/wineserver" ]; then
+      socket_dir="${TMPDIR:-/tmp}/$(cat "$WINEPREFIX/wineserver")"
+      compgen -G "$socket_dir/server-*/socket" >/dev/null && break
+    fi
+    sleep 0.1
+  done
+  /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+}
+
+wine_stop() {
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
+}
