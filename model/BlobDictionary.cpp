@@ -1,0 +1,220 @@
+#include "BlobDictionary.h"
+
+#include <cstring>
+#include <new>
+
+// Key and value bytes are carved out of large blocks, so a dictionary of many
+// small entries costs a few allocations, and growth never moves them.
+struct BlobDictionary::ArenaBlock {
+    ArenaBlock* next = nullptr;
+    uint8_t* bytes = nullptr;
+    uint32_t used = 0;
+    uint32_t size = 0;
+};
+
+// Blocks start small (most tables hold a handful of entries) and double up to
+// the largest size.
+static constexpr uint32_t FirstArenaBlockSize = 256;
+static constexpr uint32_t ArenaBlockSize = 64u << 10;
+static constexpr uint32_t MaxEntries = 1u << 30;
+
+static uint32_t hashBytes(const void* key, uint32_t keyLength) {
+    const uint8_t* p = static_cast<const uint8_t*>(key);
+    uint32_t h = 2166136261u;
+    for (uint32_t i = 0; i < keyLength; ++i) h = (h ^ p[i]) * 16777619u;
+    // FNV leaves the low bits weak for short keys; mix them before masking.
+    h ^= h >> 16;
+    h *= 0x85EBCA6Bu;
+    h ^= h >> 13;
+    return h;
+}
+
+BlobDictionary::~BlobDictionary() {
+    delete[] keys;
+    delete[] keyLengths;
+    delete[] values;
+    delete[] valueLengths;
+    delete[] slots;
+    keys = nullptr;
+    keyLengths = nullptr;
+    values = nullptr;
+    valueLengths = nullptr;
+    slots = nullptr;
+    while (blocks != nullptr) {
+        ArenaBlock* next = blocks->next;
+        delete[] blocks->bytes;
+        delete blocks;
+        blocks = next;
+    }
+    count = 0;
+    capacity = 0;
+    slotCount = 0;
+}
+
+uint8_t* BlobDictionary::allocateBytes(uint32_t length) {
+    if (blocks == nullptr || blocks->size - blocks->used < length) {
+        uint32_t size = FirstArenaBlockSize;
+        if (blocks != nullptr) size = blocks->size >= ArenaBlockSize / 2 ? ArenaBlockSize : blocks->size * 2;
+        if (size < length) size = length;
+        ArenaBlock* block = new (std::nothrow) ArenaBlock;
+        if (block == nullptr) return nullptr;
+        block->bytes = new (std::nothrow) uint8_t[size];
+        if (block->bytes == nullptr) {
+            delete block;
+            return nullptr;
+        }
+        block->size = size;
+        // A block made for one large entry goes behind the current one, which
+        // still has room for small entries.
+        if (blocks != nullptr && size > ArenaBlockSize) {
+            block->next = blocks->next;
+            blocks->next = block;
+        } else {
+            block->next = blocks;
+            blocks = block;
+        }
+        if (block != blocks) {
+            block->used = size;
+            return block->bytes;
+        }
+    }
+    uint8_t* bytes = blocks->bytes + blocks->used;
+    blocks->used += length;
+    return bytes;
+}
+
+bool BlobDictionary::entryMatches(uint32_t i, const void* key, uint32_t keyLength) const {
+    if (i >= count || key == nullptr) return false;
+    if (keyLengths[i] != keyLength) return false;
+    return std::memcmp(keys[i], key, keyLength) == 0;
+}
+
+uint32_t BlobDictionary::slotFor(const void* key, uint32_t keyLength, uint32_t hash) const {
+    const uint32_t mask = slotCount - 1;
+    uint32_t slot = hash & mask;
+    while (slots[slot].entry != ~0u) {
+        if (slots[slot].hash == hash && entryMatches(slots[slot].entry, key, keyLength)) return slot;
+        slot = (slot + 1) & mask;
+    }
+    return slot;
+}
+
+uint32_t BlobDictionary::find(const void* key, uint32_t keyLength) const {
+    if (key == nullptr || keyLength == 0 || count == 0) return 0xFFFFFFFFu;
+    return slots[slotFor(key, keyLength, hashBytes(key, keyLength))].entry;
+}
+
+bool BlobDictionary::contains(const void* key, uint32_t keyLength) const {
+    return find(key, keyLength) != 0xFFFFFFFFu;
+}
+
+const uint8_t* BlobDictionary::lookup(const void* key, uint32_t keyLength, uint32_t* valueLength) const {
+    const uint32_t entry = find(key, keyLength);
+    if (entry == 0xFFFFFFFFu) {
+        if (valueLength != nullptr) *valueLength = 0;
+        return nullptr;
+    }
+    if (valueLength != nullptr) *valueLength = valueLengths[entry];
+    return values[entry];
+}
+
+bool BlobDictionary::growIndex(uint32_t newSlotCount) {
+    Slot* newSlots = new (std::nothrow) Slot[newSlotCount];
+    if (newSlots == nullptr) return false;
+    for (uint32_t i = 0; i < newSlotCount; ++i) newSlots[i] = Slot{~0u, 0};
+    const uint32_t mask = newSlotCount - 1;
+    for (uint32_t old = 0; old < slotCount; ++old) {
+        if (slots[old].entry == ~0u) continue;
+        uint32_t slot = slots[old].hash & mask;
+        while (newSlots[slot].entry != ~0u) slot = (slot + 1) & mask;
+        newSlots[slot] = slots[old];
+    }
+    delete[] slots;
+    slots = newSlots;
+    slotCount = newSlotCount;
+    return true;
+}
+
+bool BlobDictionary::grow() {
+    if (count >= MaxEntries) return false;
+    if (count == capacity) {
+        const uint32_t newCapacity = capacity == 0 ? 8 : capacity * 2;
+        uint8_t** newKeys = new (std::nothrow) uint8_t*[newCapacity];
+        uint32_t* newKeyLengths = new (std::nothrow) uint32_t[newCapacity];
+        uint8_t** newValues = new (std::nothrow) uint8_t*[newCapacity];
+        uint32_t* newValueLengths = new (std::nothrow) uint32_t[newCapacity];
+        if (newKeys == nullptr || newKeyLengths == nullptr || newValues == nullptr || newValueLengths == nullptr) {
+            delete[] newKeys;
+            delete[] newKeyLengths;
+            delete[] newValues;
+            delete[] newValueLengths;
+            return false;
+        }
+        if (count > 0) {
+            std::memcpy(newKeys, keys, sizeof(uint8_t*) * count);
+            std::memcpy(newKeyLengths, keyLengths, sizeof(uint32_t) * count);
+            std::memcpy(newValues, values, sizeof(uint8_t*) * count);
+            std::memcpy(newValueLengths, valueLengths, sizeof(uint32_t) * count);
+        }
+        delete[] keys;
+        delete[] keyLengths;
+        delete[] values;
+        delete[] valueLengths;
+        keys = newKeys;
+        keyLengths = newKeyLengths;
+        values = newValues;
+        valueLengths = newValueLengths;
+        capacity = newCapacity;
+    }
+    // At most 80% of the slots in use once the new entry is in.
+    const uint64_t wantedSlots = (uint64_t(count) + 1) * 5 / 4 + 1;
+    if (wantedSlots > slotCount) {
+        uint32_t newSlotCount = slotCount == 0 ? 16 : slotCount;
+        while (newSlotCount < wantedSlots) newSlotCount *= 2;
+        if (!growIndex(newSlotCount)) return false;
+    }
+    return true;
+}
+
+bool BlobDictionary::insert(const void* key, uint32_t keyLength, const void* value, uint32_t valueLength) {
+    if (key == nullptr || keyLength == 0) return false;
+    const bool hasValue = value != nullptr && valueLength > 0;
+    const uint32_t hash = hashBytes(key, keyLength);
+    const uint32_t existing = count == 0 ? 0xFFFFFFFFu : slots[slotFor(key, keyLength, hash)].entry;
+
+    if (existing != 0xFFFFFFFFu) {
+        if (!hasValue) {
+            values[existing] = nullptr;
+            valueLengths[existing] = 0;
+            return false;
+        }
+        // A value no longer than the old one is written over it; a longer one
+        // gets fresh bytes (the old ones stay in the arena until release).
+        uint8_t* bytes = values[existing];
+        if (bytes == nullptr || valueLengths[existing] < valueLength) bytes = allocateBytes(valueLength);
+        if (bytes == nullptr) return false;
+        std::memmove(bytes, value, valueLength);
+        values[existing] = bytes;
+        valueLengths[existing] = valueLength;
+        return false;
+    }
+
+    if (!grow()) return false;
+    uint8_t* keyBytes = allocateBytes(keyLength);
+    if (keyBytes == nullptr) return false;
+    uint8_t* valueBytes = nullptr;
+    if (hasValue) {
+        valueBytes = allocateBytes(valueLength);
+        if (valueBytes == nullptr) return false;
+        std::memcpy(valueBytes, value, valueLength);
+    }
+    std::memcpy(keyBytes, key, keyLength);
+    const uint32_t entry = count;
+    keys[entry] = keyBytes;
+    keyLengths[entry] = keyLength;
+    values[entry] = valueBytes;
+    valueLengths[entry] = hasValue ? valueLength : 0;
+    slots[slotFor(key, keyLength, hash)] = Slot{entry, hash};
+    ++count;
+    return true;
+}

@@ -1,0 +1,68 @@
+// What one load may still build, the header offsets on the path being read,
+// and why the load failed when it did.
+#pragma once
+
+#include <cstdint>
+
+#include "Format.h"
+
+enum class LoadFailure : uint8_t {
+    None,
+    CannotOpen,
+    CannotRead,
+    FileTooLarge,
+    OutOfMemory,
+    HeaderOutside,         // header does not lie wholly inside the file
+    BadVersion,
+    BadHeaderField,        // a count or offset field holds 0xFFFFFFFF
+    HeaderReservedNotZero,
+    VertexArrayOutside,
+    PrimitiveArrayOutside,
+    NameOutside,           // no zero-terminated name inside the file
+    PrimitiveReservedNotZero,
+    BadIndexCount,         // indexCount is 0xFFFFFFFF
+    IndexArrayOutside,
+    TextureNameOutside,
+    Cycle,                 // a header leads back to itself
+    TooDeep,
+    TooManyObjects,
+    TreeTooLarge,          // the tree would take more memory than a load may use
+};
+
+// A short lower-case phrase for messages, such as "object header lies outside the file".
+const char* describeLoadFailure(LoadFailure failure);
+
+class ReadContext {
+public:
+    ReadContext() = default;
+    ~ReadContext();
+    ReadContext(const ReadContext&) = delete;
+    ReadContext& operator=(const ReadContext&) = delete;
+
+    // Charges bytes of tree memory; false (and TreeTooLarge) when over budget.
+    bool take(uint64_t bytes);
+    // Records the first failure and where it was found; always returns false.
+    bool fail(LoadFailure why, uint32_t at);
+
+    // The header offsets on the path from the root through child and sibling
+    // links to the object being read. enter() fails with Cycle when the offset is
+    // already on the path, with TooManyObjects past the object limit.
+    bool enter(uint32_t headerOffset);
+    // Leaves the most recently entered headers, last first.
+    void leave(uint32_t headerCount);
+
+    LoadFailure failure = LoadFailure::None;
+    uint32_t failureOffset = 0;
+    uint64_t bytesLeft = MaxTreeBytes; // tests lower these to reach the limits cheaply
+    uint32_t objectsLeft = MaxObjects;
+    uint32_t depth = 0;          // child levels below the root of the object being read
+
+private:
+    bool growPath();
+
+    uint32_t* path = nullptr;    // header offsets, in the order entered
+    uint32_t pathCount = 0;
+    uint32_t pathCapacity = 0;
+    uint32_t* slots = nullptr;   // open addressing over path positions; ~0u is empty
+    uint32_t slotCount = 0;      // a power of two
+};
