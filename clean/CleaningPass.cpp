@@ -1,0 +1,253 @@
+// The cleaning pass: per object, merge vertices with equal coordinates, drop the
+// untextured primitives of removed colours (not lines, not the selection
+// primitive), recolour the rest, drop unused vertices and renumber the others in
+// order of first use, and give an object left empty a one-point primitive.
+#include <new>
+
+#include "clean/CleanResult.h"
+#include "clean/ColourMap.h"
+#include "model/Model.h"
+#include "model/ModelObject.h"
+
+namespace {
+
+// 16-bit indexes name only the first 65,536 vertices of an object; the others
+// can be neither merged into nor kept, so the tables cover these alone.
+constexpr uint32_t NameableVertices = 0x10000;
+constexpr uint32_t Unused = 0xFFFFFFFFu;
+constexpr uint32_t EmptySlot = 0xFFFFFFFFu;
+
+// The work tables of one object, made together and released together.
+class CleanTables {
+public:
+    CleanTables() = default;
+    ~CleanTables()
+    {
+        delete[] kept;
+        delete[] newNumber;
+        delete[] firstEqual;
+        delete[] slots;
+    }
+    CleanTables(const CleanTables&) = delete;
+    CleanTables& operator=(const CleanTables&) = delete;
+
+    bool make(uint32_t vertexNumbers, uint32_t primitiveCount)
+    {
+        // At most 80% full, so probing always ends at an empty slot.
+        uint32_t slotCount = 1;
+        while (slotCount < vertexNumbers + vertexNumbers / 4 + 1)
+            slotCount *= 2;
+        slotMask = slotCount - 1;
+        slots = new (std::nothrow) uint32_t[slotCount];
+        firstEqual = new (std::nothrow) uint16_t[vertexNumbers];
+        newNumber = new (std::nothrow) uint32_t[vertexNumbers];
+        kept = new (std::nothrow) bool[primitiveCount];
+        if (slots == nullptr || firstEqual == nullptr || newNumber == nullptr || kept == nullptr)
+            return false;
+        for (uint32_t s = 0; s < slotCount; ++s)
+            slots[s] = EmptySlot;
+        for (uint32_t v = 0; v < vertexNumbers; ++v)
+            newNumber[v] = Unused;
+        return true;
+    }
+
+    uint32_t* slots = nullptr;      // vertex numbers by coordinate hash
+    uint32_t slotMask = 0;
+    uint16_t* firstEqual = nullptr; // the lowest vertex number with the same coordinates
+    uint32_t* newNumber = nullptr;  // Unused until a kept primitive uses the vertex
+    bool* kept = nullptr;
+};
+
+uint32_t hashVertex(const Vertex& vertex)
+{
+    uint32_t h = uint32_t(vertex.x) * 0x9E3779B1u;
+    h ^= h >> 15;
+    h = (h ^ uint32_t(vertex.y)) * 0x85EBCA77u;
+    h ^= h >> 13;
+    h = (h ^ uint32_t(vertex.z)) * 0xC2B2AE3Du;
+    h ^= h >> 16;
+    return h;
+}
+
+// firstEqual[i] becomes the lowest vertex number whose coordinates equal vertex i's.
+void mergeVertices(const Vertex* vertices, uint32_t count, CleanTables& tables)
+{
+    for (uint32_t i = 0; i < count; ++i) {
+        const Vertex& vertex = vertices[i];
+        tables.firstEqual[i] = uint16_t(i);
+        uint32_t slot = hashVertex(vertex) & tables.slotMask;
+        for (uint32_t probe = 1; probe <= tables.slotMask + 1; ++probe) {
+            uint32_t held = tables.slots[slot];
+            if (held == EmptySlot) {
+                tables.slots[slot] = i;
+                break;
+            }
+            if (vertices[held].equals(vertex)) {
+                tables.firstEqual[i] = uint16_t(held);
+                break;
+            }
+            slot = (slot + probe) & tables.slotMask;
+        }
+    }
+}
+
+bool indexesInRange(const ModelObject& object)
+{
+    if (object.primitiveCount != 0 && object.primitives == nullptr)
+        return false;
+    if (object.vertexCount != 0 && object.vertices == nullptr)
+        return false;
+    for (uint32_t p = 0; p < object.primitiveCount; ++p) {
+        const Primitive& primitive = object.primitives[p];
+        if (primitive.indexCount != 0 && primitive.indexes == nullptr)
+            return false;
+        for (uint32_t k = 0; k < primitive.indexCount; ++k) {
+            if (primitive.indexes[k] >= object.vertexCount)
+                return false;
+        }
+    }
+    return true;
+}
+
+// Recursion follows child links only (the loader bounds their depth); sibling
+// chains, which may be long, are walked in a loop.
+bool treeIndexesInRange(const ModelObject* first)
+{
+    for (const ModelObject* object = first; object != nullptr; object = object->sibling) {
+        if (!indexesInRange(*object))
+            return false;
+        if (object->child != nullptr && !treeIndexesInRange(object->child))
+            return false;
+    }
+    return true;
+}
+
+// The one-point primitive at the origin that an object left without primitives gets.
+CleanResult fillEmptyObject(ModelObject& object)
+{
+    Primitive* point = new (std::nothrow) Primitive[1];
+    uint16_t* index = new (std::nothrow) uint16_t[1];
+    Vertex* origin = new (std::nothrow) Vertex[1];
+    if (point == nullptr || index == nullptr || origin == nullptr) {
+        delete[] point;
+        delete[] index;
+        delete[] origin;
+        return CleanResult::OutOfMemory;
+    }
+    index[0] = 0;
+    point[0].setIndexes(index, 1);
+    object.setPrimitives(point, 1);
+    object.setVertices(origin, 1);
+    return CleanResult::Cleaned;
+}
+
+// Cleans one object whose indexes are all in range. Every allocation comes before
+// the first change, so on OutOfMemory the object is as it was.
+CleanResult cleanObject(ModelObject& object, const ColourMap& colourMap)
+{
+    uint32_t vertexNumbers = object.vertexCount < NameableVertices ? object.vertexCount : NameableVertices;
+    CleanTables tables;
+    if (!tables.make(vertexNumbers, object.primitiveCount))
+        return CleanResult::OutOfMemory;
+
+    mergeVertices(object.vertices, vertexNumbers, tables);
+
+    uint32_t keptCount = 0;
+    uint32_t usedCount = 0;
+    int32_t newSelection = object.selectionPrimitive;
+    for (uint32_t p = 0; p < object.primitiveCount; ++p) {
+        const Primitive& primitive = object.primitives[p];
+        bool isSelection = object.selectionPrimitive >= 0 && uint32_t(object.selectionPrimitive) == p;
+        bool keep = primitive.textureName != nullptr || colourMap.entry(primitive.colour) < ColourCount
+            || isSelection || primitive.indexCount == 2;
+        tables.kept[p] = keep;
+        if (!keep)
+            continue;
+        if (isSelection)
+            newSelection = int32_t(keptCount);
+        ++keptCount;
+        for (uint32_t k = 0; k < primitive.indexCount; ++k) {
+            uint32_t vertex = tables.firstEqual[primitive.indexes[k]];
+            if (tables.newNumber[vertex] == Unused)
+                tables.newNumber[vertex] = usedCount++;
+        }
+    }
+
+    if (keptCount == 0)
+        return fillEmptyObject(object);
+
+    Primitive* newPrimitives = new (std::nothrow) Primitive[keptCount];
+    Vertex* newVertices = new (std::nothrow) Vertex[usedCount];
+    if (newPrimitives == nullptr || newVertices == nullptr) {
+        delete[] newPrimitives;
+        delete[] newVertices;
+        return CleanResult::OutOfMemory;
+    }
+
+    // The kept primitives move into the new list with their index lists and
+    // texture names; the old list is released with what is left in it.
+    uint32_t next = 0;
+    for (uint32_t p = 0; p < object.primitiveCount; ++p) {
+        if (!tables.kept[p])
+            continue;
+        Primitive& from = object.primitives[p];
+        Primitive& to = newPrimitives[next++];
+        uint32_t entry = colourMap.entry(from.colour);
+        to.colour = from.colour;
+        if (entry < ColourCount && entry != from.colour)
+            to.setColour(entry);
+        to.indexCount = from.indexCount;
+        to.reservedZero = from.reservedZero;
+        to.indexes = from.indexes;
+        to.textureName = from.textureName;
+        to.trailing1 = from.trailing1;
+        to.trailing2 = from.trailing2;
+        to.trailing3 = from.trailing3;
+        from.indexes = nullptr;
+        from.indexCount = 0;
+        from.textureName = nullptr;
+        for (uint32_t k = 0; k < to.indexCount; ++k)
+            to.indexes[k] = uint16_t(tables.newNumber[tables.firstEqual[to.indexes[k]]]);
+    }
+    for (uint32_t v = 0; v < vertexNumbers; ++v) {
+        if (tables.newNumber[v] != Unused)
+            newVertices[tables.newNumber[v]] = object.vertices[v];
+    }
+
+    object.setPrimitives(newPrimitives, keptCount);
+    object.setVertices(newVertices, usedCount);
+    object.selectionPrimitive = newSelection;
+    return CleanResult::Cleaned;
+}
+
+CleanResult cleanTree(ModelObject* first, const ColourMap& colourMap)
+{
+    for (ModelObject* object = first; object != nullptr; object = object->sibling) {
+        CleanResult result = cleanObject(*object, colourMap);
+        if (result != CleanResult::Cleaned)
+            return result;
+        if (object->child == nullptr)
+            continue;
+        result = cleanTree(object->child, colourMap);
+        if (result != CleanResult::Cleaned)
+            return result;
+    }
+    return CleanResult::Cleaned;
+}
+
+} // namespace
+
+CleanResult ModelObject::clean(const ColourMap& colourMap)
+{
+    // A corrupt index anywhere leaves the whole tree as it was.
+    if (!treeIndexesInRange(this))
+        return CleanResult::CorruptIndex;
+    return cleanTree(this, colourMap);
+}
+
+CleanResult Model::clean(const ColourMap& colourMap)
+{
+    if (root == nullptr)
+        return CleanResult::Cleaned;
+    return root->clean(colourMap);
+}
