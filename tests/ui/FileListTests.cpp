@@ -1,0 +1,102 @@
+// Turning the open-file dialog's answer into a FileList, and the dialog itself.
+#include <windows.h>
+
+#include <cstring>
+
+#include "UiTestSupport.h"
+#include "support/TestSupport.h"
+#include "ui/FileList.h"
+
+namespace {
+
+std::vector<std::string> paths(FileList list)
+{
+    std::vector<std::string> out;
+    for (uint32_t k = 0; list != nullptr && list[k] != nullptr; ++k)
+        out.push_back(list[k]);
+    return out;
+}
+
+FileList parse(const std::string& buffer, bool multiSelect)
+{
+    return fileListFromSelection(buffer.data(), static_cast<uint32_t>(buffer.size()), multiSelect);
+}
+
+} // namespace
+
+TEST(FileListFromSelection, OnePathIsTakenWhole)
+{
+    std::string buffer = std::string("C:\\Units\\a.3do") + '\0' + '\0';
+    FileList multi = parse(buffer, true);
+    EXPECT_EQ(paths(multi), std::vector<std::string>{"C:\\Units\\a.3do"});
+    releaseFileList(multi);
+    FileList single = parse(buffer, false);
+    EXPECT_EQ(paths(single), std::vector<std::string>{"C:\\Units\\a.3do"});
+    releaseFileList(single);
+}
+
+TEST(FileListFromSelection, FolderAndNamesBecomeFullPathsInDialogOrder)
+{
+    std::string buffer = std::string("C:\\Units") + '\0' + "b.3do" + '\0' + "a.3do" + '\0' + "c.3do" + '\0' + '\0';
+    FileList list = parse(buffer, true);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(paths(list), (std::vector<std::string>{"C:\\Units\\b.3do", "C:\\Units\\a.3do", "C:\\Units\\c.3do"}));
+    EXPECT_EQ(list[3], nullptr);
+    releaseFileList(list);
+
+    // Without multiple selection only the first string counts.
+    FileList single = parse(buffer, false);
+    EXPECT_EQ(paths(single), std::vector<std::string>{"C:\\Units"});
+    releaseFileList(single);
+}
+
+TEST(FileListFromSelection, BackslashIsAddedEvenAfterARootFolder)
+{
+    std::string buffer = std::string("C:\\") + '\0' + "a.3do" + '\0' + "b.3do" + '\0' + '\0';
+    FileList list = parse(buffer, true);
+    EXPECT_EQ(paths(list), (std::vector<std::string>{"C:\\\\a.3do", "C:\\\\b.3do"}));
+    releaseFileList(list);
+}
+
+TEST(FileListFromSelection, EmptyOrUnterminatedBuffersStayInBounds)
+{
+    EXPECT_EQ(parse(std::string(16, '\0'), true), nullptr);
+    EXPECT_EQ(fileListFromSelection(nullptr, 10, true), nullptr);
+    EXPECT_EQ(fileListFromSelection("x", 0, true), nullptr);
+
+    // A buffer filled to its last byte without terminators: copied from the
+    // heap so that nothing lies beyond it.
+    std::string text = std::string("C:\\Dir") + '\0' + "name";
+    char* exact = new char[text.size()];
+    std::memcpy(exact, text.data(), text.size());
+    FileList list = fileListFromSelection(exact, static_cast<uint32_t>(text.size()), true);
+    EXPECT_EQ(paths(list), std::vector<std::string>{"C:\\Dir\\name"});
+    releaseFileList(list);
+    FileList single = fileListFromSelection(exact + 7, 4, false);
+    EXPECT_EQ(paths(single), std::vector<std::string>{"name"});
+    releaseFileList(single);
+    delete[] exact;
+    releaseFileList(nullptr);
+}
+
+TEST_F(ApplicationTest, SelectingFilesTakesTheChoiceAndCancelClearsIt)
+{
+    TempDir scratch;
+    ASSERT_TRUE(writeBytes(scratch.file("one.3do"), {1, 2, 3}));
+    // The dialog's file name box (edt1 in the system's templates, 0x480; the
+    // explorer-style dialog's combo box edit is cmb13, 0x47C).
+    {
+        DialogAnswerer answerer("Open 3DO File(s)", IDOK, 0x47C, scratch.file("one.3do"));
+        SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(1000, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(button(0)));
+        answerer.join();
+        ASSERT_TRUE(answerer.found());
+    }
+    EXPECT_EQ(paths(application->fileList), std::vector<std::string>{scratch.file("one.3do")});
+
+    DialogAnswerer cancel("Open 3DO File(s)", IDCANCEL);
+    SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(1000, BN_CLICKED), reinterpret_cast<LPARAM>(button(0)));
+    cancel.join();
+    ASSERT_TRUE(cancel.found());
+    EXPECT_EQ(application->fileList, nullptr);
+}
