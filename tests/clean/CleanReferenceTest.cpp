@@ -1,54 +1,241 @@
-// The pass against the plain step-by-step algorithm on generated trees.
+// The pass checked wholesale: against what cleaning promises on every model of the
+// corpus, against the plain quadratic reference on generated trees, and with
+// memory running out at each allocation in turn.
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <iostream>
+#include <map>
 #include <memory>
+#include <new>
+#include <random>
+#include <set>
+#include <sstream>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
 #include "ReferenceClean.h"
 #include "TreeHelpers.h"
 #include "clean/CleanResult.h"
+#include "model/Model.h"
+#include "support/TestSupport.h"
 
 namespace {
 
-void compareWithReference(std::mt19937& random, uint32_t maxVertices, const ColourMap& map, uint32_t iteration)
+uint32_t failAt = 0; // the failAt-th nothrow new[] from now on returns null; 0: none
+
+uint32_t below(std::mt19937& random, uint32_t limit)
 {
-    std::unique_ptr<ModelObject> tree(randomTree(random, maxVertices));
-    std::unique_ptr<ModelObject> expected(copyTree(tree.get()));
-    referenceClean(expected.get(), map);
-    ASSERT_EQ(tree->clean(map), CleanResult::Cleaned) << iteration;
-    ASSERT_EQ(treeDifference(expected.get(), tree.get()), "") << "iteration " << iteration;
+    return std::uniform_int_distribution<uint32_t>(0, limit - 1)(random);
+}
+
+// A few objects with many equal vertices, every kind of face and selection value.
+ModelObject* randomTree(std::mt19937& r, uint32_t maxVertices)
+{
+    std::vector<ModelObject*> objects;
+    for (uint32_t n = 1 + below(r, 5); n > 0; --n) {
+        uint32_t vertexCount = below(r, maxVertices + 1);
+        uint32_t range = 1 + below(r, 4);
+        std::vector<Vertex> vertices(vertexCount);
+        for (Vertex& v : vertices)
+            v = {int32_t(below(r, range)) - 1, int32_t(below(r, range)), below(r, 8) ? int32_t(below(r, 2)) : INT32_MIN};
+        std::vector<Face> faces(below(r, 12));
+        for (Face& face : faces) {
+            face.colour = below(r, 3) ? below(r, 8) : below(r, 256);
+            for (uint32_t k = vertexCount ? below(r, 6) : 0; k > 0; --k)
+                face.indexes.push_back(uint16_t(below(r, vertexCount)));
+            face.texture = below(r, 4) ? nullptr : below(r, 2) ? "" : "metal";
+            face.trailing[0] = uint32_t(r());
+        }
+        ModelObject* object = makeObject(vertices, faces, int32_t(below(r, uint32_t(faces.size()) + 3)) - 1);
+        object->offsetX = int32_t(r());
+        object->setName(std::strcpy(new char[4], "arm"));
+        if (!objects.empty()) { // below or after an earlier object, at the end of its chain
+            ModelObject* parent = objects[below(r, uint32_t(objects.size()))];
+            ModelObject** link = below(r, 2) ? &parent->child : &parent->sibling;
+            while (*link != nullptr)
+                link = &(*link)->sibling;
+            *link = object;
+        }
+        objects.push_back(object);
+    }
+    return objects[0];
+}
+
+// A face as its colour, texture, trailing words and its vertices' coordinates in order.
+std::string faceText(const ModelObject& object, const Primitive& face, uint32_t colour)
+{
+    std::ostringstream out;
+    out << colour << '/' << (face.textureName ? face.textureName : "<none>") << '#' << face.reservedZero << ','
+        << face.trailing1 << ',' << face.trailing2 << ',' << face.trailing3;
+    for (uint32_t k = 0; k < face.indexCount; ++k)
+        out << ' ' << object.vertices[face.indexes[k]].x << ',' << object.vertices[face.indexes[k]].y << ','
+            << object.vertices[face.indexes[k]].z;
+    return out.str();
+}
+
+// What cleaning promises for one object; "" when all holds.
+std::string broken(const ModelObject& original, const ModelObject& cleaned, const ColourMap& map)
+{
+    std::vector<std::string> expected;
+    std::vector<std::string> actual;
+    int32_t selection = original.selectionPrimitive;
+    for (uint32_t p = 0; p < original.primitiveCount; ++p) {
+        const Primitive& face = original.primitives[p];
+        uint32_t entry = map.entry(face.colour);
+        bool isSelection = int64_t(p) == original.selectionPrimitive;
+        // Only untextured faces of a removed colour, neither lines nor the selection, go.
+        if (face.textureName == nullptr && entry >= ColourCount && !isSelection && face.indexCount != 2)
+            continue;
+        if (isSelection)
+            selection = int32_t(expected.size());
+        expected.push_back(faceText(original, face, entry < ColourCount ? entry : face.colour));
+    }
+    if (expected.empty())
+        expected.push_back("0/<none>#0,0,0,0 0,0,0");
+    for (uint32_t p = 0; p < cleaned.primitiveCount; ++p)
+        actual.push_back(faceText(cleaned, cleaned.primitives[p], cleaned.primitives[p].colour));
+    if (actual != expected || cleaned.selectionPrimitive != selection)
+        return "faces or selection differ from the kept ones";
+    std::set<std::tuple<int32_t, int32_t, int32_t>> distinct;
+    for (uint32_t v = 0; v < cleaned.vertexCount; ++v)
+        distinct.insert({cleaned.vertices[v].x, cleaned.vertices[v].y, cleaned.vertices[v].z});
+    uint32_t firstUnseen = 0;
+    for (uint32_t p = 0; p < cleaned.primitiveCount; ++p) {
+        for (uint32_t k = 0; k < cleaned.primitives[p].indexCount; ++k) {
+            if (cleaned.primitives[p].indexes[k] > firstUnseen)
+                return "vertex numbers do not follow first use";
+            firstUnseen += cleaned.primitives[p].indexes[k] == firstUnseen;
+        }
+    }
+    return distinct.size() == cleaned.vertexCount && firstUnseen == cleaned.vertexCount ? "" : "duplicate or unused vertices";
+}
+
+bool indexesInRange(ModelObject* root)
+{
+    for (const ModelObject* object : objectsOf(root)) {
+        for (uint32_t p = 0; p < object->primitiveCount; ++p) {
+            const Primitive& face = object->primitives[p];
+            if (std::any_of(face.indexes, face.indexes + face.indexCount, [&](uint16_t v) { return v >= object->vertexCount; }))
+                return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
 
-TEST(CleanReference, RandomTreesAndMapsGiveIdenticalTrees)
+// Replaced for the whole program; the memory still comes from the ordinary new[].
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
 {
-    std::mt19937 random(20240607);
-    ColourMap defaultMap;
-    ColourMap keepAll;
-    keepAll.keepAll();
-    ColourMap removeAll;
-    removeAll.removeAll();
-    for (uint32_t iteration = 0; iteration < 4000; ++iteration) {
-        // Mostly random maps, with the three fixed ones in turn; now and then a large object.
-        ColourMap map = randomColourMap(random);
-        const ColourMap* maps[] = {&map, &map, &defaultMap, &keepAll, &removeAll};
-        compareWithReference(random, iteration % 50 == 0 ? 400 : 24, *maps[iteration % 5], iteration);
-        if (HasFatalFailure())
-            return;
+    if (failAt != 0 && --failAt == 0)
+        return nullptr;
+    try {
+        return ::operator new[](size);
+    } catch (...) {
+        return nullptr;
     }
 }
 
-TEST(CleanReference, CleaningTwiceWithKeepAllChangesNothingTheSecondTime)
+TEST(CleanReference, RandomTreesAndMapsAndFailedAllocations)
 {
-    std::mt19937 random(99);
-    ColourMap keepAll;
-    keepAll.keepAll();
-    for (uint32_t iteration = 0; iteration < 500; ++iteration) {
-        std::unique_ptr<ModelObject> tree(randomTree(random, 24));
-        ASSERT_EQ(tree->clean(randomColourMap(random)), CleanResult::Cleaned);
-        ASSERT_EQ(tree->clean(keepAll), CleanResult::Cleaned);
-        std::unique_ptr<ModelObject> once(copyTree(tree.get()));
-        ASSERT_EQ(tree->clean(keepAll), CleanResult::Cleaned);
-        ASSERT_EQ(treeDifference(once.get(), tree.get()), "") << iteration;
+    std::mt19937 random(20240607);
+    const ColourMap keepAll = mapWith(&ColourMap::keepAll);
+    const ColourMap fixed[] = {ColourMap(), keepAll, mapWith(&ColourMap::removeAll)};
+    for (uint32_t i = 0; i < 4000; ++i) {
+        ColourMap map = fixed[i % 3];
+        for (uint32_t c = 0; i % 5 < 2 && c < ColourCount; ++c) {
+            // Kept, removed, replaced, or 256 and more as only a foreign stored map holds.
+            uint32_t choices[] = {c, ColourRemoved, below(random, 256), 256 + below(random, 1000)};
+            map.setEntry(c, choices[below(random, 4)]);
+        }
+        uint32_t maxVertices = i % 50 == 0 ? 400 : 24;
+        std::mt19937 same = random;
+        std::unique_ptr<ModelObject> expected(randomTree(random, maxVertices));
+        referenceClean(expected.get(), map);
+        const std::vector<std::string> after = showTree(expected.get());
+        // Now and then, each allocation of the pass fails in turn: objects before the
+        // failing one are cleaned, it and the rest are as they were.
+        for (uint32_t occurrence = 1; i % 40 == 0; ++occurrence) {
+            std::mt19937 again = same;
+            std::unique_ptr<ModelObject> tree(randomTree(again, maxVertices));
+            const std::vector<std::string> before = showTree(tree.get());
+            failAt = occurrence;
+            CleanResult result = tree->clean(map);
+            failAt = 0;
+            std::vector<std::string> now = showTree(tree.get());
+            if (result == CleanResult::Cleaned) {
+                ASSERT_EQ(now, after) << i;
+                ASSERT_GT(occurrence, 2 * after.size()) << i;
+                break;
+            }
+            ASSERT_EQ(result, CleanResult::OutOfMemory) << i << ", occurrence " << occurrence;
+            size_t o = 0;
+            while (o < now.size() && now[o] == after[o])
+                ++o;
+            for (; o < now.size(); ++o)
+                ASSERT_EQ(now[o], before[o]) << i << ", occurrence " << occurrence << ", object " << o;
+        }
+        std::unique_ptr<ModelObject> tree(randomTree(same, maxVertices));
+        ASSERT_EQ(tree->clean(map), CleanResult::Cleaned) << i;
+        ASSERT_EQ(showTree(tree.get()), after) << i;
+        // A clean tree cleaned again with keepAll stays as it is.
+        ASSERT_EQ(tree->clean(keepAll), CleanResult::Cleaned) << i;
+        ASSERT_EQ(showTree(tree.get()), after) << i;
     }
+}
+
+TEST(CleanCorpus, EveryModelWithSeveralMaps)
+{
+    REQUIRE_CORPUS();
+    std::vector<std::string> files = corpusFiles();
+    ASSERT_FALSE(files.empty());
+    // The last: colour 0 removed, a band recoloured, its target removed.
+    std::vector<ColourMap> maps{ColourMap(), mapWith(&ColourMap::keepAll), mapWith(&ColourMap::removeAll),
+                                mapWith(&ColourMap::setDefault, {{200, ColourRemoved}, {1, 0}})};
+    for (uint32_t c = 80; c < 96; ++c)
+        maps[3].setEntry(c, 200);
+    uint32_t cleanedFiles = 0;
+    uint32_t corruptFiles = 0;
+    uint32_t unloaded = 0;
+    std::map<std::string, uint32_t> failures;
+    for (const std::string& path : files) {
+        std::vector<uint8_t> bytes = readBytes(path);
+        Model original;
+        if (!original.read(bytes.data(), uint32_t(bytes.size()))) {
+            ++failures[describeLoadFailure(original.failure)];
+            continue;
+        }
+        bool corrupt = !indexesInRange(original.root);
+        for (const ColourMap& map : maps) {
+            Model model;
+            ASSERT_TRUE(model.read(bytes.data(), uint32_t(bytes.size())));
+            ASSERT_EQ(model.clean(map), corrupt ? CleanResult::CorruptIndex : CleanResult::Cleaned) << path;
+            std::vector<ModelObject*> before = objectsOf(original.root);
+            std::vector<ModelObject*> after = objectsOf(model.root);
+            ASSERT_EQ(before.size(), after.size()) << path;
+            for (size_t i = 0; i < before.size(); ++i) {
+                // A file with a corrupt index is left as it was.
+                std::string fault = corrupt ? (show(*before[i]) == show(*after[i]) ? "" : "changed") : broken(*before[i], *after[i], map);
+                ASSERT_EQ(fault, "") << path << ", object " << i;
+            }
+            if (&map == &maps[1] && !corrupt) { // keepAll a second time changes nothing
+                std::vector<std::string> once = showTree(model.root);
+                ASSERT_EQ(model.clean(map), CleanResult::Cleaned) << path;
+                ASSERT_EQ(showTree(model.root), once) << path;
+            }
+        }
+        ++(corrupt ? corruptFiles : cleanedFiles);
+    }
+    std::cout << "[ corpus   ] " << files.size() << " files: " << cleanedFiles << " cleaned with 4 maps, " << corruptFiles
+              << " with indexes past their object's vertices";
+    for (const auto& [reason, count] : failures) {
+        std::cout << ", " << count << " not loaded (" << reason << ")";
+        unloaded += count;
+    }
+    std::cout << '\n';
+    EXPECT_EQ(cleanedFiles + corruptFiles + unloaded, files.size());
+    // Nearly all of the corpus consists of ordinary, loadable models.
+    EXPECT_GT(cleanedFiles, files.size() * 9 / 10);
 }

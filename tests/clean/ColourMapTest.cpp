@@ -1,136 +1,122 @@
 // The colour map: default, whole-map operations, states, the 1024-byte stored
-// form and its file.
+// form and its file; the command line's colour lists and options.
+#include <algorithm>
+#include <tuple>
+
 #include <gtest/gtest.h>
 
+#include "cli/ColourOptions.h"
 #include "clean/ColourMap.h"
 #include "clean/ColourMapFile.h"
-#include "platform/File.h"
 #include "support/TestSupport.h"
 
-TEST(ColourMap, DefaultKeepAllRemoveAllAndStates)
-{
-    ColourMap map;
-    EXPECT_EQ(map.entry(0), ColourRemoved);
-    EXPECT_EQ(map.state(0), ColourState::Removed);
-    for (uint32_t c = 1; c < ColourCount; ++c) {
-        ASSERT_EQ(map.entry(c), c);
-        ASSERT_EQ(map.state(c), ColourState::Kept);
-    }
-    map.keepAll();
-    EXPECT_EQ(map.entry(0), 0u);
-    EXPECT_EQ(map.state(0), ColourState::Kept);
-    map.removeAll();
-    for (uint32_t c = 0; c < ColourCount; ++c)
-        ASSERT_EQ(map.entry(c), ColourRemoved);
-    map.setDefault();
-    EXPECT_EQ(map.entry(0), ColourRemoved);
-    EXPECT_EQ(map.entry(255), 255u);
+namespace {
 
-    map.setEntry(3, 7);
-    EXPECT_EQ(map.state(3), ColourState::Replaced);
-    map.setEntry(4, 0);
-    EXPECT_EQ(map.state(4), ColourState::Replaced);
-    map.setEntry(5, 256 + 5); // not its own index, even if its low bits are
-    EXPECT_EQ(map.state(5), ColourState::Replaced);
-    map.setEntry(6, 0xFFFFFFFE);
-    EXPECT_EQ(map.state(6), ColourState::Replaced);
-    EXPECT_EQ(map.state(255), ColourState::Kept);
-    EXPECT_EQ(static_cast<int>(ColourState::Kept), 0);
-    EXPECT_EQ(static_cast<int>(ColourState::Removed), 1);
-    EXPECT_EQ(static_cast<int>(ColourState::Replaced), 2);
+std::vector<uint32_t> entries(const ColourMap& map, uint32_t count = ColourCount)
+{
+    return std::vector<uint32_t>(map.entries, map.entries + count);
 }
 
-TEST(ColourMap, StoredFormIsLittleEndianInColourOrder)
+// The chosen colours, or the error message.
+std::string parsed(const char* text)
+{
+    bool colours[ColourCount] = {};
+    char error[256] = "";
+    std::string chosen = parseColourList(text, colours, error, sizeof error) ? "" : std::string("error: ") + error;
+    for (uint32_t c = 0; c < ColourCount; ++c)
+        chosen += colours[c] ? std::to_string(c) + " " : "";
+    return chosen;
+}
+
+} // namespace
+
+TEST(ColourMap, WholeMapsAndStates)
+{
+    ColourMap map;
+    EXPECT_TRUE(map.entry(0) == ColourRemoved && map.entry(1) == 1 && map.entry(255) == 255); // a new map: the default
+    for (auto [fill, removed] : {std::pair{&ColourMap::keepAll, 0u}, {&ColourMap::setDefault, 1u}, {&ColourMap::removeAll, 256u}}) {
+        (map.*fill)();
+        for (uint32_t c = 0; c < ColourCount; ++c)
+            ASSERT_EQ(map.entry(c), c < removed ? ColourRemoved : c) << c;
+    }
+    for (auto [colour, entry, state] : {std::tuple{0u, ColourRemoved, ColourState::Removed}, {255u, 255u, ColourState::Kept},
+                                        {3u, 7u, ColourState::Replaced}, {4u, 0u, ColourState::Replaced},
+                                        {5u, 256u + 5, ColourState::Replaced}, {6u, 0xFFFFFFFEu, ColourState::Replaced}}) {
+        map.setEntry(colour, entry);
+        EXPECT_EQ(map.state(colour), state) << colour;
+    }
+    EXPECT_EQ(int(ColourState::Kept) + 10 * int(ColourState::Removed) + 100 * int(ColourState::Replaced), 210);
+}
+
+TEST(ColourMap, StoredFormAndFile)
 {
     ColourMap map;
     map.setEntry(1, 0x04030201);
     map.setEntry(255, 7);
-    uint8_t bytes[ColourMapBytes];
-    map.toBytes(bytes);
-    EXPECT_EQ(bytes[0], 0xFF);
-    EXPECT_EQ(bytes[3], 0xFF);
-    EXPECT_EQ(bytes[4], 0x01);
-    EXPECT_EQ(bytes[5], 0x02);
-    EXPECT_EQ(bytes[6], 0x03);
-    EXPECT_EQ(bytes[7], 0x04);
-    EXPECT_EQ(bytes[8], 2);
-    EXPECT_EQ(bytes[9] | bytes[10] | bytes[11], 0);
+    std::vector<uint8_t> bytes(ColourMapBytes);
+    map.toBytes(bytes.data());
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 12), (std::vector<uint8_t>{255, 255, 255, 255, 1, 2, 3, 4, 2, 0, 0, 0}));
     EXPECT_EQ(bytes[1020], 7);
+    // A shorter form overwrites only its bytes: 512 of them entries 0 to 127.
+    ColourMap half;
+    half.fromBytes(std::vector<uint8_t>(512, 0xFF).data(), 512);
+    EXPECT_EQ(half.entry(127), ColourRemoved);
+    EXPECT_EQ(half.entry(128), 128u);
 
-    ColourMap copy;
-    copy.removeAll();
-    copy.fromBytes(bytes, ColourMapBytes);
-    for (uint32_t c = 0; c < ColourCount; ++c)
-        ASSERT_EQ(copy.entry(c), map.entry(c)) << c;
-}
-
-TEST(ColourMap, ShorterStoredFormsOverwriteOnlyTheirBytes)
-{
-    ColourMap removed;
-    removed.removeAll();
-    uint8_t bytes[ColourMapBytes];
-    removed.toBytes(bytes);
-
-    // 512 bytes: entries 0 to 127 replaced, the rest keep the default.
-    ColourMap map;
-    map.fromBytes(bytes, 512);
-    for (uint32_t c = 0; c < 128; ++c)
-        ASSERT_EQ(map.entry(c), ColourRemoved) << c;
-    for (uint32_t c = 128; c < ColourCount; ++c)
-        ASSERT_EQ(map.entry(c), c) << c;
-
-    // A length that ends inside an entry changes only its low bytes.
-    ColourMap partial;
-    partial.fromBytes(bytes, 4 * 10 + 2);
-    EXPECT_EQ(partial.entry(9), ColourRemoved);
-    EXPECT_EQ(partial.entry(10), 0x0000FFFFu);
-    EXPECT_EQ(partial.entry(11), 11u);
-
-    ColourMap untouched;
-    untouched.fromBytes(bytes, 0);
-    EXPECT_EQ(untouched.entry(1), 1u);
-    untouched.fromBytes(bytes, 5000); // no more than the map is read
-    EXPECT_EQ(untouched.entry(1), ColourRemoved);
-}
-
-TEST(ColourMapFile, RoundTripAndRefusals)
-{
     TempDir dir;
-    ColourMap map;
-    map.setEntry(3, 7);
-    map.setEntry(200, ColourRemoved);
     std::string path = dir.file("colours.map");
     ASSERT_TRUE(storeColourMapFile(path.c_str(), map));
-    std::vector<uint8_t> bytes = readBytes(path);
-    ASSERT_EQ(bytes.size(), ColourMapBytes);
-    EXPECT_EQ(bytes[12], 7);
-    EXPECT_EQ(bytes[800], 0xFF);
-
-    ColourMap loaded;
-    loaded.keepAll();
-    ASSERT_TRUE(loadColourMapFile(path.c_str(), loaded));
-    for (uint32_t c = 0; c < ColourCount; ++c)
-        ASSERT_EQ(loaded.entry(c), map.entry(c)) << c;
-
-    // Files of any other size are refused whole; the map stays as it was.
-    for (size_t size : {size_t(0), size_t(4), size_t(512), size_t(1023), size_t(1025), size_t(2048)}) {
-        std::string other = dir.file("other.map");
-        ASSERT_TRUE(writeBytes(other, std::vector<uint8_t>(size, 0xFF)));
-        ColourMap kept;
-        kept.keepAll();
-        EXPECT_FALSE(loadColourMapFile(other.c_str(), kept)) << size;
-        EXPECT_EQ(kept.entry(0), 0u) << size;
-    }
-    ColourMap absent;
-    EXPECT_FALSE(loadColourMapFile(dir.file("missing.map").c_str(), absent));
-    EXPECT_EQ(absent.entry(1), 1u);
-
-    // A failed write leaves the old file as it was.
-    injectFileFault(FileStep::Write, 1);
-    ColourMap other;
-    other.removeAll();
-    EXPECT_FALSE(storeColourMapFile(path.c_str(), other));
-    clearFileFaults();
     EXPECT_EQ(readBytes(path), bytes);
-    EXPECT_FALSE(storeColourMapFile(dir.file("no/such/folder/x.map").c_str(), other));
+    ColourMap loaded;
+    ASSERT_TRUE(loadColourMapFile(path.c_str(), loaded));
+    EXPECT_EQ(entries(loaded), entries(map));
+    // Files of any other size, or none, are refused whole.
+    for (size_t size : {size_t(0), size_t(512), size_t(1023), size_t(1025)}) {
+        ASSERT_TRUE(writeBytes(path, std::vector<uint8_t>(size, 0xFF)));
+        EXPECT_FALSE(loadColourMapFile(path.c_str(), loaded)) << size;
+    }
+    EXPECT_FALSE(loadColourMapFile(dir.file("missing.map").c_str(), loaded));
+    EXPECT_EQ(entries(loaded), entries(map));
+}
+
+TEST(ColourOptions, ColourListsAndOptionsInOrder)
+{
+    for (auto [text, result] : {std::pair{"0,5,80-83", "0 5 80 81 82 83 "}, {"7-7,3,3", "3 7 "}, {"007,255", "7 255 "},
+                                {"", "empty"}, {"1,,2", "empty"}, {"1,", "empty"}, {"256", "out of range"},
+                                {"99999999999", "out of range"}, {"250-300", "out of range"}, {"5a", "not a colour"},
+                                {" 5", "not a colour"}, {"+4", "not a colour"}, {"1-2-3", "not a colour"},
+                                {"-3", "missing"}, {"3-", "missing"}, {"95-80", "reversed"}}) {
+        std::string got = parsed(text);
+        EXPECT_TRUE(got == result || (got.rfind("error: ", 0) == 0 && got.find(result) != std::string::npos)) << text << ": " << got;
+    }
+    std::string all = parsed("0-255");
+    EXPECT_EQ(std::count(all.begin(), all.end(), ' '), 256);
+    bool takesValue = false;
+    EXPECT_TRUE(isColourOption("--replace", &takesValue) && takesValue);
+    EXPECT_TRUE(isColourOption("--keep-all", &takesValue) && !takesValue);
+    EXPECT_FALSE(isColourOption("--colour", nullptr) || isColourOption(nullptr, nullptr));
+
+    TempDir dir;
+    std::string saved = dir.file("saved.map");
+    std::string shortMap = dir.file("short.map");
+    std::string badPath = dir.file("none/x.map");
+    ASSERT_TRUE(writeBytes(shortMap, std::vector<uint8_t>(512, 0)));
+    ColourMap map;
+    char error[256];
+    for (auto [option, value] : {std::pair{"--remove", "1-3,9"}, {"--keep", "0,2"}, {"--replace", "9=4"},
+                                 {"--replace", "10-11=0"}, {"--save-map", saved.c_str()}, {"--remove-all", nullptr},
+                                 {"--keep-all", nullptr}, {"--map", saved.c_str()}})
+        ASSERT_TRUE(applyColourOption(option, value, map, error, sizeof error)) << option << ": " << error;
+    EXPECT_EQ(entries(map, 13), (std::vector<uint32_t>{0, ColourRemoved, 2, ColourRemoved, 4, 5, 6, 7, 8, 4, 0, 0, 12}));
+    // Failed options say why and leave the map as it was.
+    map.removeAll();
+    for (auto [option, value, says] : {std::tuple{"--replace", "3", "FROM=TO"}, {"--replace", "3=256", "out of range"},
+                                       {"--replace", "=4", "empty"}, {"--replace", "4=", "missing"},
+                                       {"--remove", nullptr, "needs a value"}, {"--paint", "3", "unknown"},
+                                       {"--keep", "4,zz", "not a colour"}, {"--map", shortMap.c_str(), "1024 bytes"},
+                                       {"--save-map", badPath.c_str(), "cannot write"}}) {
+        EXPECT_FALSE(applyColourOption(option, value, map, error, sizeof error)) << option;
+        EXPECT_NE(std::string(error).find(says), std::string::npos) << option << ": " << error;
+    }
+    EXPECT_EQ(entries(map), std::vector<uint32_t>(ColourCount, ColourRemoved));
 }
