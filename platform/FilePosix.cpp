@@ -276,7 +276,8 @@ void flushStagedFiles(StagedFile* const* files, uint32_t count, bool* flushed)
         return;
     // One sync of the whole file system costs one journal commit instead of one
     // per file; it serves only when every file lies on the same one. Its errors
-    // count from the opening of the first file, before any of the group was written.
+    // (reported since Linux 5.8) count from the opening of the first file, before
+    // any of the group was written.
     const StagedFile* first = nullptr;
     bool oneDevice = true;
     uint32_t waiting = 0;
