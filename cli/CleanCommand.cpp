@@ -1,0 +1,401 @@
+// scour clean: cleans models in place and writes the same log.txt as the window
+// program, with a line per file on standard output.
+#include <algorithm>
+#include <cctype>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "clean/BatchRun.h"
+#include "clean/ColourMap.h"
+#include "clean/ColourMapFile.h"
+#include "cli/ColourOptions.h"
+#include "cli/CommandSupport.h"
+#include "cli/Commands.h"
+#include "platform/Console.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char CleanUsage[] =
+    "usage: scour [clean] [colour options] [--log FILE] [--no-log] [--dry-run]\n"
+    "             [--recursive] [--quiet] PATH...\n";
+
+const char CleanHelpIntroduction[] =
+    "Cleans each 3DO model in place: merges duplicate vertices, drops the untextured\n"
+    "faces of the removed colours (except lines and selection faces), recolours the\n"
+    "replaced colours, drops unused vertices, stores each texture name once and gives\n"
+    "an object left without faces a one-point face. A file is replaced only when its\n"
+    "cleaned form is complete and flushed to disk; a file that cannot be read is left\n"
+    "untouched.\n"
+    "\n"
+    "PATH is a model file or a folder; a folder gives its *.3do files (any letter\n"
+    "case) in sorted order.\n"
+    "\n"
+    "Options:\n"
+    "  --recursive, -r  also search the folders inside each folder\n"
+    "  --log FILE       write the report to FILE instead of log.txt in the current folder\n"
+    "  --no-log         write no report\n"
+    "  --dry-run, -n    clean in memory only and show what would change: no model is\n"
+    "                   touched, and no report is written unless --log is given\n"
+    "                   (a --save-map file is still written)\n"
+    "  --quiet, -q      no line per file (errors still go to standard error)\n"
+    "  --help, -h       this text\n"
+    "\n"
+    "Colour options:\n";
+
+const char CleanHelpClosing[] =
+    "\n"
+    "The report names each file by its full path and ends with the totals. Each\n"
+    "file's line gives its vertices, faces and bytes before and after.\n"
+    "\n"
+    "Example:\n"
+    "  scour --remove 0,9 --replace 3=7 --recursive models\n"
+    "      removes the untextured faces of colours 0 and 9, recolours colour 3 as 7,\n"
+    "      cleans every .3do file under models and writes log.txt here.\n"
+    "\n"
+    "Exit codes: 0 every file cleaned, 1 a file (or the report) could not be read or\n"
+    "written, 2 usage error.\n";
+
+// Progress is worth showing only for more files than scroll by at once.
+constexpr size_t ProgressThreshold = 4;
+
+struct CleanOptions {
+    std::string logPath;
+    bool logGiven = false;
+    bool noLog = false;
+    bool dryRun = false;
+    bool recursive = false;
+    bool quiet = false;
+    std::vector<std::string> paths;
+};
+
+bool hasModelExtension(const fs::path& path)
+{
+    std::string extension = path.extension().string();
+    if (extension.size() != 4)
+        return false;
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".3do";
+}
+
+// The full path as the open-file dialog gives it, whatever form was typed.
+std::string fullPath(const fs::path& path)
+{
+    std::error_code error;
+    fs::path absolute = fs::absolute(path, error);
+    if (error)
+        return path.string();
+    return absolute.lexically_normal().string();
+}
+
+// Adds the model files of folder, sorted; false when the folder could not be
+// searched completely.
+bool addFolder(const fs::path& folder, bool recursive, std::vector<std::string>& files)
+{
+    std::vector<fs::path> found;
+    std::error_code error;
+    bool complete = true;
+    // Entries of an absolute folder are absolute: no working folder to ask per file.
+    fs::path start = fs::absolute(folder, error);
+    if (error)
+        start = folder;
+    error.clear();
+    auto consider = [&](const fs::directory_entry& entry) {
+        std::error_code typeError;
+        if (entry.is_regular_file(typeError) && hasModelExtension(entry.path()))
+            found.push_back(entry.path());
+    };
+    if (recursive) {
+        fs::recursive_directory_iterator it(start, fs::directory_options::skip_permission_denied, error), end;
+        for (; !error && it != end; it.increment(error))
+            consider(*it);
+    } else {
+        fs::directory_iterator it(start, error), end;
+        for (; !error && it != end; it.increment(error))
+            consider(*it);
+    }
+    if (error) {
+        std::fprintf(stderr, "scour: cannot search %s: %s\n", folder.string().c_str(), error.message().c_str());
+        complete = false;
+    }
+    std::sort(found.begin(), found.end());
+    for (const fs::path& path : found)
+        files.push_back(fullPath(path));
+    return complete;
+}
+
+// Expands the paths given into the files to clean; false (a usage error) for a
+// name the file system library cannot convert, which only Windows can meet.
+bool collectFiles(const CleanOptions& options, std::vector<std::string>& files, int& exitCode)
+{
+    try {
+        for (const std::string& argument : options.paths) {
+            std::error_code error;
+            if (fs::is_directory(argument, error)) {
+                if (!addFolder(argument, options.recursive, files))
+                    exitCode = 1;
+                continue;
+            }
+            // Anything else is a file; one that is missing is reported as unreadable.
+            files.push_back(fullPath(argument));
+        }
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "scour: cannot use a path: %s\n", failure.what());
+        return false;
+    }
+    return true;
+}
+
+// A colour option with its value, kept to be applied once every argument is known
+// to be sound.
+struct ColourStep {
+    const char* option;
+    const char* value;
+};
+
+// Parses the arguments; 0 to go on, -1 after help, else the exit code.
+int parseArguments(int argc, char** argv, std::vector<ColourStep>& colourSteps, CleanOptions& options)
+{
+    bool optionsEnded = false;
+    for (int i = 0; i < argc; ++i) {
+        const char* argument = argv[i];
+        if (optionsEnded || argument[0] != '-' || argument[1] == '\0') {
+            options.paths.push_back(argument);
+            continue;
+        }
+        if (std::strcmp(argument, "--") == 0) {
+            optionsEnded = true;
+            continue;
+        }
+        if (isHelpOption(argument)) {
+            std::fputs(CleanUsage, stdout);
+            std::fputs("\n", stdout);
+            std::fputs(CleanHelpIntroduction, stdout);
+            std::fputs(ColourOptionsUsage, stdout);
+            std::fputs(CleanHelpClosing, stdout);
+            return -1;
+        }
+        bool takesValue = false;
+        bool colourOption = isColourOption(argument, &takesValue);
+        bool logOption = std::strcmp(argument, "--log") == 0;
+        if ((colourOption && takesValue) || logOption) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "scour: %s needs a value\n", argument);
+                return 2;
+            }
+            const char* value = argv[++i];
+            if (logOption) {
+                options.logPath = value;
+                options.logGiven = true;
+            } else {
+                colourSteps.push_back({argument, value});
+            }
+            continue;
+        }
+        if (colourOption) {
+            colourSteps.push_back({argument, nullptr});
+            continue;
+        }
+        if (std::strcmp(argument, "--no-log") == 0) {
+            options.noLog = true;
+            continue;
+        }
+        if (std::strcmp(argument, "--dry-run") == 0 || std::strcmp(argument, "-n") == 0) {
+            options.dryRun = true;
+            continue;
+        }
+        if (std::strcmp(argument, "--recursive") == 0 || std::strcmp(argument, "-r") == 0) {
+            options.recursive = true;
+            continue;
+        }
+        if (std::strcmp(argument, "--quiet") == 0 || std::strcmp(argument, "-q") == 0) {
+            options.quiet = true;
+            continue;
+        }
+        std::fprintf(stderr, "scour: unknown option %s\n%s", argument, CleanUsage);
+        return 2;
+    }
+    if (options.logGiven && options.noLog) {
+        std::fputs("scour: --log and --no-log cannot be given together\n", stderr);
+        return 2;
+    }
+    if (options.paths.empty()) {
+        std::fprintf(stderr, "scour: no model files or folders given\n%s", CleanUsage);
+        return 2;
+    }
+    return 0;
+}
+
+// A map to store, as it stood where --save-map was given.
+struct MapToStore {
+    const char* path;
+    ColourMap map;
+};
+
+// Applies the colour options in order; false (a usage error) with a message.
+bool applyColourSteps(const std::vector<ColourStep>& steps, ColourMap& colourMap, std::vector<MapToStore>& stores)
+{
+    for (const ColourStep& step : steps) {
+        if (std::strcmp(step.option, "--save-map") == 0) {
+            stores.push_back({step.value, colourMap});
+            continue;
+        }
+        char error[512];
+        if (!applyColourOption(step.option, step.value, colourMap, error, sizeof error)) {
+            std::fprintf(stderr, "scour: %s\n", error);
+            return false;
+        }
+    }
+    return true;
+}
+
+const char* reportPath(const CleanOptions& options)
+{
+    if (options.noLog)
+        return nullptr;
+    if (options.logGiven)
+        return options.logPath.c_str();
+    return options.dryRun ? nullptr : "log.txt";
+}
+
+// "3 vertexes removed", as in the report.
+std::string difference(int32_t d, const char* singular, const char* plural)
+{
+    uint32_t count = magnitude(d);
+    return std::to_string(count) + " " + (count == 1 ? singular : plural) + (d >= 0 ? " removed" : " added");
+}
+
+std::string failureLine(const char* path, const FileResult& result)
+{
+    std::string line = path;
+    if (result.outcome == FileOutcome::WriteError)
+        return line + ": cannot write; the file is unchanged";
+    if (result.loadFailure != LoadFailure::None) {
+        line += ": cannot read: ";
+        line += describeLoadFailure(result.loadFailure);
+        if (result.loadFailure >= LoadFailure::HeaderOutside)
+            line += " (at offset " + std::to_string(result.loadFailureOffset) + ")";
+        return line;
+    }
+    if (result.cleanResult == CleanResult::CorruptIndex)
+        return line + ": cannot clean: a face names a vertex past its object's vertices; the file is unchanged";
+    return line + ": cannot clean: out of memory; the file is unchanged";
+}
+
+void printCleaned(const char* path, const FileResult& result)
+{
+    std::printf("%s: %" PRIu32 " -> %" PRIu32 " vertices, %" PRIu32 " -> %" PRIu32 " faces, %" PRIu32 " -> %" PRIu32
+                " bytes\n",
+                path, result.verticesBefore, result.verticesAfter, result.facesBefore, result.facesAfter,
+                result.sizeBefore, result.sizeAfter);
+}
+
+// One line on standard error that rewrites itself, for terminals only.
+class Progress {
+public:
+    Progress(size_t fileCount, bool wanted) : total(fileCount), shown(wanted && fileCount > ProgressThreshold) {}
+
+    void show(size_t done)
+    {
+        if (!shown)
+            return;
+        std::fprintf(stderr, "\rcleaning %zu of %zu", done + 1, total);
+        std::fflush(stderr);
+    }
+    void clear()
+    {
+        if (!shown)
+            return;
+        std::fputs("\r                                              \r", stderr);
+        std::fflush(stderr);
+    }
+
+private:
+    size_t total;
+    bool shown;
+};
+
+// What the line for each file needs, as the run tells of it.
+struct FileLines {
+    Progress* progress;
+    bool quiet;
+    int exitCode;
+};
+
+void printFileLine(void* context, const char* path, const FileResult& result)
+{
+    FileLines& lines = *static_cast<FileLines*>(context);
+    if (result.outcome != FileOutcome::Cleaned)
+        lines.exitCode = 1;
+    if (result.outcome == FileOutcome::Cleaned && lines.quiet)
+        return;
+    lines.progress->clear();
+    if (result.outcome == FileOutcome::Cleaned)
+        printCleaned(path, result);
+    else
+        std::fprintf(lines.quiet ? stderr : stdout, "%s\n", failureLine(path, result).c_str());
+}
+
+} // namespace
+
+int runClean(int argc, char** argv)
+{
+    std::vector<ColourStep> colourSteps;
+    CleanOptions options;
+    int parsed = parseArguments(argc, argv, colourSteps, options);
+    if (parsed == -1)
+        return 0;
+    if (parsed != 0)
+        return parsed;
+    ColourMap colourMap;
+    std::vector<MapToStore> stores;
+    if (!applyColourSteps(colourSteps, colourMap, stores))
+        return 2;
+
+    int exitCode = 0;
+    std::vector<std::string> files;
+    if (!collectFiles(options, files, exitCode))
+        return 2;
+
+    // Maps are stored before any model is touched.
+    for (const MapToStore& store : stores) {
+        if (!storeColourMapFile(store.path, store.map)) {
+            std::fprintf(stderr, "scour: cannot write the colour map to %s; no model was touched\n", store.path);
+            return 1;
+        }
+    }
+
+    BatchRun run(colourMap, options.dryRun ? CleanMode::DryRun : CleanMode::Save);
+    const char* report = reportPath(options);
+    if (!run.begin(report) && report) {
+        std::fprintf(stderr, "scour: cannot create the report %s; cleaning without it\n", report);
+        exitCode = 1;
+    }
+
+    Progress progress(files.size(), standardErrorIsTerminal());
+    FileLines lines{&progress, options.quiet, exitCode};
+    run.onFileDone(printFileLine, &lines);
+    for (size_t i = 0; i < files.size(); ++i) {
+        progress.show(i);
+        run.cleanOne(files[i].c_str());
+    }
+    run.finish();
+    progress.clear();
+    exitCode = lines.exitCode;
+
+    const CleanTotals& totals = run.totals();
+    std::printf("%" PRId32 " of %" PRIu32 " files %s: %s, %s, %s\n", totals.filesCleaned, run.pathsProcessed(),
+                options.dryRun ? "would be cleaned (dry run, nothing changed)" : "cleaned",
+                difference(totals.verticesRemoved, "vertex", "vertexes").c_str(),
+                difference(totals.facesRemoved, "face", "faces").c_str(),
+                difference(totals.bytesSaved, "byte", "bytes").c_str());
+    return exitCode;
+}

@@ -1,0 +1,8 @@
+// The commands of scour. Each takes the arguments after its name, prints its own
+// output and usage errors, and returns the process exit code (0 success, 1 a file
+// could not be read or written, 2 usage error).
+#pragma once
+
+int runInfo(int argc, char** argv);
+int runRewrite(int argc, char** argv);
+int runClean(int argc, char** argv);
