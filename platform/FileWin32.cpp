@@ -264,19 +264,6 @@ void releaseStagedFile(StagedFile* file)
     delete file;
 }
 
-bool replaceFileContents(const char* path, const uint8_t* data, uint32_t size)
-{
-    StagedFile* file = stageFileContents(path, data, size);
-    if (!file)
-        return false;
-    bool flushed = false;
-    flushStagedFiles(&file, 1, &flushed);
-    bool committed = flushed && commitStagedFile(file);
-    syncStagedFolders(&file, 1);
-    releaseStagedFile(file);
-    return committed;
-}
-
 int32_t fileSize(const char* path)
 {
     if (!path || fileFaultHit(FileStep::Open))
