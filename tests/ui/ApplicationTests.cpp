@@ -1,424 +1,305 @@
-// The application object as the program builds it: window classes, the main
-// window, the four button windows, the tooltip tools, the strings, the stored
-// colour map and the command handling of the main window.
+// The application as the program builds it: classes, main window, buttons and tooltip tools, strings,
+// colour map at start-up, focus memory, commands, keys, relay hook, pixels and a batch run's window steps.
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "UiTestSupport.h"
 #include "clean/ColourMap.h"
 #include "res/resource.h"
-#include "ui/BitmapButton.h"
+#include "support/TestSupport.h"
 #include "ui/PaletteSelector.h"
 
 namespace {
 
-struct ExpectedButton {
-    int id;
-    int x, y, width, height;
-    const char* tooltip;
-};
+// Position, size, unfocused and focused frame, normal, pushed and disabled face.
+const int Buttons[ButtonCount][9] = {{107, 179, 299, 31, 116, 115, 121, 122, 120},
+                                     {107, 223, 299, 31, 116, 115, 118, 119, 117},
+                                     {107, 280, 143, 31, 128, 127, 125, 126, 124},
+                                     {263, 280, 143, 31, 128, 127, 130, 123, 129}};
 
-const ExpectedButton ExpectedButtons[ButtonCount] = {
-    {1000, 107, 179, 299, 31, "Select the 3DO file(s) you wish to Scour"},
-    {1001, 107, 223, 299, 31, "Scour the selected 3DO file(s)"},
-    {1002, 107, 280, 143, 31, "About Scourwell"},
-    {1003, 263, 280, 143, 31, "Quit Scourwell"},
-};
+std::vector<MSG> relayed;
+WNDPROC tooltipProc = nullptr;
 
-// A window of the test's own, to take the activation away from the main window.
-HWND makeOtherWindow()
+// Put on the tooltip control: notes the relayed messages.
+LRESULT CALLBACK recordRelays(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
+    if (message == TTM_RELAYEVENT)
+        relayed.push_back(*reinterpret_cast<const MSG*>(lParam));
+    return CallWindowProcA(tooltipProc, window, message, wParam, lParam);
 }
 
 } // namespace
 
-TEST_F(ApplicationTest, RegistersBothClassesWithTheirRecords)
+TEST_F(ApplicationTest, ClassesMainWindowAndStrings)
 {
-    HINSTANCE instance = application->instance;
-    WNDCLASSA mainClass = {};
-    ASSERT_TRUE(GetClassInfoA(instance, "QuillonScourwell", &mainClass));
-    EXPECT_EQ(mainClass.style, UINT(CS_HREDRAW | CS_VREDRAW));
-    EXPECT_EQ(mainClass.lpfnWndProc, mainWindowProc);
-    EXPECT_EQ(mainClass.cbClsExtra, 0);
-    EXPECT_EQ(mainClass.cbWndExtra, 0);
-    EXPECT_NE(mainClass.hIcon, nullptr);
-    EXPECT_EQ(mainClass.hCursor, nullptr);
-    EXPECT_EQ(mainClass.hbrBackground, GetStockObject(BLACK_BRUSH));
-    EXPECT_EQ(mainClass.lpszMenuName, nullptr);
-
-    WNDCLASSA selectorClass = {};
-    ASSERT_TRUE(GetClassInfoA(instance, "PaletteSelector", &selectorClass));
-    EXPECT_EQ(selectorClass.style, UINT(CS_HREDRAW | CS_VREDRAW));
-    EXPECT_EQ(selectorClass.lpfnWndProc, paletteSelectorProc);
-    EXPECT_EQ(selectorClass.hIcon, nullptr);
-    EXPECT_EQ(selectorClass.hCursor, nullptr);
+    WNDCLASSA main = {}, selector = {};
+    ASSERT_TRUE(GetClassInfoA(application->instance, "QuillonScourwell", &main));
+    ASSERT_TRUE(GetClassInfoA(application->instance, "PaletteSelector", &selector));
+    // Style, extra bytes, cursor and menu alike; procedure, icon and brush apart.
+    for (const WNDCLASSA* c : {&main, &selector}) {
+        EXPECT_EQ(std::make_tuple(c->style, c->cbClsExtra + c->cbWndExtra, c->hCursor, c->lpszMenuName),
+                  std::make_tuple(UINT(CS_HREDRAW | CS_VREDRAW), 0, HCURSOR(nullptr), LPCSTR(nullptr)));
+    }
+    EXPECT_EQ(std::make_tuple(main.lpfnWndProc, main.hIcon != nullptr, main.hbrBackground),
+              std::make_tuple(mainWindowProc, true, HBRUSH(GetStockObject(BLACK_BRUSH))));
     LOGBRUSH brush = {};
-    ASSERT_NE(GetObjectA(selectorClass.hbrBackground, sizeof(brush), &brush), 0);
-    EXPECT_EQ(brush.lbStyle, UINT(BS_SOLID));
-    EXPECT_EQ(brush.lbColor, GetSysColor(COLOR_BTNFACE));
-}
+    GetObjectA(selector.hbrBackground, sizeof(brush), &brush);
+    EXPECT_EQ(std::make_tuple(selector.lpfnWndProc, selector.hIcon, brush.lbStyle, brush.lbColor),
+              std::make_tuple(paletteSelectorProc, HICON(nullptr), UINT(BS_SOLID), GetSysColor(COLOR_BTNFACE)));
 
-TEST_F(ApplicationTest, MainWindowIsFixedSizeCentredAndTitled)
-{
     HWND window = application->mainWindow;
-    ASSERT_NE(window, nullptr);
-    char className[64] = {};
-    GetClassNameA(window, className, sizeof(className));
-    EXPECT_STREQ(className, "QuillonScourwell");
-    char title[64] = {};
-    GetWindowTextA(window, title, sizeof(title));
-    EXPECT_STREQ(title, "Quillon Scourwell 1.1");
-    LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
-    EXPECT_EQ(style & ~LONG_PTR(WS_VISIBLE | WS_CLIPSIBLINGS), LONG_PTR(0x00CA0000));
-    EXPECT_EQ(style & WS_THICKFRAME, 0);
-    EXPECT_EQ(style & WS_MAXIMIZEBOX, 0);
-    EXPECT_EQ(GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
-    EXPECT_EQ(GetParent(window), nullptr);
-    EXPECT_EQ(GetMenu(window), nullptr);
-    EXPECT_TRUE(IsWindowVisible(window));
-
-    RECT client = {};
+    char text[64] = {};
+    GetWindowTextA(window, text, sizeof(text));
+    EXPECT_STREQ(text, "Quillon Scourwell 1.1");
+    EXPECT_EQ(GetWindowLongPtrA(window, GWL_STYLE) & ~LONG_PTR(WS_VISIBLE | WS_CLIPSIBLINGS), 0x00CA0000);
+    EXPECT_EQ(GetWindowLongPtrA(window, GWL_EXSTYLE) & ~LONG_PTR(WS_EX_WINDOWEDGE), 0);
+    EXPECT_EQ(std::make_pair(GetParent(window), GetMenu(window)), std::make_pair(HWND(nullptr), HMENU(nullptr)));
+    RECT client = {}, frame = {};
     GetClientRect(window, &client);
-    EXPECT_EQ(client.right, 512);
-    EXPECT_EQ(client.bottom, 359);
-
-    RECT frame = {};
+    EXPECT_EQ(std::make_pair(client.right, client.bottom), std::make_pair(512L, 359L));
+    // Centred on the maximised area; negative, truncated toward zero, when that area is the smaller.
     GetWindowRect(window, &frame);
-    int width = frame.right - frame.left;
-    int height = frame.bottom - frame.top;
-    EXPECT_EQ(frame.left, (GetSystemMetrics(SM_CXMAXIMIZED) - width) / 2);
-    EXPECT_EQ(frame.top, (GetSystemMetrics(SM_CYMAXIMIZED) - height) / 2);
-}
-
-TEST(Centring, TruncatesTowardZeroAlsoWhenTheAreaIsSmaller)
-{
-    EXPECT_EQ(centredPosition(1288, 518), 385);
-    EXPECT_EQ(centredPosition(1289, 518), 385);
-    EXPECT_EQ(centredPosition(518, 518), 0);
-    // Smaller area: negative, truncated toward zero rather than rounded down.
+    EXPECT_EQ(frame.left, (GetSystemMetrics(SM_CXMAXIMIZED) - (frame.right - frame.left)) / 2);
+    EXPECT_EQ(frame.top, (GetSystemMetrics(SM_CYMAXIMIZED) - (frame.bottom - frame.top)) / 2);
     EXPECT_EQ(centredPosition(400, 518), -59);
     EXPECT_EQ(centredPosition(401, 518), -58);
-    EXPECT_EQ(centredPosition(517, 518), 0);
-}
 
-TEST(RegistrationFailure, NamesTheMissingWindowsNtOnlyForError120)
-{
-    EXPECT_STREQ(registrationFailureText(ERROR_CALL_NOT_IMPLEMENTED), "This program requires Windows NT!");
-    EXPECT_STREQ(registrationFailureText(ERROR_CLASS_ALREADY_EXISTS), "Could not register the window class!");
-    EXPECT_STREQ(registrationFailureText(0), "Could not register the window class!");
-}
-
-TEST_F(ApplicationTest, MakesTheFourButtonWindowsWithTheirIdsPlacesAndSizes)
-{
-    for (uint32_t k = 0; k < ButtonCount; ++k) {
-        SCOPED_TRACE(k);
-        const ExpectedButton& expected = ExpectedButtons[k];
-        HWND window = button(k);
-        ASSERT_NE(window, nullptr);
-        EXPECT_EQ(GetDlgItem(application->mainWindow, expected.id), window);
-        EXPECT_EQ(GetParent(window), application->mainWindow);
-        char className[32] = {};
-        GetClassNameA(window, className, sizeof(className));
-        EXPECT_EQ(_stricmp(className, "button"), 0);
-        EXPECT_EQ(GetWindowLongPtrA(window, GWL_STYLE) & ~LONG_PTR(WS_CLIPSIBLINGS | WS_DISABLED), LONG_PTR(0x5000400B));
-        EXPECT_EQ(GetWindowLongPtrA(window, GWL_EXSTYLE), 0);
-        EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC)), buttonSubclassProc);
-        EXPECT_NE(application->buttons[k]->previousProc, nullptr);
-        char text[16] = "x";
-        GetWindowTextA(window, text, sizeof(text));
-        EXPECT_STREQ(text, "");
-
-        RECT frame = {};
-        GetWindowRect(window, &frame);
-        POINT topLeft = {frame.left, frame.top};
-        ScreenToClient(application->mainWindow, &topLeft);
-        EXPECT_EQ(topLeft.x, expected.x);
-        EXPECT_EQ(topLeft.y, expected.y);
-        EXPECT_EQ(frame.right - frame.left, expected.width);
-        EXPECT_EQ(frame.bottom - frame.top, expected.height);
-        EXPECT_STREQ(application->buttons[k]->tooltipText, expected.tooltip);
-    }
-}
-
-TEST_F(ApplicationTest, RegistersOneToolPerButtonOverItsFace)
-{
-    HWND tooltip = application->tooltipWindow;
-    ASSERT_NE(tooltip, nullptr);
-    char className[64] = {};
-    GetClassNameA(tooltip, className, sizeof(className));
-    EXPECT_EQ(_stricmp(className, TOOLTIPS_CLASSA), 0);
-    EXPECT_NE(GetWindowLongPtrA(tooltip, GWL_STYLE) & (WS_POPUP | TTS_ALWAYSTIP), 0);
-    ASSERT_EQ(SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0), LRESULT(ButtonCount));
-
-    bool seen[ButtonCount] = {};
-    for (uint32_t k = 0; k < ButtonCount; ++k) {
-        char text[256] = {};
-        TOOLINFOA tool = {};
-        tool.cbSize = TTTOOLINFOA_V2_SIZE;
-        tool.lpszText = text;
-        ASSERT_TRUE(SendMessageA(tooltip, TTM_ENUMTOOLSA, k, reinterpret_cast<LPARAM>(&tool)));
-        int index = application->buttonIndex(tool.hwnd);
-        ASSERT_GE(index, 0);
-        SCOPED_TRACE(index);
-        seen[index] = true;
-        const ExpectedButton& expected = ExpectedButtons[index];
-        EXPECT_EQ(tool.uId, UINT_PTR(expected.id));
-        EXPECT_EQ(tool.uFlags, 0u);
-        EXPECT_STREQ(text, expected.tooltip);
-        // The face only: 12 and 6 in from the frame's corner, the face's own size.
-        EXPECT_EQ(tool.rect.left, 12);
-        EXPECT_EQ(tool.rect.top, 6);
-        EXPECT_EQ(tool.rect.right, expected.width - 11);
-        EXPECT_EQ(tool.rect.bottom, expected.height - 5);
-    }
-    for (bool one : seen)
-        EXPECT_TRUE(one);
-}
-
-TEST_F(ApplicationTest, LoadsStringEntriesAndCutsLongOnesAt4095)
-{
-    char* title = application->loadStringResource(2);
-    ASSERT_NE(title, nullptr);
-    EXPECT_STREQ(title, "Quillon Scourwell 1.1");
-    delete[] title;
-
-    char* absent = application->loadStringResource(999);
-    ASSERT_NE(absent, nullptr);
-    EXPECT_STREQ(absent, "");
-    delete[] absent;
-
-    // The test program carries a 5000-character entry, 'a' to 'z' over and over.
+    // Cut at 4095 characters: the test program's entry has 4992, 'a' to 'z' over and over.
     char* longEntry = application->loadStringResource(SCOURWELL_TEST_LONG_STRING);
-    ASSERT_NE(longEntry, nullptr);
     ASSERT_EQ(std::strlen(longEntry), 4095u);
     for (size_t k = 0; k < 4095; ++k)
         ASSERT_EQ(longEntry[k], char('a' + k % 26)) << k;
     delete[] longEntry;
-
-    EXPECT_STREQ(application->mainClassName, "QuillonScourwell");
-    EXPECT_STREQ(application->selectorClassName, "PaletteSelector");
-    EXPECT_STREQ(application->windowTitle, "Quillon Scourwell 1.1");
 }
 
-TEST_F(ApplicationTest, FirstStartCreatesTheKeyAndKeepsTheDefaultMap)
+TEST_F(ApplicationTest, ButtonWindowsAndTheirTooltipTools)
 {
-    EXPECT_TRUE(programKeyExists());
-    EXPECT_NE(application->registryKey, nullptr);
-    EXPECT_TRUE(storedColourMap().empty());
-    ColourMap& map = application->paletteSelector->colourMap();
-    EXPECT_EQ(map.entry(0), ColourRemoved);
-    for (uint32_t c = 1; c < ColourCount; ++c)
-        ASSERT_EQ(map.entry(c), c);
-}
+    const char* tips[] = {"Select the 3DO file(s) you wish to Scour", "Scour the selected 3DO file(s)",
+                          "About Scourwell", "Quit Scourwell"};
+    ASSERT_EQ(SendMessageA(application->tooltipWindow, TTM_GETTOOLCOUNT, 0, 0), LRESULT(ButtonCount));
+    for (uint32_t k = 0; k < ButtonCount; ++k) {
+        SCOPED_TRACE(k);
+        HWND window = button(k);
+        EXPECT_EQ(GetDlgItem(application->mainWindow, int(1000 + k)), window);
+        EXPECT_EQ(GetWindowLongPtrA(window, GWL_STYLE) & ~LONG_PTR(WS_CLIPSIBLINGS), 0x5000400B);
+        EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC)), buttonSubclassProc);
+        RECT frame = {};
+        GetWindowRect(window, &frame);
+        MapWindowPoints(nullptr, application->mainWindow, reinterpret_cast<POINT*>(&frame), 2);
+        EXPECT_EQ(std::vector<LONG>({frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top}),
+                  std::vector<LONG>(Buttons[k], Buttons[k] + 4));
 
-TEST_F(ApplicationTest, NextStartReadsTheStoredMap)
-{
-    shutDown();
-    ColourMap stored;
-    stored.keepAll();
-    stored.setEntry(5, 9);
-    stored.setEntry(7, ColourRemoved);
-    std::vector<uint8_t> bytes(ColourMapBytes);
-    stored.toBytes(bytes.data());
-    storeColourMapValue(bytes);
-
-    freshRegistry = false;
-    SetUp();
-    ColourMap& map = application->paletteSelector->colourMap();
-    EXPECT_EQ(map.entry(0), 0u);
-    EXPECT_EQ(map.entry(5), 9u);
-    EXPECT_EQ(map.entry(7), ColourRemoved);
-    EXPECT_EQ(map.entry(8), 8u);
-}
-
-TEST_F(ApplicationTest, KeyWithoutValueKeepsTheDefaultMap)
-{
-    shutDown();
-    // The key is there now (made by the first start), but holds no value.
-    ASSERT_TRUE(programKeyExists());
-    freshRegistry = false;
-    SetUp();
-    EXPECT_EQ(application->paletteSelector->colourMap().entry(0), ColourRemoved);
-    EXPECT_EQ(application->paletteSelector->colourMap().entry(1), 1u);
-}
-
-TEST_F(ApplicationTest, FirstActivationFocusesButtonZeroAndReactivationRestoresTheLast)
-{
-    SetForegroundWindow(application->mainWindow);
-    SetActiveWindow(application->mainWindow);
-    pumpMessages(50);
-    EXPECT_EQ(GetFocus(), button(0));
-    EXPECT_EQ(application->focusedButton, 0u);
-
-    SetFocus(button(2));
-    pumpMessages(20);
-    EXPECT_EQ(application->focusedButton, 2u);
-
-    HWND other = makeOtherWindow();
-    ASSERT_NE(other, nullptr);
-    SetActiveWindow(other);
-    pumpMessages(50);
-    EXPECT_NE(GetFocus(), button(2));
-    SetActiveWindow(application->mainWindow);
-    pumpMessages(50);
-    EXPECT_EQ(GetFocus(), button(2));
-    DestroyWindow(other);
-}
-
-TEST_F(ApplicationTest, MainWindowPassesItsOwnFocusOnToTheRememberedButton)
-{
-    application->focusedButton = 3;
-    SetFocus(application->mainWindow);
-    pumpMessages(20);
-    EXPECT_EQ(GetFocus(), button(3));
-}
-
-TEST_F(ApplicationTest, SetFocusNotificationAndMessageBothRecordTheButton)
-{
-    // The notification alone, with the focus elsewhere.
-    SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(1003, BN_SETFOCUS),
-                 reinterpret_cast<LPARAM>(button(3)));
-    EXPECT_EQ(application->focusedButton, 3u);
-    // A notification from a window that is no button of ours changes nothing.
-    SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(1003, BN_SETFOCUS),
-                 reinterpret_cast<LPARAM>(application->mainWindow));
-    EXPECT_EQ(application->focusedButton, 3u);
-    // The button's own WM_SETFOCUS, through the subclass procedure.
-    SendMessageA(button(1), WM_SETFOCUS, 0, 0);
-    EXPECT_EQ(application->focusedButton, 1u);
-}
-
-TEST_F(ApplicationTest, CommandsOutsideTheButtonsOrOtherNotificationsChangeNothing)
-{
-    application->focusedButton = 2;
-    const int ignored[][2] = {
-        {999, BN_CLICKED}, {1004, BN_CLICKED}, {0, BN_CLICKED}, {1003, BN_DBLCLK}, {1003, BN_KILLFOCUS}, {1001, BN_PUSHED},
-    };
-    for (const auto& command : ignored) {
-        SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(command[0], command[1]),
-                     reinterpret_cast<LPARAM>(button(3)));
+        // In the order they were added, each over its face alone.
+        char text[256] = {};
+        TOOLINFOA tool = {};
+        tool.cbSize = TTTOOLINFOA_V2_SIZE;
+        tool.lpszText = text;
+        ASSERT_TRUE(SendMessageA(application->tooltipWindow, TTM_ENUMTOOLSA, k, reinterpret_cast<LPARAM>(&tool)));
+        EXPECT_EQ(std::make_tuple(tool.hwnd, tool.uId, tool.uFlags), std::make_tuple(window, UINT_PTR(1000 + k), 0u));
+        EXPECT_STREQ(text, tips[k]);
+        RECT face = {12, 6, Buttons[k][2] - 11, Buttons[k][3] - 5};
+        EXPECT_TRUE(EqualRect(&tool.rect, &face));
     }
-    int exitCode = -1;
-    EXPECT_FALSE(pumpMessages(50, &exitCode));
-    EXPECT_EQ(application->focusedButton, 2u);
-    EXPECT_EQ(FindWindowA("#32770", "No 3DO Files Selected!"), nullptr);
-    for (uint32_t k = 0; k < ButtonCount; ++k)
-        EXPECT_TRUE(IsWindowEnabled(button(k)));
 }
 
-TEST_F(ApplicationTest, QuitButtonPostsQuitWithZeroAndCloseDoesTooThroughDestroy)
+TEST_F(ApplicationTest, FirstStartKeepsTheDefaultMapAndTheNextReadsTheStoredOne)
 {
-    SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(1003, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(button(3)));
-    int exitCode = -1;
-    EXPECT_TRUE(pumpMessages(50, &exitCode));
-    EXPECT_EQ(exitCode, 0);
-    EXPECT_TRUE(IsWindow(application->mainWindow));
+    // The fixture deleted the key: nothing was read.
+    for (uint32_t c = 0; c < ColourCount; ++c)
+        ASSERT_EQ(application->paletteSelector->colourMap().entry(c), c == 0 ? ColourRemoved : c) << c;
 
-    SendMessageA(application->mainWindow, WM_CLOSE, 0, 0);
-    exitCode = -1;
-    EXPECT_TRUE(pumpMessages(50, &exitCode));
-    EXPECT_EQ(exitCode, 0);
-    EXPECT_FALSE(IsWindow(application->mainWindow));
-    application->mainWindow = nullptr;
-}
-
-TEST_F(ApplicationTest, DrawItemForAnotherIdDrawsNothing)
-{
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP target = CreateCompatibleBitmap(screen, 300, 40);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ previous = SelectObject(memory, target);
-    const COLORREF sentinel = RGB(1, 2, 3);
-    RECT all = {0, 0, 300, 40};
-    HBRUSH brush = CreateSolidBrush(sentinel);
-    FillRect(memory, &all, brush);
-
-    DRAWITEMSTRUCT item = {};
-    item.CtlType = ODT_BUTTON;
-    item.hDC = memory;
-    item.rcItem = all;
-    for (UINT id : {999u, 1004u}) {
-        item.CtlID = id;
-        SendMessageA(application->mainWindow, WM_DRAWITEM, id, reinterpret_cast<LPARAM>(&item));
-    }
-    EXPECT_EQ(GetPixel(memory, 20, 10), sentinel);
-    EXPECT_EQ(GetPixel(memory, 0, 0), sentinel);
-
-    // The same record for a button's id paints its frame and face.
-    item.CtlID = 1000;
-    SendMessageA(application->mainWindow, WM_DRAWITEM, 1000, reinterpret_cast<LPARAM>(&item));
-    EXPECT_NE(GetPixel(memory, 0, 0), sentinel);
-    EXPECT_NE(GetPixel(memory, 20, 10), sentinel);
-    EXPECT_EQ(GetPixel(memory, 299, 10), sentinel);
-
-    SelectObject(memory, previous);
-    DeleteObject(brush);
-    DeleteObject(target);
-    DeleteDC(memory);
+    // Every colour kept but 5, replaced by 9, and 7, removed; little-endian words.
+    TearDown();
+    uint32_t stored[ColourCount] = {};
+    for (uint32_t c = 0; c < ColourCount; ++c)
+        stored[c] = c == 5 ? 9 : c == 7 ? ColourRemoved : c;
+    ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, ProgramKey, "PaletteStates", REG_BINARY, stored, sizeof(stored)), 0);
+    start(false);
+    for (uint32_t c = 0; c < ColourCount; ++c)
+        ASSERT_EQ(application->paletteSelector->colourMap().entry(c), stored[c]) << c;
 }
 
 TEST_F(ApplicationTest, ClassRegistrationFailureTellsTheUserAndExitsWithZero)
 {
-    // A second start in the same module: the classes exist already.
-    Application* first = application;
-    DialogAnswerer answerer("Quillon Scourwell 1.1", IDOK);
-    int exitCode = runApplication(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
-    answerer.join();
-    theApplication = first;
-    EXPECT_EQ(exitCode, 0);
-    ASSERT_TRUE(answerer.found());
-    EXPECT_EQ(answerer.text(), "Could not register the window class!");
-    EXPECT_EQ(answerer.owner(), nullptr);
-    // Only the first application's main window exists.
-    HWND found = FindWindowA("QuillonScourwell", nullptr);
-    EXPECT_EQ(found, first->mainWindow);
-    EXPECT_EQ(FindWindowExA(nullptr, found, "QuillonScourwell", nullptr), nullptr);
+    // A second start in the same process: the classes exist already.
+    std::future<Answer> box = answerDialog("Quillon Scourwell 1.1", IDOK);
+    EXPECT_EQ(runApplication(GetModuleHandleA(nullptr), SW_SHOWNORMAL), 0);
+    Answer answer = box.get();
+    theApplication = application;
+    EXPECT_EQ(answer.text, "Could not register the window class!");
+    EXPECT_EQ(answer.owner, nullptr);
+    EXPECT_STREQ(registrationFailureText(ERROR_CALL_NOT_IMPLEMENTED), "This program requires Windows NT!");
+    EXPECT_EQ(FindWindowExA(nullptr, application->mainWindow, "QuillonScourwell", nullptr), nullptr);
 }
 
-TEST_F(ApplicationTest, MainClassFailureAfterTheSelectorClassIsReportedToo)
+TEST_F(ApplicationTest, FocusMemoryAndCommandsOutsideTheButtons)
 {
-    // Free the selector class so that only the main class fails.
-    ASSERT_TRUE(UnregisterClassA("PaletteSelector", application->instance));
-    Application* first = application;
-    DialogAnswerer answerer("Quillon Scourwell 1.1", IDOK);
-    int exitCode = runApplication(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
-    answerer.join();
-    theApplication = first;
-    EXPECT_EQ(exitCode, 0);
-    ASSERT_TRUE(answerer.found());
-    EXPECT_EQ(answerer.text(), "Could not register the window class!");
-    WNDCLASSA selectorClass = {};
-    EXPECT_TRUE(GetClassInfoA(application->instance, "PaletteSelector", &selectorClass));
+    // The first activation focuses button 0.
+    EXPECT_EQ(GetFocus(), button(0));
+    HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    auto reactivate = [this, other] {
+        SetActiveWindow(other);
+        pumpMessages(30);
+        SetActiveWindow(application->mainWindow);
+        pumpMessages(30);
+        return GetFocus();
+    };
+    // BN_SETFOCUS alone, from button 3 and then from a window that is no button.
+    SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(1003, BN_SETFOCUS), LPARAM(button(3)));
+    SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(1002, BN_SETFOCUS), LPARAM(other));
+    EXPECT_EQ(reactivate(), button(3));
+    // WM_SETFOCUS alone: without BS_NOTIFY button 1 tells its parent nothing.
+    LONG_PTR style = GetWindowLongPtrA(button(1), GWL_STYLE);
+    SetWindowLongPtrA(button(1), GWL_STYLE, style & ~LONG_PTR(BS_NOTIFY));
+    SendMessageA(button(1), WM_SETFOCUS, 0, 0);
+    SetWindowLongPtrA(button(1), GWL_STYLE, style);
+    EXPECT_EQ(reactivate(), button(1));
+    DestroyWindow(other);
+
+    // Other ids, and other notifications of the buttons' ids, do nothing.
+    const int commands[][2] = {{999, BN_CLICKED}, {1004, BN_CLICKED}, {0, BN_CLICKED}, {1003, BN_DBLCLK},
+                               {1001, BN_KILLFOCUS}, {1003, BN_PUSHED}};
+    for (const auto& command : commands)
+        SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(command[0], command[1]), LPARAM(button(3)));
+    EXPECT_FALSE(pumpMessages(50));
+    EXPECT_EQ(application->focusedButton, 1u);
+    EXPECT_EQ(FindWindowA("#32770", nullptr), nullptr);
+    for (uint32_t k = 0; k < ButtonCount; ++k)
+        EXPECT_TRUE(IsWindowEnabled(button(k)));
 }
 
-TEST_F(ApplicationTest, AboutShowsItsBoxOwnedByTheMainWindowAndAnyCommandEndsIt)
+TEST_F(ApplicationTest, TabShiftTabAndEnterRoundTheCycle)
 {
-    SetFocus(button(2));
-    // The box has no caption: found by its empty title.
-    DialogAnswerer answerer("", IDCANCEL);
-    SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(IDC_ABOUT, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(button(2)));
-    answerer.join();
-    ASSERT_TRUE(answerer.found());
-    EXPECT_EQ(answerer.owner(), application->mainWindow);
-    HWND left = FindWindowA("#32770", "");
-    EXPECT_TRUE(left == nullptr || !IsWindowVisible(left));
+    // 0, 1, 2, 3 and from the last back to the first.
+    for (uint32_t step = 1; step <= 4; ++step) {
+        SendMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+        EXPECT_EQ(GetFocus(), button(step % 4)) << step;
+        EXPECT_EQ(application->focusedButton, step % 4);
+    }
+    keybd_event(VK_SHIFT, 0, 0, 0);
+    pumpMessages(50);
+    ASSERT_NE(GetAsyncKeyState(VK_SHIFT), 0);
+    SendMessageA(button(0), WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_EQ(GetFocus(), button(3));
+    SendMessageA(button(3), WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_EQ(GetFocus(), button(2));
+    keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
+    pumpMessages(50);
+    ASSERT_EQ(GetAsyncKeyState(VK_SHIFT), 0);
+
+    // Enter clicks Quit on each key-down, auto-repeat (bit 30) included; not on release or other keys.
+    SendMessageA(button(3), WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_TRUE(pumpMessages(20));
+    SendMessageA(button(3), WM_KEYDOWN, VK_RETURN, 0x40000001);
+    EXPECT_TRUE(pumpMessages(20));
+    SendMessageA(button(3), WM_KEYUP, VK_RETURN, LPARAM(0xC0000001));
+    SendMessageA(button(3), WM_KEYDOWN, 'A', 1);
+    EXPECT_FALSE(pumpMessages(20));
 }
 
-TEST(AboutDialogProc, EndsOnAnyCommandAndIgnoresEverythingElse)
+TEST_F(ApplicationTest, HookRelaysPressesAndMovesButNotDoubleClicksOrOtherMessages)
 {
-    HWND dialog = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, GetModuleHandleA(nullptr),
-                                  nullptr);
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(aboutDialogProc(dialog, WM_INITDIALOG, 0, 0), FALSE);
-    EXPECT_EQ(aboutDialogProc(dialog, WM_MOUSEMOVE, 0, 0), FALSE);
-    EXPECT_EQ(aboutDialogProc(dialog, WM_COMMAND, MAKEWPARAM(12345, 7), 0), TRUE);
-    DestroyWindow(dialog);
+    relayed.clear();
+    tooltipProc = WNDPROC(SetWindowLongPtrA(application->tooltipWindow, GWLP_WNDPROC, LONG_PTR(recordRelays)));
+    // A hidden window of the test's own: presses posted to a button would press it.
+    HWND target = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, application->mainWindow, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    for (UINT message = WM_MOUSEFIRST - 1; message <= WM_MOUSEWHEEL; ++message)
+        PostMessageA(target, message, 0x1234, LPARAM(message));
+    pumpMessages(50);
+    SetWindowLongPtrA(application->tooltipWindow, GWLP_WNDPROC, LONG_PTR(tooltipProc));
+    // Each as it was retrieved, with the time and the point zero.
+    std::vector<UINT> seen;
+    for (const MSG& m : relayed) {
+        if (m.hwnd == target && m.wParam == 0x1234 && m.lParam == LPARAM(m.message) && m.time == 0 && m.pt.x == 0 &&
+            m.pt.y == 0)
+            seen.push_back(m.message);
+    }
+    EXPECT_EQ(seen, (std::vector<UINT>{WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP,
+                                       WM_MBUTTONDOWN, WM_MBUTTONUP}));
+    DestroyWindow(target);
+}
+
+TEST_F(ApplicationTest, ClientAreaIsTheBackgroundWithEachButtonsFrameAndFace)
+{
+    enum Look { Normal, Pushed, Disabled };
+    auto check = [this](uint32_t focused, const Look (&looks)[ButtonCount], const char* screenshot) {
+        RedrawWindow(application->mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        pumpMessages(50);
+        Capture expected = renderBitmap(application->instance, IDB_BACKGROUND);
+        auto paste = [&expected, this](int id, int left, int top) {
+            Capture image = renderBitmap(application->instance, uint32_t(id));
+            for (size_t k = 0; k < image.pixels.size(); ++k)
+                expected.pixels[size_t(top + int(k) / image.width) * 512 + size_t(left + int(k) % image.width)] =
+                    image.pixels[k];
+        };
+        for (uint32_t k = 0; k < ButtonCount; ++k) {
+            paste(Buttons[k][k == focused ? 5 : 4], Buttons[k][0], Buttons[k][1]);
+            paste(Buttons[k][6 + looks[k]], Buttons[k][0] + 12, Buttons[k][1] + 6);
+        }
+        EXPECT_TRUE(captureClient(application->mainWindow, screenshot).pixels == expected.pixels) << screenshot;
+    };
+    check(0, {Normal, Normal, Normal, Normal}, "main-window");
+
+    // Disabled; pushed; disabled with the focus; pushed and disabled at once (the pushed face wins).
+    for (uint32_t k : {0u, 2u, 3u})
+        EnableWindow(button(k), FALSE);
+    SendMessageA(button(1), BM_SETSTATE, TRUE, 0);
+    SendMessageA(button(3), BM_SETSTATE, TRUE, 0);
+    SendMessageA(button(2), WM_SETFOCUS, 0, 0);
+    check(2, {Disabled, Pushed, Disabled, Pushed}, "main-window-states");
+}
+
+// The batch run's report, log.txt, goes to the test's working folder in the build tree.
+TEST_F(ApplicationTest, ScourWithoutFilesAndThenWithTheAnswersNoAndYes)
+{
+    DeleteFileA("log.txt");
+    const std::vector<HWND> buttons = {button(0), button(1), button(2), button(3)};
+    auto scour = [this, &buttons](const char* title, int command) {
+        std::future<Answer> box = answerDialog(title, command, buttons);
+        SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(1001, BN_CLICKED), LPARAM(button(1)));
+        Answer answer = box.get();
+        EXPECT_EQ(answer.owner, application->mainWindow) << title;
+        return answer;
+    };
+    Answer none = scour("No 3DO Files Selected!", IDOK);
+    EXPECT_EQ(none.text, "No 3DO files have been selected.\nYou must select one or more 3DO files.");
+    EXPECT_FALSE(fileExists("log.txt"));
+    EXPECT_EQ(storedColourMapSize(), 0u);
+
+    // One unreadable file: the run reports it and goes on to the question.
+    const char missing[] = "C:\\missing.3do";
+    application->fileList = fileListFromSelection(missing, sizeof(missing), false);
+    SetFocus(button(3));
+    Answer no = scour("Cleaning Completed!", IDNO);
+    EXPECT_EQ(no.text, "File cleaning complete.\nWould you like to see the log file for more details?");
+    EXPECT_EQ(no.enabled, std::vector<bool>(4, false));
+    for (HWND window : buttons)
+        EXPECT_TRUE(IsWindowEnabled(window));
+    EXPECT_EQ(GetFocus(), button(1));
+    std::vector<uint8_t> report = readBytes("log.txt");
+    EXPECT_EQ(std::string(report.begin(), report.end()).find("Report:\r\nError reading file: \"C:\\missing.3do\""), 0u);
+    EXPECT_EQ(storedColourMapSize(), ColourMapBytes);
+    pumpMessages(300);
+    EXPECT_EQ(FindWindowA("Notepad", nullptr), nullptr);
+
+    // Notepad names the report in its title once it has opened it; then it is closed.
+    scour("Cleaning Completed!", IDYES);
+    HWND notepad = nullptr;
+    char title[256] = {};
+    for (int tries = 0; tries < 1000 && std::strstr(title, "log") == nullptr; ++tries) {
+        pumpMessages(20);
+        notepad = FindWindowA("Notepad", nullptr);
+        GetWindowTextA(notepad, title, sizeof(title));
+    }
+    EXPECT_NE(std::strstr(title, "log"), nullptr) << title;
+    PostMessageA(notepad, WM_CLOSE, 0, 0);
+    for (int tries = 0; tries < 500 && IsWindow(notepad); ++tries)
+        pumpMessages(20);
+    EXPECT_FALSE(IsWindow(notepad));
 }

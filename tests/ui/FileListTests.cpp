@@ -1,10 +1,13 @@
-// Turning the open-file dialog's answer into a FileList, and the dialog itself.
+// Turning the open-file dialog's answer into a FileList.
 #include <windows.h>
 
 #include <cstring>
 
-#include "UiTestSupport.h"
-#include "support/TestSupport.h"
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
 #include "ui/FileList.h"
 
 namespace {
@@ -77,26 +80,4 @@ TEST(FileListFromSelection, EmptyOrUnterminatedBuffersStayInBounds)
     releaseFileList(single);
     delete[] exact;
     releaseFileList(nullptr);
-}
-
-TEST_F(ApplicationTest, SelectingFilesTakesTheChoiceAndCancelClearsIt)
-{
-    TempDir scratch;
-    ASSERT_TRUE(writeBytes(scratch.file("one.3do"), {1, 2, 3}));
-    // The dialog's file name box (edt1 in the system's templates, 0x480; the
-    // explorer-style dialog's combo box edit is cmb13, 0x47C).
-    {
-        DialogAnswerer answerer("Open 3DO File(s)", IDOK, 0x47C, scratch.file("one.3do"));
-        SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(1000, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(button(0)));
-        answerer.join();
-        ASSERT_TRUE(answerer.found());
-    }
-    EXPECT_EQ(paths(application->fileList), std::vector<std::string>{scratch.file("one.3do")});
-
-    DialogAnswerer cancel("Open 3DO File(s)", IDCANCEL);
-    SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(1000, BN_CLICKED), reinterpret_cast<LPARAM>(button(0)));
-    cancel.join();
-    ASSERT_TRUE(cancel.found());
-    EXPECT_EQ(application->fileList, nullptr);
 }

@@ -1,136 +1,101 @@
-// The whole program started as a process: its window appears, its registry key
-// is created at the first start, and both ways of quitting exit with code 0.
+// The built Scourwell.exe: its resources read back from the file, and the whole
+// program started as a process (its key made at the first start, exit code 0
+// from the Quit button and from closing the window).
 #include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <set>
 
 #include "UiTestSupport.h"
 
-namespace {
-
-struct WindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK findProgramWindow(HWND window, LPARAM lParam)
+TEST(Program, ResourcesOfTheBuiltProgram)
 {
-    WindowSearch& search = *reinterpret_cast<WindowSearch*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char className[64] = {};
-    GetClassNameA(window, className, sizeof(className));
-    if (owner == search.processId && std::string(className) == "QuillonScourwell" && IsWindowVisible(window)) {
-        search.found = window;
-        return FALSE;
+    HMODULE module = LoadLibraryExA(programPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr) << programPath();
+    auto bytesOf = [module](uint32_t id, LPCSTR type) {
+        HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), type);
+        const uint8_t* data = static_cast<const uint8_t*>(LockResource(LoadResource(module, found)));
+        return std::vector<uint8_t>(data, data + (data != nullptr ? SizeofResource(module, found) : 0));
+    };
+
+    // Every bitmap: its size, 8 bits per pixel with a colour table.
+    const int32_t bitmaps[][3] = {{101, 512, 359}, {115, 299, 31}, {116, 299, 31}, {117, 276, 20}, {118, 276, 20},
+                                  {119, 276, 20},  {120, 276, 20}, {121, 276, 20}, {122, 276, 20}, {123, 120, 20},
+                                  {124, 120, 20},  {125, 120, 20}, {126, 120, 20}, {127, 143, 31}, {128, 143, 31},
+                                  {129, 120, 20},  {130, 120, 20}};
+    for (const auto& expected : bitmaps) {
+        std::vector<uint8_t> bytes = bytesOf(uint32_t(expected[0]), MAKEINTRESOURCEA(2));
+        BITMAPINFOHEADER header = {};
+        std::memcpy(&header, bytes.data(), std::min(bytes.size(), sizeof(header)));
+        EXPECT_EQ(std::vector<LONG>({header.biWidth, header.biHeight, header.biBitCount, LONG(header.biCompression)}),
+                  std::vector<LONG>({expected[1], expected[2], 8, BI_RGB}))
+            << expected[0];
+        EXPECT_LE(header.biClrUsed, 256u) << expected[0];
     }
-    return TRUE;
+
+    // The icon group: a 32 x 32 and a 16 x 16 image, 16 colours each.
+    std::vector<uint8_t> icons = bytesOf(102, MAKEINTRESOURCEA(14));
+    ASSERT_EQ(icons.size(), 6u + 2 * 14u);
+    EXPECT_EQ(std::set<int>({icons[6], icons[20]}), std::set<int>({16, 32}));
+    for (size_t at : {6u, 20u}) {
+        EXPECT_EQ(icons[at + 1], icons[at]);
+        EXPECT_EQ(icons[at + 2], 16);
+    }
+
+    const char* strings[] = {"QuillonScourwell", "Quillon Scourwell 1.1", "Select the 3DO file(s) you wish to Scour",
+                             "Scour the selected 3DO file(s)", "About Scourwell", "Quit Scourwell",
+                             "PaletteSelector"};
+    for (uint32_t id = 1; id <= 7; ++id) {
+        char text[256] = {};
+        LoadStringA(module, id, text, sizeof(text));
+        EXPECT_STREQ(text, strings[id - 1]) << id;
+    }
+
+    // The palette: 256 entries of red, green, blue and a zero byte.
+    std::vector<uint8_t> palette = bytesOf(133, "Palette");
+    ASSERT_EQ(palette.size(), 1024u);
+    const uint32_t telling[][2] = {{0, 0x000000},   {1, 0x800000},   {7, 0x808080},   {8, 0xC0DCC0},
+                                   {9, 0x5454FC},   {10, 0x000000},  {80, 0xFBFBFB},  {94, 0x1F1F1F},
+                                   {95, 0x0F0F0F},  {245, 0x000000}, {246, 0xFFFBF0}, {247, 0xA0A0A4},
+                                   {249, 0xFF0000}, {252, 0x0000FF}, {253, 0xFF00FF}, {255, 0xFFFFFF}};
+    for (const auto& [index, rgb] : telling) {
+        const uint8_t* entry = &palette[4 * index];
+        EXPECT_EQ(uint32_t(entry[3] << 24 | entry[0] << 16 | entry[1] << 8 | entry[2]), rgb) << index;
+    }
+    FreeLibrary(module);
 }
 
-// Scourwell.exe started in directory; ended with its process when the test is done.
-class RunningProgram {
-public:
-    explicit RunningProgram(const std::string& directory)
-    {
+TEST(Program, FirstStartCreatesItsKeyAndQuitOrCloseExitWithZero)
+{
+    RegDeleteKeyA(HKEY_CURRENT_USER, ProgramKey);
+    for (bool quit : {true, false}) {
+        SCOPED_TRACE(quit ? "Quit" : "close");
         std::string path = programPath();
-        std::string commandLine = "\"" + path + "\"";
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
-        started = CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                 directory.c_str(), &startup, &process) != 0;
-    }
-    ~RunningProgram()
-    {
-        if (!started)
-            return;
-        if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
-            TerminateProcess(process.hProcess, 99);
+        PROCESS_INFORMATION process = {};
+        ASSERT_TRUE(CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                   &process))
+            << path;
+        WaitForInputIdle(process.hProcess, 20000); // until it waits in its message loop
+        HWND window = FindWindowA("QuillonScourwell", nullptr);
+        EXPECT_TRUE(IsWindowVisible(window));
+        // The first start made the key; no map was written.
+        HKEY key = nullptr;
+        EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, ProgramKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+        RegCloseKey(key);
+        EXPECT_EQ(storedColourMapSize(), 0u);
+        if (quit)
+            PostMessageA(window, WM_COMMAND, MAKEWPARAM(1003, BN_CLICKED), LPARAM(GetDlgItem(window, 1003)));
+        else
+            PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        DWORD exitCode = 99;
+        WaitForSingleObject(process.hProcess, 20000);
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        EXPECT_EQ(exitCode, 0u);
+        TerminateProcess(process.hProcess, 99);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
-    RunningProgram(const RunningProgram&) = delete;
-    RunningProgram& operator=(const RunningProgram&) = delete;
-
-    // The program's main window once it shows, or null after timeoutMilliseconds.
-    HWND waitForWindow(uint32_t timeoutMilliseconds = 20000) const
-    {
-        for (uint32_t waited = 0; started && waited < timeoutMilliseconds; waited += 50) {
-            WindowSearch search = {process.dwProcessId, nullptr};
-            EnumWindows(findProgramWindow, reinterpret_cast<LPARAM>(&search));
-            if (search.found != nullptr)
-                return search.found;
-            if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0)
-                return nullptr;
-        }
-        return nullptr;
-    }
-    // The exit code, or -1 when the process has not ended within the time.
-    long waitForExit(uint32_t timeoutMilliseconds = 20000) const
-    {
-        if (!started || WaitForSingleObject(process.hProcess, timeoutMilliseconds) != WAIT_OBJECT_0)
-            return -1;
-        DWORD code = 0;
-        GetExitCodeProcess(process.hProcess, &code);
-        return long(code);
-    }
-
-    bool started = false;
-    PROCESS_INFORMATION process = {};
-};
-
-std::string currentDirectory()
-{
-    char directory[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, directory);
-    return directory;
-}
-
-} // namespace
-
-TEST(Program, FirstStartCreatesItsKeyShowsItsWindowAndQuitExitsWithZero)
-{
-    deleteProgramKey();
-    ASSERT_FALSE(programKeyExists());
-    RunningProgram program(currentDirectory());
-    ASSERT_TRUE(program.started) << programPath();
-    HWND window = program.waitForWindow();
-    ASSERT_NE(window, nullptr);
-
-    char title[64] = {};
-    GetWindowTextA(window, title, sizeof(title));
-    EXPECT_STREQ(title, "Quillon Scourwell 1.1");
-    RECT client = {};
-    GetClientRect(window, &client);
-    EXPECT_EQ(client.right, 512);
-    EXPECT_EQ(client.bottom, 359);
-    for (int id = 1000; id <= 1003; ++id) {
-        HWND button = GetDlgItem(window, id);
-        EXPECT_NE(button, nullptr) << id;
-        EXPECT_TRUE(IsWindowVisible(button)) << id;
-    }
-    // The key exists now; the map was not read (there was none) nor written.
-    EXPECT_TRUE(programKeyExists());
-    EXPECT_TRUE(storedColourMap().empty());
-
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(1003, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, 1003)));
-    EXPECT_EQ(program.waitForExit(), 0);
-}
-
-TEST(Program, ClosingTheWindowExitsWithZero)
-{
-    RunningProgram program(currentDirectory());
-    ASSERT_TRUE(program.started);
-    HWND window = program.waitForWindow();
-    ASSERT_NE(window, nullptr);
-    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(program.waitForExit(), 0);
-}
-
-TEST(Program, EnterOnTheQuitButtonExitsWithZero)
-{
-    RunningProgram program(currentDirectory());
-    ASSERT_TRUE(program.started);
-    HWND window = program.waitForWindow();
-    ASSERT_NE(window, nullptr);
-    // The key goes through the program's own message loop and the button's subclass.
-    PostMessageA(GetDlgItem(window, 1003), WM_KEYDOWN, VK_RETURN, 1);
-    EXPECT_EQ(program.waitForExit(), 0);
 }
