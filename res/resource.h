@@ -9,6 +9,10 @@
 #define IDS_TIP_ABOUT           5
 #define IDS_TIP_QUIT            6
 #define IDS_SELECTOR_CLASS      7
+#define IDS_TIP_OK              8
+#define IDS_TIP_CANCEL          9
+#define IDS_TIP_KEEP_ALL        10
+#define IDS_TIP_REMOVE_ALL      11
 
 /* Background and icon */
 #define IDB_BACKGROUND          101
@@ -42,3 +46,13 @@
 #define IDC_SCOUR               1001
 #define IDC_ABOUT               1002
 #define IDC_QUIT                1003
+
+/* Colour dialog controls */
+#define IDC_REMOVE_ALL          3
+#define IDC_KEEP_ALL            4
+#define IDC_PALETTE             1002
+#define IDC_COLOURS_OK          1003
+#define IDC_COLOURS_CANCEL      1004
+
+/* About box */
+#define IDC_ABOUT_OK            1000

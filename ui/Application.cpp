@@ -9,6 +9,7 @@
 #include "res/resource.h"
 #include "ui/BitmapButton.h"
 #include "ui/BitmapImage.h"
+#include "ui/Dialogs.h"
 #include "ui/PaletteSelector.h"
 
 Application* theApplication = nullptr;
@@ -269,8 +270,9 @@ void Application::selectFiles()
 
 bool Application::confirmColours()
 {
-    // Until the colour dialog exists, every run goes on as if it had been confirmed with OK.
-    return true;
+    // Only OK goes on: a dialog that cannot be shown answers -1, which must not
+    // clean files the user never confirmed.
+    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_COLOURS), mainWindow, colourDialogProc, 0) == 1;
 }
 
 void Application::setButtonsEnabled(bool enabled)

@@ -90,4 +90,3 @@ int runApplication(HINSTANCE instance, int showCommand);
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK tooltipRelayHook(int code, WPARAM wParam, LPARAM lParam);
-INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,5 +1,5 @@
-// The procedures of the main window, its message hook and the About box: each
-// decodes its message and hands it to the application.
+// The procedures of the main window and its message hook: each decodes its
+// message and hands it to the application.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -75,14 +75,6 @@ LRESULT CALLBACK tooltipRelayHook(int code, WPARAM wParam, LPARAM lParam)
         SendMessageA(application->tooltipWindow, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
     }
     return CallNextHookEx(application->messageHook, code, wParam, lParam);
-}
-
-INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
-{
-    if (message != WM_COMMAND)
-        return FALSE;
-    EndDialog(dialog, 0);
-    return TRUE;
 }
 
 int runApplication(HINSTANCE instance, int showCommand)

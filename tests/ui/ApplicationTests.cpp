@@ -260,9 +260,16 @@ TEST_F(ApplicationTest, ScourWithoutFilesAndThenWithTheAnswersNoAndYes)
 {
     DeleteFileA("log.txt");
     const std::vector<HWND> buttons = {button(0), button(1), button(2), button(3)};
+    // With files chosen the colour dialog comes first and is confirmed with OK.
     auto scour = [this, &buttons](const char* title, int command) {
+        std::future<Answer> colours;
+        if (application->fileList != nullptr)
+            colours = answerDialog("Choose Colours To Delete Or Replace", 1003, buttons);
         std::future<Answer> box = answerDialog(title, command, buttons);
         SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(1001, BN_CLICKED), LPARAM(button(1)));
+        if (colours.valid()) {
+            EXPECT_EQ(colours.get().owner, application->mainWindow);
+        }
         Answer answer = box.get();
         EXPECT_EQ(answer.owner, application->mainWindow) << title;
         return answer;

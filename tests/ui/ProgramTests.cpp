@@ -45,8 +45,10 @@ TEST(Program, ResourcesOfTheBuiltProgram)
 
     const char* strings[] = {"QuillonScourwell", "Quillon Scourwell 1.1", "Select the 3DO file(s) you wish to Scour",
                              "Scour the selected 3DO file(s)", "About Scourwell", "Quit Scourwell",
-                             "PaletteSelector"};
-    for (uint32_t id = 1; id <= 7; ++id) {
+                             "PaletteSelector", "Scours the selected 3DO files(s).",
+                             "Returns to the main window without Scouring.",
+                             "Un-sets all removed and replaced colours.", "Sets all colours to be removed."};
+    for (uint32_t id = 1; id <= 11; ++id) {
         char text[256] = {};
         LoadStringA(module, id, text, sizeof(text));
         EXPECT_STREQ(text, strings[id - 1]) << id;

@@ -73,6 +73,20 @@ std::future<Answer> answerDialog(const char* title, int command, std::vector<HWN
     });
 }
 
+std::future<bool> onDialog(const char* title, std::function<void(HWND)> action)
+{
+    return std::async(std::launch::async, [name = std::string(title), action] {
+        for (int tries = 0; tries < 1500; ++tries, Sleep(20)) {
+            HWND box = FindWindowA("#32770", name.c_str());
+            if (box == nullptr || !IsWindowVisible(box))
+                continue;
+            action(box);
+            return true;
+        }
+        return false;
+    });
+}
+
 Capture captureClient(HWND window, const char* screenshotName)
 {
     RECT area = {};

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <future>
 #include <string>
 #include <vector>
@@ -30,10 +31,16 @@ struct Answer {
 // From a helper thread, answers with command the first dialog titled title that shows within 30 s.
 std::future<Answer> answerDialog(const char* title, int command, std::vector<HWND> watched = {});
 
+// From a helper thread, runs action on the first visible dialog titled title
+// within 30 s; the future says whether one showed.
+std::future<bool> onDialog(const char* title, std::function<void(HWND)> action);
+
 // 0x00RRGGBB pixels, top row first.
 struct Capture {
     int32_t width = 0, height = 0;
     std::vector<uint32_t> pixels;
+
+    uint32_t at(int32_t x, int32_t y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
 };
 // The client area of window as drawn now. With a name, the whole window with
 // its frame is also saved as name.ppm in the build tree's screenshots folder.

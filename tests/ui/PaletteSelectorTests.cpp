@@ -1,0 +1,319 @@
+// The colour grid: its geometry, its pixels against the palette and the map,
+// and the mouse interaction driven by real messages to the control.
+#include <windows.h>
+
+#include <string>
+
+#include "UiTestSupport.h"
+#include "clean/ColourMap.h"
+#include "ui/Dialogs.h"
+#include "ui/PaletteSelector.h"
+
+namespace {
+
+const uint32_t Black = 0x000000, Red = 0xFF4949, Green = 0x00FF00, Blue = 0x6060FF;
+
+class PaletteSelectorTest : public ApplicationTest {
+protected:
+    void SetUp() override
+    {
+        ApplicationTest::SetUp();
+        selector = application->paletteSelector;
+    }
+    void TearDown() override
+    {
+        if (dialog != nullptr)
+            DestroyWindow(dialog);
+        ApplicationTest::TearDown();
+    }
+
+    // A bare control of the given size, bound to the selector.
+    HWND makeControl(int width, int height)
+    {
+        HWND control = CreateWindowExA(0, "PaletteSelector", "", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
+                                       application->instance, nullptr);
+        selector->bindWindow(control);
+        return control;
+    }
+    // The colour dialog, modeless so the test can drive it from this thread.
+    void openDialog()
+    {
+        dialog = CreateDialogParamA(application->instance, MAKEINTRESOURCEA(134), application->mainWindow,
+                                    colourDialogProc, 0);
+        ASSERT_NE(dialog, nullptr);
+        grid = GetDlgItem(dialog, 1002);
+        ShowWindow(dialog, SW_SHOW);
+        pumpMessages(100);
+    }
+    POINT centre(int32_t cell) const
+    {
+        RECT r = selector->cellRect(cell);
+        return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    }
+    // Sends one mouse message to the grid; answers how many cells it drew.
+    uint32_t mouse(UINT message, WPARAM keys, uint32_t x, uint32_t y)
+    {
+        uint32_t before = selector->cellsDrawn;
+        SendMessageA(grid, message, keys, static_cast<LPARAM>(MAKELONG(x, y)));
+        uint32_t drawn = selector->cellsDrawn - before;
+        EXPECT_LE(drawn, 3u) << "message " << message;
+        return drawn;
+    }
+    uint32_t mouseAt(UINT message, WPARAM keys, int32_t cell)
+    {
+        POINT p = centre(cell);
+        return mouse(message, keys, uint32_t(p.x), uint32_t(p.y));
+    }
+    void click(int32_t cell)
+    {
+        mouseAt(WM_LBUTTONDOWN, MK_LBUTTON, cell);
+        mouseAt(WM_LBUTTONUP, 0, cell);
+    }
+    void drag(int32_t from, int32_t to)
+    {
+        mouseAt(WM_LBUTTONDOWN, MK_LBUTTON, from);
+        mouseAt(WM_MOUSEMOVE, MK_LBUTTON, to);
+        mouseAt(WM_LBUTTONUP, 0, to);
+    }
+    // The frame colour each cell shows now, read from its left edge.
+    std::vector<uint32_t> frames()
+    {
+        Capture shot = captureClient(grid);
+        std::vector<uint32_t> out;
+        for (int32_t cell = 0; cell < 256; ++cell) {
+            RECT r = selector->cellRect(cell);
+            out.push_back(shot.at(r.left, (r.top + r.bottom) / 2));
+        }
+        return out;
+    }
+    // Every cell framed by its colour's state, except those given.
+    std::vector<uint32_t> framesByMap(std::vector<std::pair<int32_t, uint32_t>> except = {})
+    {
+        std::vector<uint32_t> out;
+        for (uint32_t cell = 0; cell < 256; ++cell) {
+            ColourState state = selector->colourMap().state(cell);
+            out.push_back(state == ColourState::Kept ? Black : state == ColourState::Removed ? Red : Green);
+        }
+        for (const auto& [cell, colour] : except)
+            out[size_t(cell)] = colour;
+        return out;
+    }
+
+    PaletteSelector* selector = nullptr;
+    HWND dialog = nullptr;
+    HWND grid = nullptr;
+};
+
+} // namespace
+
+TEST_F(PaletteSelectorTest, CellRectanglesAndHitsOfA320By160Control)
+{
+    HWND control = makeControl(320, 160);
+    auto rectOf = [this](int32_t cell) {
+        RECT r = selector->cellRect(cell);
+        return std::vector<LONG>{r.left, r.top, r.right, r.bottom};
+    };
+    EXPECT_EQ(rectOf(0), (std::vector<LONG>{1, 1, 19, 9}));
+    EXPECT_EQ(rectOf(17), (std::vector<LONG>{21, 11, 39, 19}));
+    EXPECT_EQ(rectOf(255), (std::vector<LONG>{301, 151, 319, 159}));
+    EXPECT_EQ(selector->cellFromPoint(25, 12), 17);
+    EXPECT_EQ(selector->cellFromPoint(20, 12), NoCell);
+    EXPECT_EQ(selector->cellFromPoint(39, 12), NoCell);
+    EXPECT_EQ(selector->cellFromPoint(38, 18), 17);
+    EXPECT_EQ(selector->cellFromPoint(318, 158), 255);
+    EXPECT_EQ(selector->cellFromPoint(319, 158), NoCell);
+    // Right of, below, and (as a captured mouse reports them) left of or above the control.
+    EXPECT_EQ(selector->cellFromPoint(320, 5), NoCell);
+    EXPECT_EQ(selector->cellFromPoint(5, 160), NoCell);
+    EXPECT_EQ(selector->cellFromPoint(65536 - 3, 5), NoCell);
+    EXPECT_EQ(selector->cellFromPoint(5, 65536 - 1), NoCell);
+    DestroyWindow(control);
+}
+
+TEST_F(PaletteSelectorTest, EveryPointHitsExactlyTheCellWhosePaintedRectangleHoldsIt)
+{
+    // Odd sizes, the dialog's real size and one too small for gaps to matter.
+    openDialog();
+    RECT real = {};
+    GetWindowRect(grid, &real);
+    const SIZE sizes[] = {{231, 173}, {17, 33}, {real.right - real.left, real.bottom - real.top}, {16, 16}};
+    for (const SIZE& size : sizes) {
+        SCOPED_TRACE(std::to_string(size.cx) + " x " + std::to_string(size.cy));
+        HWND control = makeControl(size.cx, size.cy);
+        std::vector<int32_t> owner(size_t(size.cx + 2) * size_t(size.cy + 2), NoCell);
+        for (int32_t cell = 0; cell < 256; ++cell) {
+            RECT r = selector->cellRect(cell);
+            for (LONG y = r.top; y < r.bottom; ++y)
+                for (LONG x = r.left; x < r.right; ++x)
+                    owner[size_t(y) * size_t(size.cx + 2) + size_t(x)] = cell;
+        }
+        uint32_t wrong = 0;
+        for (int32_t y = 0; y < size.cy + 2; ++y)
+            for (int32_t x = 0; x < size.cx + 2; ++x)
+                wrong += selector->cellFromPoint(uint32_t(x), uint32_t(y)) !=
+                         owner[size_t(y) * size_t(size.cx + 2) + size_t(x)];
+        EXPECT_EQ(wrong, 0u);
+        DestroyWindow(control);
+    }
+    // A control of no size has no cells and must not divide by zero.
+    HWND empty = makeControl(0, 0);
+    EXPECT_EQ(selector->cellFromPoint(0, 0), NoCell);
+    DestroyWindow(empty);
+}
+
+TEST_F(PaletteSelectorTest, PaintShowsEachPaletteColourFramedByItsState)
+{
+    openDialog();
+    Capture shot = captureClient(grid, "colour-grid-default");
+    uint32_t background = GetSysColor(COLOR_BTNFACE);
+    uint32_t wrongFill = 0;
+    for (int32_t cell = 0; cell < 256; ++cell) {
+        RECT r = selector->cellRect(cell);
+        uint32_t colour = selector->colours().colourAt(uint32_t(cell));
+        uint32_t rgb = (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+        // Inside the 2-pixel frame, the fill; left of the cell, the gap.
+        wrongFill += shot.at(r.left + 2, r.top + 2) != rgb || shot.at(r.right - 3, r.bottom - 3) != rgb;
+        EXPECT_EQ(shot.at(r.left - 1, r.top), (background & 0xFF) << 16 | (background & 0xFF00) | (background >> 16 & 0xFF))
+            << cell;
+    }
+    EXPECT_EQ(wrongFill, 0u);
+    std::vector<uint32_t> expected(256, Black);
+    expected[0] = Red;
+    EXPECT_EQ(frames(), expected);
+
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(3, BN_CLICKED), 0);
+    pumpMessages(100);
+    EXPECT_EQ(frames(), std::vector<uint32_t>(256, Red));
+}
+
+TEST_F(PaletteSelectorTest, ClicksToggleAndDragsReplaceWithTheirTemporaryFrames)
+{
+    openDialog();
+    ColourMap& map = selector->colourMap();
+    click(5);
+    EXPECT_EQ(map.entry(5), ColourRemoved);
+    click(5);
+    click(0); // removed by default
+    EXPECT_EQ(map.entry(5), 5u);
+    EXPECT_EQ(map.entry(0), 0u);
+    EXPECT_EQ(frames(), framesByMap());
+
+    // During a drag the source shows green and the cell under the pointer blue.
+    mouseAt(WM_LBUTTONDOWN, MK_LBUTTON, 5);
+    EXPECT_EQ(GetCapture(), grid);
+    EXPECT_EQ(frames()[5], Red);
+    mouseAt(WM_MOUSEMOVE, MK_LBUTTON, 9);
+    EXPECT_EQ(frames(), framesByMap({{5, Green}, {9, Blue}}));
+    mouseAt(WM_LBUTTONUP, 0, 9);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(map.entry(5), 9u);
+    EXPECT_EQ(frames(), framesByMap());
+
+    // Resting on the replaced colour frames its replacement blue; a gap or a kept colour clears it.
+    mouseAt(WM_MOUSEMOVE, 0, 5);
+    EXPECT_EQ(frames(), framesByMap({{9, Blue}}));
+    EXPECT_EQ(mouse(WM_MOUSEMOVE, 0, 0, 0), 1u);
+    EXPECT_EQ(frames(), framesByMap());
+    EXPECT_EQ(mouse(WM_MOUSEMOVE, 0, 0, 0), 0u); // nothing shown, nothing drawn
+
+    // Chains: the replacement may itself be replaced or removed; a removed colour dragged becomes replaced.
+    drag(9, 12);
+    click(0);
+    ASSERT_EQ(map.entry(0), ColourRemoved);
+    drag(0, 3);
+    click(12);
+    EXPECT_EQ(map.entry(5), 9u);
+    EXPECT_EQ(map.entry(9), 12u);
+    EXPECT_EQ(map.entry(0), 3u);
+    EXPECT_EQ(map.entry(12), ColourRemoved);
+    click(0); // a replaced colour clicked is kept
+    EXPECT_EQ(map.entry(0), 0u);
+
+    // A click however far the pointer went in between, and a double click as two clicks.
+    mouseAt(WM_LBUTTONDOWN, MK_LBUTTON, 40);
+    mouseAt(WM_MOUSEMOVE, MK_LBUTTON, 200);
+    mouseAt(WM_LBUTTONUP, 0, 40);
+    EXPECT_EQ(map.entry(40), ColourRemoved);
+    click(40);
+    click(40);
+    EXPECT_EQ(map.entry(40), ColourRemoved);
+    EXPECT_EQ(GetClassLongPtrA(grid, GCL_STYLE) & CS_DBLCLKS, 0u);
+    EXPECT_EQ(frames(), framesByMap());
+}
+
+TEST_F(PaletteSelectorTest, ReleasesOffTheGridPressesOnGapsAndOtherButtons)
+{
+    openDialog();
+    ColourMap& map = selector->colourMap();
+    drag(5, 9);
+    ColourMap before = map;
+
+    // Released on a gap or outside the control after a press on a cell: no change,
+    // and the source, a replaced colour, shows its replacement.
+    mouseAt(WM_LBUTTONDOWN, MK_LBUTTON, 5);
+    mouse(WM_MOUSEMOVE, MK_LBUTTON, 65535, 10);
+    EXPECT_EQ(frames()[5], Red);
+    mouse(WM_LBUTTONUP, 0, 65535, 10);
+    EXPECT_EQ(std::vector<uint32_t>(map.entries, map.entries + 256),
+              std::vector<uint32_t>(before.entries, before.entries + 256));
+    EXPECT_EQ(frames(), framesByMap({{9, Blue}}));
+    mouseAt(WM_LBUTTONDOWN, MK_LBUTTON, 7);
+    mouse(WM_LBUTTONUP, 0, 0, 0);
+    EXPECT_EQ(map.entry(7), 7u);
+
+    // A press on a gap, then a release on a cell, toggles that cell.
+    mouse(WM_LBUTTONDOWN, MK_LBUTTON, 0, 0);
+    EXPECT_EQ(selector->dragSource, NoCell);
+    mouseAt(WM_MOUSEMOVE, MK_LBUTTON, 20);
+    EXPECT_EQ(frames()[20], Red);
+    mouseAt(WM_LBUTTONUP, 0, 20);
+    EXPECT_EQ(map.entry(20), ColourRemoved);
+
+    // A press outside the control: moves with the button flag frame red, the release toggles.
+    mouseAt(WM_MOUSEMOVE, MK_LBUTTON, 30);
+    EXPECT_EQ(frames(), framesByMap({{30, Red}}));
+    mouseAt(WM_LBUTTONUP, 0, 30);
+    EXPECT_EQ(map.entry(30), ColourRemoved);
+
+    // The right and middle buttons do nothing.
+    before = map;
+    for (UINT message : {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP})
+        EXPECT_EQ(mouseAt(message, 0, 50), 0u);
+    EXPECT_EQ(map.entry(50), before.entry(50));
+}
+
+TEST_F(PaletteSelectorTest, KeepAllAndRemoveAllPaintOverABlueFrameThatStaysRecorded)
+{
+    openDialog();
+    drag(5, 9);
+    mouseAt(WM_MOUSEMOVE, 0, 5);
+    ASSERT_EQ(selector->outlinedCell, 9);
+    captureClient(dialog, "colour-dialog-marked");
+
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(3, BN_CLICKED), 0);
+    pumpMessages(100);
+    EXPECT_EQ(frames(), std::vector<uint32_t>(256, Red));
+    EXPECT_EQ(selector->outlinedCell, 9);
+    // The next move redraws the recorded cell by its state first.
+    EXPECT_EQ(mouse(WM_MOUSEMOVE, 0, 0, 0), 1u);
+    EXPECT_EQ(selector->outlinedCell, NoCell);
+
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(4, BN_CLICKED), 0);
+    pumpMessages(100);
+    EXPECT_EQ(frames(), std::vector<uint32_t>(256, Black));
+    for (uint32_t colour = 0; colour < 256; ++colour)
+        ASSERT_EQ(selector->colourMap().entry(colour), colour);
+}
+
+TEST_F(PaletteSelectorTest, EntriesOutsideThePaletteDrawNoReplacement)
+{
+    // A stored value may hold anything: an entry of 300 counts as replaced and names no cell.
+    openDialog();
+    selector->colourMap().setEntry(6, 300);
+    InvalidateRect(grid, nullptr, FALSE);
+    pumpMessages(100);
+    EXPECT_EQ(frames()[6], Green);
+    EXPECT_EQ(mouseAt(WM_MOUSEMOVE, 0, 6), 0u);
+    EXPECT_EQ(mouse(WM_MOUSEMOVE, 0, 0, 0), 0u);
+    EXPECT_EQ(frames(), framesByMap());
+}
