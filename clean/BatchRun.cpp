@@ -30,15 +30,21 @@ static void prepareFile(const char* path, const ColourMap& colourMap, CleanMode 
     result = FileResult();
     *staged = nullptr;
     Model model;
-    if (!model.load(path)) {
+    // A dry run keeps the original bytes to tell whether cleaning changes them.
+    uint8_t* original = nullptr;
+    if (!model.load(path, mode == CleanMode::DryRun ? &original : nullptr)) {
         result.loadFailure = model.failure;
         result.loadFailureOffset = model.failureOffset;
         return;
     }
-    if (!cleanLoaded(model, colourMap, result))
-        return;
     OutputBuffer image;
-    bool stored = model.compose(image);
+    bool cleaned = cleanLoaded(model, colourMap, result);
+    bool stored = cleaned && model.compose(image);
+    if (stored && original != nullptr)
+        result.changed = image.size() != model.loadedSize || std::memcmp(image.data(), original, image.size()) != 0;
+    delete[] original;
+    if (!cleaned)
+        return;
     if (stored && mode == CleanMode::Save) {
         *staged = stageFileContents(path, image.data(), image.size());
         stored = *staged != nullptr;

@@ -34,6 +34,8 @@ struct FileResult {
     uint32_t verticesAfter = 0;
     uint32_t facesBefore = 0;
     uint32_t facesAfter = 0;
+    // Dry runs only: whether the cleaned image differs from the file's bytes.
+    bool changed = false;
 };
 
 // Loads path with one read, cleans it with colourMap and (in Save mode) replaces

@@ -17,6 +17,7 @@
 #include "cli/ColourOptions.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/JsonLines.h"
 #include "platform/Console.h"
 
 namespace fs = std::filesystem;
@@ -25,7 +26,7 @@ namespace {
 
 const char CleanUsage[] =
     "usage: scour [clean] [colour options] [--log FILE] [--no-log] [--dry-run]\n"
-    "             [--recursive] [--quiet] PATH...\n";
+    "             [--check] [--json] [--recursive] [--quiet] PATH...\n";
 
 const char CleanHelpIntroduction[] =
     "Cleans each 3DO model in place: merges duplicate vertices, drops the untextured\n"
@@ -45,6 +46,14 @@ const char CleanHelpIntroduction[] =
     "  --dry-run, -n    clean in memory only and show what would change: no model is\n"
     "                   touched, and no report is written unless --log is given\n"
     "                   (a --save-map file is still written)\n"
+    "  --check          clean in memory only and list the files that cleaning would\n"
+    "                   change; writes nothing, not even a report. Exit 0 when every\n"
+    "                   file is already clean, 1 when any would change or cannot be\n"
+    "                   read. For a mod repository's CI or a pre-commit hook\n"
+    "  --json           one JSON object per line on standard output for each file\n"
+    "                   (path, outcome, sizes, vertex and face counts before and\n"
+    "                   after; \"changed\" in a dry run or check) and a last one with\n"
+    "                   the totals, instead of the text lines\n"
     "  --quiet, -q      no line per file (errors still go to standard error)\n"
     "  --help, -h       this text\n"
     "\n"
@@ -60,8 +69,9 @@ const char CleanHelpClosing[] =
     "      removes the untextured faces of colours 0 and 9, recolours colour 3 as 7,\n"
     "      cleans every .3do file under models and writes log.txt here.\n"
     "\n"
-    "Exit codes: 0 every file cleaned, 1 a file (or the report) could not be read or\n"
-    "written, 2 usage error.\n";
+    "Exit codes: 0 every file cleaned (with --check: every file already clean),\n"
+    "1 a file (or the report) could not be read or written (with --check: a file\n"
+    "would change or cannot be read), 2 usage error.\n";
 
 // Progress is worth showing only for more files than scroll by at once.
 constexpr size_t ProgressThreshold = 4;
@@ -71,6 +81,8 @@ struct CleanOptions {
     bool logGiven = false;
     bool noLog = false;
     bool dryRun = false;
+    bool check = false;
+    bool json = false;
     bool recursive = false;
     bool quiet = false;
     std::vector<std::string> paths;
@@ -212,6 +224,14 @@ int parseArguments(int argc, char** argv, std::vector<ColourStep>& colourSteps, 
             options.dryRun = true;
             continue;
         }
+        if (std::strcmp(argument, "--check") == 0) {
+            options.check = options.dryRun = true;
+            continue;
+        }
+        if (std::strcmp(argument, "--json") == 0) {
+            options.json = true;
+            continue;
+        }
         if (std::strcmp(argument, "--recursive") == 0 || std::strcmp(argument, "-r") == 0) {
             options.recursive = true;
             continue;
@@ -222,6 +242,16 @@ int parseArguments(int argc, char** argv, std::vector<ColourStep>& colourSteps, 
         }
         std::fprintf(stderr, "scour: unknown option %s\n%s", argument, CleanUsage);
         return 2;
+    }
+    if (options.check && options.logGiven) {
+        std::fputs("scour: --check writes nothing: --log cannot be given with it\n", stderr);
+        return 2;
+    }
+    for (const ColourStep& step : colourSteps) {
+        if (options.check && std::strcmp(step.option, "--save-map") == 0) {
+            std::fputs("scour: --check writes nothing: --save-map cannot be given with it\n", stderr);
+            return 2;
+        }
     }
     if (options.logGiven && options.noLog) {
         std::fputs("scour: --log and --no-log cannot be given together\n", stderr);
@@ -259,7 +289,7 @@ bool applyColourSteps(const std::vector<ColourStep>& steps, ColourMap& colourMap
 
 const char* reportPath(const CleanOptions& options)
 {
-    if (options.noLog)
+    if (options.noLog || options.check)
         return nullptr;
     if (options.logGiven)
         return options.logPath.c_str();
@@ -326,22 +356,39 @@ private:
 // What the line for each file needs, as the run tells of it.
 struct FileLines {
     Progress* progress;
-    bool quiet;
+    const CleanOptions* options;
     int exitCode;
+    uint32_t filesChanged;
 };
 
 void printFileLine(void* context, const char* path, const FileResult& result)
 {
     FileLines& lines = *static_cast<FileLines*>(context);
-    if (result.outcome != FileOutcome::Cleaned)
+    const CleanOptions& options = *lines.options;
+    bool cleaned = result.outcome == FileOutcome::Cleaned;
+    if (!cleaned)
         lines.exitCode = 1;
-    if (result.outcome == FileOutcome::Cleaned && lines.quiet)
-        return;
+    if (cleaned && result.changed) {
+        ++lines.filesChanged;
+        if (options.check)
+            lines.exitCode = 1;
+    }
     lines.progress->clear();
-    if (result.outcome == FileOutcome::Cleaned)
+    if (options.json) {
+        std::puts(jsonFileLine(path, result, options.dryRun, cleaned ? "" : failureLine(path, result)).c_str());
+        return;
+    }
+    if (!cleaned) {
+        std::fprintf(options.quiet || options.check ? stderr : stdout, "%s\n", failureLine(path, result).c_str());
+        return;
+    }
+    // A check lists only the files that would change.
+    if (options.check && result.changed) {
+        std::printf("would change: ");
         printCleaned(path, result);
-    else
-        std::fprintf(lines.quiet ? stderr : stdout, "%s\n", failureLine(path, result).c_str());
+    } else if (!options.check && !options.quiet) {
+        printCleaned(path, result);
+    }
 }
 
 } // namespace
@@ -381,7 +428,7 @@ int runClean(int argc, char** argv)
     }
 
     Progress progress(files.size(), standardErrorIsTerminal());
-    FileLines lines{&progress, options.quiet, exitCode};
+    FileLines lines{&progress, &options, exitCode, 0};
     run.onFileDone(printFileLine, &lines);
     for (size_t i = 0; i < files.size(); ++i) {
         progress.show(i);
@@ -392,6 +439,15 @@ int runClean(int argc, char** argv)
     exitCode = lines.exitCode;
 
     const CleanTotals& totals = run.totals();
+    if (options.json) {
+        std::puts(jsonTotalsLine(totals, run.pathsProcessed(), options.dryRun, lines.filesChanged).c_str());
+        return exitCode;
+    }
+    if (options.check) {
+        if (!options.quiet)
+            std::printf("%" PRIu32 " of %" PRIu32 " files would change\n", lines.filesChanged, run.pathsProcessed());
+        return exitCode;
+    }
     std::printf("%" PRId32 " of %" PRIu32 " files %s: %s, %s, %s\n", totals.filesCleaned, run.pathsProcessed(),
                 options.dryRun ? "would be cleaned (dry run, nothing changed)" : "cleaned",
                 difference(totals.verticesRemoved, "vertex", "vertexes").c_str(),

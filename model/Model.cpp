@@ -13,7 +13,7 @@ Model::~Model() {
     root = nullptr;
 }
 
-bool Model::load(const char* path) {
+bool Model::load(const char* path, uint8_t** keptImage) {
     uint8_t* data = nullptr;
     uint32_t size = 0;
     const ReadFileResult result = readWholeFile(path, MaxModelFileSize, &data, &size);
@@ -31,7 +31,10 @@ bool Model::load(const char* path) {
         return false;
     }
     const bool ok = read(data, size);
-    delete[] data;
+    if (ok && keptImage != nullptr)
+        *keptImage = data;
+    else
+        delete[] data;
     return ok;
 }
 

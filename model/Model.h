@@ -16,8 +16,10 @@ public:
     Model(const Model&) = delete;
     Model& operator=(const Model&) = delete;
 
-    // Reads the whole file with one read and parses it; all or nothing.
-    bool load(const char* path);
+    // Reads the whole file with one read and parses it; all or nothing. With
+    // keptImage, a successful load hands over the file's bytes (new[]'d, the
+    // caller releases them) instead of releasing them.
+    bool load(const char* path, uint8_t** keptImage = nullptr);
     // Parses a file image already in memory.
     bool read(const uint8_t* buffer, uint32_t size);
 

@@ -11,6 +11,7 @@
 #include "ModelImage.h"
 #include "clean/ColourMap.h"
 #include "cli/Commands.h"
+#include "cli/JsonLines.h"
 #include "model/Model.h"
 #include "support/TestSupport.h"
 
@@ -358,4 +359,90 @@ TEST(CleanCommand, ColourOptionsReachTheRunAndTheMapIsStoredFirst)
     CommandRun noReport = scour({"--log", "blocker/log.txt", "model.3do"});
     EXPECT_EQ(noReport.exitCode, 1);
     EXPECT_NE(readBytes(dir.file("model.3do")), image);
+}
+
+TEST(CleanCommand, CheckListsWhatWouldChangeAndWritesNothing)
+{
+    TempDir dir;
+    std::vector<uint8_t> image = buildModelImage(smallModel());
+    fs::create_directories(dir.file("models"));
+    ASSERT_TRUE(writeBytes(dir.file("models/a.3do"), image));
+    ASSERT_TRUE(writeBytes(dir.file("models/b.3do"), image));
+    WorkingFolder working(dir.path());
+    auto untouched = [&dir, &image] {
+        EXPECT_EQ(dir.entries(), std::vector<std::string>{"models"});
+        EXPECT_EQ(readBytes(dir.file("models/a.3do")), image);
+        EXPECT_EQ(readBytes(dir.file("models/b.3do")), image);
+    };
+
+    CommandRun unclean = scour({"--check", "models"});
+    EXPECT_EQ(unclean.exitCode, 1);
+    EXPECT_NE(unclean.out.find("would change: " + fullPath("models/a.3do") + ": 4 -> 3 vertices"), std::string::npos)
+        << unclean.out;
+    EXPECT_NE(unclean.out.find("2 of 2 files would change"), std::string::npos) << unclean.out;
+    untouched();
+    // Nothing may be written, so the options that write are usage errors.
+    EXPECT_EQ(scour({"--check", "--log", "log.txt", "models"}).exitCode, 2);
+    EXPECT_EQ(scour({"--check", "--save-map", "map.bin", "models"}).exitCode, 2);
+    untouched();
+
+    // Once cleaned with the same colours, the folder passes; another map fails it
+    // again even when only a colour changes and the size stays the same.
+    ASSERT_EQ(scour({"--keep-all", "--no-log", "--quiet", "models"}).exitCode, 0);
+    std::vector<uint8_t> cleaned = readBytes(dir.file("models/a.3do"));
+    CommandRun clean = scour({"--check", "--keep-all", "models"});
+    EXPECT_EQ(clean.exitCode, 0) << clean.out;
+    EXPECT_EQ(clean.out.find("would change:"), std::string::npos) << clean.out;
+    CommandRun recoloured = scour({"--check", "--keep-all", "--replace", "5=6", "models/a.3do"});
+    EXPECT_EQ(recoloured.exitCode, 1);
+    EXPECT_NE(recoloured.out.find("3 -> 3 vertices, 2 -> 2 faces, " + std::to_string(cleaned.size()) + " -> " +
+                                  std::to_string(cleaned.size()) + " bytes"),
+              std::string::npos)
+        << recoloured.out;
+
+    // A file that cannot be read fails the check too.
+    ASSERT_TRUE(writeBytes(dir.file("models/c.3do"), BrokenImage));
+    EXPECT_EQ(scour({"--check", "--keep-all", "models"}).exitCode, 1);
+    EXPECT_EQ(readBytes(dir.file("models/a.3do")), cleaned);
+}
+
+TEST(CleanCommand, JsonGivesOneObjectPerFileAndTheTotals)
+{
+    TempDir dir;
+    ASSERT_TRUE(writeBytes(dir.file("good.3do"), buildModelImage(smallModel())));
+    ASSERT_TRUE(writeBytes(dir.file("broken.3do"), BrokenImage));
+    WorkingFolder working(dir.path());
+    CommandRun run = scour({"--json", "--dry-run", "broken.3do", "good.3do"});
+    EXPECT_EQ(run.exitCode, 1);
+    std::vector<std::string> lines;
+    std::istringstream out(run.out);
+    for (std::string line; std::getline(out, line);)
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), 3u) << run.out;
+    // The sizes are those a real run then gives.
+    size_t sizeBefore = readBytes("good.3do").size();
+    ASSERT_EQ(scour({"--quiet", "--no-log", "good.3do"}).exitCode, 0);
+    EXPECT_EQ(lines[0].rfind("{\"path\": \"" + fullPath("broken.3do") + "\", \"outcome\": \"read-error\", \"error\": ", 0),
+              0u)
+        << lines[0];
+    EXPECT_EQ(lines[1], "{\"path\": \"" + fullPath("good.3do") +
+                            "\", \"outcome\": \"cleaned\", \"changed\": true, \"sizeBefore\": " +
+                            std::to_string(sizeBefore) + ", \"sizeAfter\": " +
+                            std::to_string(readBytes("good.3do").size()) + ", \"verticesBefore\": 4, \"verticesAfter\": 3, \"facesBefore\": 2, "
+                            "\"facesAfter\": 1}");
+    EXPECT_EQ(lines[2].rfind("{\"totals\": {\"files\": 2, \"filesCleaned\": 1, \"filesChanged\": 1, ", 0), 0u)
+        << lines[2];
+}
+
+TEST(JsonString, EscapesWhatJsonForbidsAndKeepsValidUtf8)
+{
+    EXPECT_EQ(jsonString("C:\\Units\\\"a\".3do"), "\"C:\\\\Units\\\\\\\"a\\\".3do\"");
+    EXPECT_EQ(jsonString("tab\there\nnl\x7f"), "\"tab\\u0009here\\u000anl\\u007f\"");
+    EXPECT_EQ(jsonString("caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x99\x82"), "\"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x99\x82\"");
+    // Latin-1 bytes of an ANSI path, a cut sequence, overlong and surrogate forms.
+    EXPECT_EQ(jsonString("caf\xe9"), "\"caf\\u00e9\"");
+    EXPECT_EQ(jsonString("\xe2\x82"), "\"\\u00e2\\u0082\"");
+    EXPECT_EQ(jsonString("\xc0\xaf"), "\"\\u00c0\\u00af\"");
+    EXPECT_EQ(jsonString("\xed\xa0\x80"), "\"\\u00ed\\u00a0\\u0080\"");
+    EXPECT_EQ(jsonString(""), "\"\"");
 }

@@ -1,0 +1,107 @@
+#include "cli/JsonLines.h"
+
+#include <cstdio>
+
+namespace {
+
+// The length of the UTF-8 sequence at text, or 0 when it is not one.
+size_t utf8Length(const unsigned char* text)
+{
+    unsigned char lead = text[0];
+    size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
+    if (lead >= 0xF5)
+        return 0;
+    for (size_t k = 1; k < length; ++k) {
+        if ((text[k] & 0xC0) != 0x80)
+            return 0;
+    }
+    // Overlong three- and four-byte forms, surrogates and values past U+10FFFF.
+    if ((lead == 0xE0 && text[1] < 0xA0) || (lead == 0xED && text[1] >= 0xA0) || (lead == 0xF0 && text[1] < 0x90) ||
+        (lead == 0xF4 && text[1] >= 0x90))
+        return 0;
+    return length;
+}
+
+void appendEscape(std::string& out, unsigned int code)
+{
+    char escape[8];
+    std::snprintf(escape, sizeof escape, "\\u%04x", code);
+    out += escape;
+}
+
+const char* outcomeName(FileOutcome outcome)
+{
+    switch (outcome) {
+    case FileOutcome::Cleaned:
+        return "cleaned";
+    case FileOutcome::WriteError:
+        return "write-error";
+    default:
+        return "read-error";
+    }
+}
+
+void appendNumber(std::string& out, const char* name, int64_t value)
+{
+    out += ", \"";
+    out += name;
+    out += "\": ";
+    out += std::to_string(value);
+}
+
+} // namespace
+
+std::string jsonString(const char* text)
+{
+    std::string out = "\"";
+    const unsigned char* at = reinterpret_cast<const unsigned char*>(text);
+    while (*at != 0) {
+        unsigned char c = *at;
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c == 0x7F) {
+            appendEscape(out, c);
+        } else if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (size_t length = utf8Length(at); length != 0) {
+            out.append(reinterpret_cast<const char*>(at), length);
+            at += length;
+            continue;
+        } else {
+            appendEscape(out, c);
+        }
+        ++at;
+    }
+    return out + "\"";
+}
+
+std::string jsonFileLine(const char* path, const FileResult& result, bool dryRun, const std::string& error)
+{
+    std::string line = "{\"path\": " + jsonString(path) + ", \"outcome\": \"" + outcomeName(result.outcome) + "\"";
+    if (result.outcome == FileOutcome::Cleaned) {
+        if (dryRun)
+            line += result.changed ? ", \"changed\": true" : ", \"changed\": false";
+        appendNumber(line, "sizeBefore", result.sizeBefore);
+        appendNumber(line, "sizeAfter", result.sizeAfter);
+        appendNumber(line, "verticesBefore", result.verticesBefore);
+        appendNumber(line, "verticesAfter", result.verticesAfter);
+        appendNumber(line, "facesBefore", result.facesBefore);
+        appendNumber(line, "facesAfter", result.facesAfter);
+    } else {
+        line += ", \"error\": " + jsonString(error.c_str());
+    }
+    return line + "}";
+}
+
+std::string jsonTotalsLine(const CleanTotals& totals, uint32_t files, bool dryRun, uint32_t filesChanged)
+{
+    std::string line = "{\"totals\": {\"files\": " + std::to_string(files);
+    appendNumber(line, "filesCleaned", totals.filesCleaned);
+    if (dryRun)
+        appendNumber(line, "filesChanged", filesChanged);
+    appendNumber(line, "bytesSaved", totals.bytesSaved);
+    appendNumber(line, "verticesRemoved", totals.verticesRemoved);
+    appendNumber(line, "facesRemoved", totals.facesRemoved);
+    return line + "}}";
+}

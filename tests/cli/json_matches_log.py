@@ -1,0 +1,92 @@
+#!/usr/bin/env python3
+"""scour --json read by Python's own JSON parser and matched, file by file and in
+the totals, against log.txt of the same run over a copy of part of the corpus."""
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+SKIP = 77
+
+
+def parse_log(text):
+    lines = text.split("\r\n")
+    assert lines[0] == "Report:", lines[0]
+
+    def difference(line):
+        count, _, verb = line.strip().split(" ")
+        assert verb in ("removed", "added"), line
+        return int(count) if verb == "removed" else -int(count)
+
+    entries, i = [], 1
+    while i + 4 < len(lines):
+        kind, path = re.fullmatch(r'(.*): "(.*)"', lines[i]).groups()
+        entry = {"kind": kind, "path": path}
+        i += 1
+        if kind == "File cleaned":
+            entry["sizeBefore"] = int(re.fullmatch(r"\tOriginal file size: (\d+) bytes?", lines[i]).group(1))
+            entry["vertices"] = difference(lines[i + 1])
+            entry["faces"] = difference(lines[i + 2])
+            entry["sizeAfter"] = int(re.fullmatch(r"\tCleaned file size: (\d+) bytes?", lines[i + 3]).group(1))
+            i += 4
+        entries.append(entry)
+    cleaned, files = map(int, re.fullmatch(r"(\d+) out of (\d+) files cleaned successfully", lines[i]).groups())
+    totals = {"filesCleaned": cleaned, "files": files, "verticesRemoved": difference(lines[i + 1]),
+              "facesRemoved": difference(lines[i + 2]), "bytesSaved": difference(lines[i + 3])}
+    assert i + 4 == len(lines), "lines after the totals"
+    return entries, totals
+
+
+def main():
+    scour, corpus = sys.argv[1], sys.argv[2]
+    if not os.path.isdir(corpus):
+        print(f"corpus not found at {corpus}", file=sys.stderr)
+        return 1 if os.environ.get("CI") == "true" else SKIP
+    work = tempfile.mkdtemp(prefix="scour-json-")
+    try:
+        models = os.path.join(work, "models")
+        os.makedirs(models)
+        names = sorted(os.path.join(d, f) for d, _, fs in os.walk(corpus) for f in fs if f.lower().endswith(".3do"))
+        for k, source in enumerate(names[::10]):
+            target = os.path.join(models, f"{k:04d}-{os.path.basename(source)}")
+            shutil.copyfile(source, target)
+        # A name that JSON must escape, and an unreadable file.
+        shutil.copyfile(names[0], os.path.join(models, 'quote" back\\slash.3do'))
+        with open(os.path.join(models, "zz-broken.3do"), "wb") as broken:
+            broken.write(b"\x01\x00\x00\x00")
+
+        log_path = os.path.join(work, "log.txt")
+        run = subprocess.run([scour, "--json", "--remove", "0,9", "--replace", "3=7", "--log", log_path, models],
+                             capture_output=True, check=False)
+        assert run.returncode == 1, f"exit {run.returncode}: the broken file must fail the run"
+        objects = [json.loads(line) for line in run.stdout.decode("utf-8").splitlines()]
+        with open(log_path, "rb") as report:
+            entries, totals = parse_log(report.read().decode("latin-1"))
+
+        files, last = objects[:-1], objects[-1]["totals"]
+        assert len(files) == len(entries) == last["files"] == totals["files"], (len(files), len(entries))
+        for obj, entry in zip(files, entries):
+            assert obj["path"] == entry["path"], (obj["path"], entry["path"])
+            if entry["kind"] != "File cleaned":
+                assert obj["outcome"] == "read-error" and obj["error"], obj
+                continue
+            assert obj["outcome"] == "cleaned", obj
+            assert obj["sizeBefore"] == entry["sizeBefore"] and obj["sizeAfter"] == entry["sizeAfter"], obj
+            assert obj["sizeAfter"] == os.path.getsize(obj["path"]), obj
+            assert obj["verticesBefore"] - obj["verticesAfter"] == entry["vertices"], obj
+            assert obj["facesBefore"] - obj["facesAfter"] == entry["faces"], obj
+            assert "changed" not in obj, "only dry runs tell what would change"
+        for key, value in totals.items():
+            assert last[key] == value, (key, last[key], value)
+        assert any(o.get("path", "").endswith('quote" back\\slash.3do') for o in files)
+        print(f"{len(files)} files: the JSON lines match the report")
+        return 0
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
