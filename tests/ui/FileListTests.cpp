@@ -81,3 +81,22 @@ TEST(FileListFromSelection, EmptyOrUnterminatedBuffersStayInBounds)
     delete[] exact;
     releaseFileList(nullptr);
 }
+
+TEST(FileListFromSelection, LongNamesFillingTheDialogsBufferKeepEveryByte)
+{
+    // A folder and names as long as the system allows, up to the 32768-byte buffer.
+    std::string folder = "C:\\" + std::string(240, 'f');
+    std::string buffer = folder + '\0';
+    std::vector<std::string> expected;
+    for (int k = 0; buffer.size() + 256 < 32767; ++k) {
+        std::string name = std::to_string(k) + std::string(250, 'n') + ".3do";
+        buffer += name + '\0';
+        expected.push_back(folder + "\\" + name);
+    }
+    buffer += '\0';
+    buffer.resize(32768, '\0');
+    FileList list = parse(buffer, true);
+    EXPECT_EQ(paths(list), expected);
+    EXPECT_GT(expected.size(), 120u);
+    releaseFileList(list);
+}
