@@ -225,6 +225,32 @@ TEST_F(ApplicationTest, HookRelaysPressesAndMovesButNotDoubleClicksOrOtherMessag
     DestroyWindow(target);
 }
 
+TEST_F(ApplicationTest, PointerRestingOnAFaceShowsItsTooltip)
+{
+    // A real pointer over the Scour button's face; the hook relays its moves.
+    SetForegroundWindow(application->mainWindow);
+    SetFocus(button(1));
+    RECT face = {};
+    GetWindowRect(button(1), &face);
+    SetCursorPos(face.left + 150, face.top + 16);
+    HWND tooltip = application->tooltipWindow;
+    for (int tries = 0; tries < 100 && !IsWindowVisible(tooltip); ++tries)
+        pumpMessages(50);
+    ASSERT_TRUE(IsWindowVisible(tooltip));
+    char text[256] = {};
+    TOOLINFOA tool = {};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.lpszText = text;
+    ASSERT_TRUE(SendMessageA(tooltip, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&tool)));
+    EXPECT_EQ(tool.hwnd, button(1));
+    EXPECT_STREQ(text, "Scour the selected 3DO file(s)");
+    RECT window = {}, tip = {}, both = {};
+    GetWindowRect(application->mainWindow, &window);
+    GetWindowRect(tooltip, &tip);
+    UnionRect(&both, &window, &tip);
+    saveScreenArea(both, "main-window-tooltip");
+}
+
 TEST_F(ApplicationTest, ClientAreaIsTheBackgroundWithEachButtonsFrameAndFace)
 {
     enum Look { Normal, Pushed, Disabled };

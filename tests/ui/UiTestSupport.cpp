@@ -87,6 +87,22 @@ std::future<bool> onDialog(const char* title, std::function<void(HWND)> action)
     });
 }
 
+namespace {
+
+void saveScreenshot(const Capture& image, const char* name)
+{
+    std::string folder = programPath();
+    folder = folder.substr(0, folder.rfind('\\') + 1) + "screenshots";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::ofstream out(folder + "\\" + name + ".ppm", std::ios::binary);
+    out << "P6\n" << image.width << ' ' << image.height << "\n255\n";
+    for (uint32_t pixel : image.pixels)
+        out << char(pixel >> 16) << char(pixel >> 8) << char(pixel);
+    EXPECT_TRUE(out.flush().good()) << folder;
+}
+
+} // namespace
+
 Capture captureClient(HWND window, const char* screenshotName)
 {
     RECT area = {};
@@ -100,15 +116,22 @@ Capture captureClient(HWND window, const char* screenshotName)
     source = GetWindowDC(window);
     Capture whole = captureFrom(source, area.right - area.left, area.bottom - area.top);
     ReleaseDC(window, source);
-    std::string folder = programPath();
-    folder = folder.substr(0, folder.rfind('\\') + 1) + "screenshots";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    std::ofstream out(folder + "\\" + screenshotName + ".ppm", std::ios::binary);
-    out << "P6\n" << whole.width << ' ' << whole.height << "\n255\n";
-    for (uint32_t pixel : whole.pixels)
-        out << char(pixel >> 16) << char(pixel >> 8) << char(pixel);
-    EXPECT_TRUE(out.flush().good()) << folder;
+    saveScreenshot(whole, screenshotName);
     return client;
+}
+
+void saveScreenArea(const RECT& area, const char* screenshotName)
+{
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, area.right - area.left, area.bottom - area.top);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left, area.top, SRCCOPY);
+    saveScreenshot(captureFrom(memory, area.right - area.left, area.bottom - area.top), screenshotName);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
 }
 
 Capture renderBitmap(HINSTANCE instance, uint32_t id)

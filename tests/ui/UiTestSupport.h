@@ -45,6 +45,8 @@ struct Capture {
 // The client area of window as drawn now. With a name, the whole window with
 // its frame is also saved as name.ppm in the build tree's screenshots folder.
 Capture captureClient(HWND window, const char* screenshotName = nullptr);
+// Saves what the screen shows in area, as name.ppm in the screenshots folder.
+void saveScreenArea(const RECT& area, const char* screenshotName);
 // Bitmap resource id as drawn on this display.
 Capture renderBitmap(HINSTANCE instance, uint32_t id);
 
