@@ -422,11 +422,11 @@ TEST(CleanCommand, JsonGivesOneObjectPerFileAndTheTotals)
     // The sizes are those a real run then gives.
     size_t sizeBefore = readBytes("good.3do").size();
     ASSERT_EQ(scour({"--quiet", "--no-log", "good.3do"}).exitCode, 0);
-    EXPECT_EQ(lines[0].rfind("{\"path\": \"" + fullPath("broken.3do") + "\", \"outcome\": \"read-error\", \"error\": ", 0),
+    EXPECT_EQ(lines[0].rfind("{\"path\": " + jsonString(fullPath("broken.3do").c_str()) + ", \"outcome\": \"read-error\", \"error\": ", 0),
               0u)
         << lines[0];
-    EXPECT_EQ(lines[1], "{\"path\": \"" + fullPath("good.3do") +
-                            "\", \"outcome\": \"cleaned\", \"changed\": true, \"sizeBefore\": " +
+    EXPECT_EQ(lines[1], "{\"path\": " + jsonString(fullPath("good.3do").c_str()) +
+                            ", \"outcome\": \"cleaned\", \"changed\": true, \"sizeBefore\": " +
                             std::to_string(sizeBefore) + ", \"sizeAfter\": " +
                             std::to_string(readBytes("good.3do").size()) + ", \"verticesBefore\": 4, \"verticesAfter\": 3, \"facesBefore\": 2, "
                             "\"facesAfter\": 1}");
