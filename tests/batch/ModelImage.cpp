@@ -1,17 +1,13 @@
 #include "ModelImage.h"
 
+#include "support/TestSupport.h"
+
 namespace {
 
 void put32(std::vector<uint8_t>& image, size_t at, uint32_t value)
 {
     for (int i = 0; i < 4; ++i)
         image[at + size_t(i)] = uint8_t(value >> (8 * i));
-}
-
-void append32(std::vector<uint8_t>& image, uint32_t value)
-{
-    image.resize(image.size() + 4);
-    put32(image, image.size() - 4, value);
 }
 
 uint32_t appendString(std::vector<uint8_t>& image, const std::string& text)
@@ -34,11 +30,12 @@ uint32_t appendObject(std::vector<uint8_t>& image, const std::vector<ObjectPlan>
     put32(image, header + 0, 1);
     put32(image, header + 4, vertexCount);
     put32(image, header + 8, faceCount);
-    put32(image, header + 12, uint32_t(object.selectionPrimitive));
+    put32(image, header + 12, 0xFFFFFFFF); // no selection primitive
 
     uint32_t vertexArray = vertexCount ? uint32_t(image.size()) : 0;
-    for (int32_t coordinate : object.vertices)
-        append32(image, uint32_t(coordinate));
+    image.resize(image.size() + 4 * object.vertices.size());
+    for (size_t i = 0; i < object.vertices.size(); ++i)
+        put32(image, vertexArray + 4 * i, uint32_t(object.vertices[i]));
     uint32_t faceArray = faceCount ? uint32_t(image.size()) : 0;
     image.resize(image.size() + 32 * size_t(faceCount));
     for (uint32_t f = 0; f < faceCount; ++f) {
@@ -49,14 +46,11 @@ uint32_t appendObject(std::vector<uint8_t>& image, const std::vector<ObjectPlan>
             image.push_back(uint8_t(v));
             image.push_back(uint8_t(v >> 8));
         }
-        uint32_t texture = face.textured ? appendString(image, face.texture) : 0;
         put32(image, record + 0, face.colour);
         put32(image, record + 4, uint32_t(face.indexes.size()));
         put32(image, record + 12, indexArray);
-        put32(image, record + 16, texture);
     }
-    uint32_t name = appendString(image, object.name);
-    put32(image, header + 28, name);
+    put32(image, header + 28, appendString(image, object.name));
     put32(image, header + 36, vertexArray);
     put32(image, header + 40, faceArray);
     if (!object.children.empty())
@@ -76,4 +70,10 @@ std::vector<uint8_t> buildModelImage(const ObjectPlan& root, size_t paddedSize)
     if (image.size() < paddedSize)
         image.resize(paddedSize, 0);
     return image;
+}
+
+std::string readText(const std::string& path)
+{
+    std::vector<uint8_t> bytes = readBytes(path);
+    return std::string(bytes.begin(), bytes.end());
 }

@@ -1,6 +1,6 @@
 // Builds 3DO file images for the batch tests in a plain, uncompacted layout:
-// each object's header, vertices, primitive records, index arrays, a copy of the
-// texture name for every textured face, and its name, then its child and sibling.
+// each object's header, vertices, primitive records, index arrays and name, then
+// its child and sibling.
 #pragma once
 
 #include <cstdint>
@@ -8,15 +8,12 @@
 #include <vector>
 
 struct FacePlan {
-    uint32_t colour = 1;
+    uint32_t colour;
     std::vector<uint16_t> indexes;
-    bool textured = false;
-    std::string texture;
 };
 
 struct ObjectPlan {
     std::string name = "part";
-    int32_t selectionPrimitive = -1;
     std::vector<int32_t> vertices; // x, y, z of each vertex in turn
     std::vector<FacePlan> faces;
     std::vector<ObjectPlan> children; // the first is the child, the rest its siblings
@@ -27,14 +24,11 @@ struct ObjectPlan {
         vertices.push_back(y);
         vertices.push_back(z);
     }
-    void addFace(std::vector<uint16_t> indexes, uint32_t colour = 1)
-    {
-        FacePlan face;
-        face.colour = colour;
-        face.indexes = std::move(indexes);
-        faces.push_back(face);
-    }
+    void addFace(std::vector<uint16_t> indexes, uint32_t colour = 1) { faces.push_back({colour, std::move(indexes)}); }
 };
 
 // The file image of root, padded with zero bytes to at least paddedSize.
 std::vector<uint8_t> buildModelImage(const ObjectPlan& root, size_t paddedSize = 0);
+
+// The whole file as text.
+std::string readText(const std::string& path);

@@ -1,5 +1,5 @@
 // The colour map in the registry of the current user, under Windows (Wine in the
-// test runs, with a prefix of their own). Each case starts without the company key.
+// test runs, with a prefix of their own). The case starts without the company key.
 #ifdef _WIN32
 
 #include <windows.h>
@@ -11,18 +11,9 @@
 #include "clean/ColourMap.h"
 #include "platform/Settings.h"
 
-namespace {
-
-class SettingsTest : public ::testing::Test {
-protected:
-    void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Quillon"); }
-    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Quillon"); }
-};
-
-} // namespace
-
-TEST_F(SettingsTest, FirstStartAndAKeyWithoutAValue)
+TEST(Settings, ColourMapInTheRegistry)
 {
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Quillon");
     for (bool first : {true, false}) {
         // The first start creates the keys; the next finds them, still without a value.
         bool existed = first;
@@ -34,10 +25,7 @@ TEST_F(SettingsTest, FirstStartAndAKeyWithoutAValue)
         EXPECT_EQ(std::memcmp(map.entries, ColourMap().entries, ColourMapBytes), 0);
         closeSettingsKey(key);
     }
-}
 
-TEST_F(SettingsTest, StoredMapSurvivesReopeningAndAShorterValue)
-{
     SettingsKey key = openSettingsKey(nullptr);
     ASSERT_NE(key, nullptr);
     ColourMap map;
@@ -55,10 +43,8 @@ TEST_F(SettingsTest, StoredMapSurvivesReopeningAndAShorterValue)
                            stored.data(), &size), ERROR_SUCCESS);
     stored.resize(size);
     EXPECT_EQ(stored, expected);
-    bool existed = false;
-    key = openSettingsKey(&existed);
+    key = openSettingsKey(nullptr);
     ASSERT_NE(key, nullptr);
-    EXPECT_TRUE(existed);
     ColourMap loaded;
     ASSERT_TRUE(loadColourMap(key, loaded));
     EXPECT_EQ(std::memcmp(loaded.entries, map.entries, ColourMapBytes), 0);
@@ -69,6 +55,7 @@ TEST_F(SettingsTest, StoredMapSurvivesReopeningAndAShorterValue)
     EXPECT_EQ(half.entry(127), ColourRemoved);
     EXPECT_EQ(half.entry(128), 128u);
     closeSettingsKey(key);
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Quillon");
 }
 
 #endif
