@@ -49,17 +49,16 @@ public:
     void showReplacement(int32_t cell);
     void showDrag(int32_t cell);
 
-    // How many cells have been drawn since start; lets tests see how much a message redraws.
-    uint32_t cellsDrawn = 0;
-
     Palette* palette;
-    ColourMap* map; // the colour map; named so only because colourMap() gives it out
+    ColourMap* map; // the map colourMap() hands out
     HWND window;
     int32_t dragSource;
     int32_t outlinedCell;
     HPEN removedPen;
     HPEN replacedPen;
     HPEN replacementPen;
+    // How many cells have been drawn since start; lets tests see how much a message redraws.
+    uint32_t cellsDrawn = 0;
 
 private:
     bool controlSize(int32_t* width, int32_t* height) const;
