@@ -303,21 +303,21 @@ std::string difference(int32_t d, const char* singular, const char* plural)
     return std::to_string(count) + " " + (count == 1 ? singular : plural) + (d >= 0 ? " removed" : " added");
 }
 
-std::string failureLine(const char* path, const FileResult& result)
+// Why a file was not cleaned: "cannot read: ...", "cannot write; ...".
+std::string failureReason(const FileResult& result)
 {
-    std::string line = path;
     if (result.outcome == FileOutcome::WriteError)
-        return line + ": cannot write; the file is unchanged";
+        return "cannot write; the file is unchanged";
     if (result.loadFailure != LoadFailure::None) {
-        line += ": cannot read: ";
-        line += describeLoadFailure(result.loadFailure);
+        std::string reason = "cannot read: ";
+        reason += describeLoadFailure(result.loadFailure);
         if (result.loadFailure >= LoadFailure::HeaderOutside)
-            line += " (at offset " + std::to_string(result.loadFailureOffset) + ")";
-        return line;
+            reason += " (at offset " + std::to_string(result.loadFailureOffset) + ")";
+        return reason;
     }
     if (result.cleanResult == CleanResult::CorruptIndex)
-        return line + ": cannot clean: a face names a vertex past its object's vertices; the file is unchanged";
-    return line + ": cannot clean: out of memory; the file is unchanged";
+        return "cannot clean: a face names a vertex past its object's vertices; the file is unchanged";
+    return "cannot clean: out of memory; the file is unchanged";
 }
 
 void printCleaned(const char* path, const FileResult& result)
@@ -375,11 +375,11 @@ void printFileLine(void* context, const char* path, const FileResult& result)
     }
     lines.progress->clear();
     if (options.json) {
-        std::puts(jsonFileLine(path, result, options.dryRun, cleaned ? "" : failureLine(path, result)).c_str());
+        std::puts(jsonFileLine(path, result, options.dryRun, cleaned ? "" : failureReason(result)).c_str());
         return;
     }
     if (!cleaned) {
-        std::fprintf(options.quiet || options.check ? stderr : stdout, "%s\n", failureLine(path, result).c_str());
+        std::fprintf(options.quiet || options.check ? stderr : stdout, "%s: %s\n", path, failureReason(result).c_str());
         return;
     }
     // A check lists only the files that would change.

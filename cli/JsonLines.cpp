@@ -8,9 +8,10 @@ namespace {
 size_t utf8Length(const unsigned char* text)
 {
     unsigned char lead = text[0];
-    size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
-    if (lead >= 0xF5)
+    if (lead < 0xC2 || lead > 0xF4)
         return 0;
+    size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    // A terminator fails this test too, so nothing past the string is read.
     for (size_t k = 1; k < length; ++k) {
         if ((text[k] & 0xC0) != 0x80)
             return 0;

@@ -44,10 +44,9 @@ bool PaletteSelector::controlSize(int32_t* width, int32_t* height) const
     return *width > 0 && *height > 0;
 }
 
-RECT PaletteSelector::cellRect(int32_t cell) const
+// Cell's rectangle in a control of width x height.
+static RECT cellRectIn(int32_t cell, int32_t width, int32_t height)
 {
-    int32_t width = 0, height = 0;
-    controlSize(&width, &height);
     int32_t column = cell & 15;
     int32_t row = cell >> 4;
     RECT r;
@@ -58,19 +57,26 @@ RECT PaletteSelector::cellRect(int32_t cell) const
     return r;
 }
 
+RECT PaletteSelector::cellRect(int32_t cell) const
+{
+    int32_t width = 0, height = 0;
+    controlSize(&width, &height);
+    return cellRectIn(cell, width, height);
+}
+
 int32_t PaletteSelector::cellFromPoint(uint32_t x, uint32_t y) const
 {
     int32_t width = 0, height = 0;
     // A control of no size has no cells, and must not divide by zero.
     if (!controlSize(&width, &height) || x > 0xFFFFu || y > 0xFFFFu)
         return NoCell;
-    int32_t column = 16 * static_cast<int32_t>(x) / width;
-    int32_t row = 16 * static_cast<int32_t>(y) / height;
+    int32_t px = static_cast<int32_t>(x), py = static_cast<int32_t>(y);
+    int32_t column = 16 * px / width;
+    int32_t row = 16 * py / height;
     if (column >= 16 || row >= 16)
         return NoCell;
     int32_t cell = column + 16 * row;
-    RECT r = cellRect(cell);
-    int32_t px = static_cast<int32_t>(x), py = static_cast<int32_t>(y);
+    RECT r = cellRectIn(cell, width, height);
     if (px < r.left || px >= r.right || py < r.top || py >= r.bottom)
         return NoCell;
     return cell;
