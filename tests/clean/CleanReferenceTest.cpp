@@ -1,11 +1,8 @@
 // The pass checked wholesale: against what cleaning promises on every model of the
 // corpus, against the plain quadratic reference on generated trees, and with
 // memory running out at each allocation in turn.
-#include <algorithm>
 #include <climits>
-#include <cstring>
 #include <iostream>
-#include <map>
 #include <memory>
 #include <new>
 #include <random>
@@ -15,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include "ReferenceClean.h"
 #include "TreeHelpers.h"
 #include "clean/CleanResult.h"
 #include "model/Model.h"
@@ -25,14 +21,12 @@ namespace {
 
 uint32_t failAt = 0; // the failAt-th nothrow new[] from now on returns null; 0: none
 
-uint32_t below(std::mt19937& random, uint32_t limit)
-{
+uint32_t below(std::mt19937& random, uint32_t limit) {
     return std::uniform_int_distribution<uint32_t>(0, limit - 1)(random);
 }
 
 // A few objects with many equal vertices, every kind of face and selection value.
-ModelObject* randomTree(std::mt19937& r, uint32_t maxVertices)
-{
+ModelObject* randomTree(std::mt19937& r, uint32_t maxVertices) {
     std::vector<ModelObject*> objects;
     for (uint32_t n = 1 + below(r, 5); n > 0; --n) {
         uint32_t vertexCount = below(r, maxVertices + 1);
@@ -50,12 +44,11 @@ ModelObject* randomTree(std::mt19937& r, uint32_t maxVertices)
         }
         ModelObject* object = makeObject(vertices, faces, int32_t(below(r, uint32_t(faces.size()) + 3)) - 1);
         object->offsetX = int32_t(r());
-        object->setName(std::strcpy(new char[4], "arm"));
+        object->setName(newString("arm"));
         if (!objects.empty()) { // below or after an earlier object, at the end of its chain
             ModelObject* parent = objects[below(r, uint32_t(objects.size()))];
             ModelObject** link = below(r, 2) ? &parent->child : &parent->sibling;
-            while (*link != nullptr)
-                link = &(*link)->sibling;
+            while (*link != nullptr) link = &(*link)->sibling;
             *link = object;
         }
         objects.push_back(object);
@@ -64,8 +57,7 @@ ModelObject* randomTree(std::mt19937& r, uint32_t maxVertices)
 }
 
 // A face as its colour, texture, trailing words and its vertices' coordinates in order.
-std::string faceText(const ModelObject& object, const Primitive& face, uint32_t colour)
-{
+std::string faceText(const ModelObject& object, const Primitive& face, uint32_t colour) {
     std::ostringstream out;
     out << colour << '/' << (face.textureName ? face.textureName : "<none>") << '#' << face.reservedZero << ','
         << face.trailing1 << ',' << face.trailing2 << ',' << face.trailing3;
@@ -76,8 +68,7 @@ std::string faceText(const ModelObject& object, const Primitive& face, uint32_t 
 }
 
 // What cleaning promises for one object; "" when all holds.
-std::string broken(const ModelObject& original, const ModelObject& cleaned, const ColourMap& map)
-{
+std::string broken(const ModelObject& original, const ModelObject& cleaned, const ColourMap& map) {
     std::vector<std::string> expected;
     std::vector<std::string> actual;
     int32_t selection = original.selectionPrimitive;
@@ -86,14 +77,11 @@ std::string broken(const ModelObject& original, const ModelObject& cleaned, cons
         uint32_t entry = map.entry(face.colour);
         bool isSelection = int64_t(p) == original.selectionPrimitive;
         // Only untextured faces of a removed colour, neither lines nor the selection, go.
-        if (face.textureName == nullptr && entry >= ColourCount && !isSelection && face.indexCount != 2)
-            continue;
-        if (isSelection)
-            selection = int32_t(expected.size());
+        if (face.textureName == nullptr && entry >= ColourCount && !isSelection && face.indexCount != 2) continue;
+        if (isSelection) selection = int32_t(expected.size());
         expected.push_back(faceText(original, face, entry < ColourCount ? entry : face.colour));
     }
-    if (expected.empty())
-        expected.push_back("0/<none>#0,0,0,0 0,0,0");
+    if (expected.empty()) expected.push_back("0/<none>#0,0,0,0 0,0,0");
     for (uint32_t p = 0; p < cleaned.primitiveCount; ++p)
         actual.push_back(faceText(cleaned, cleaned.primitives[p], cleaned.primitives[p].colour));
     if (actual != expected || cleaned.selectionPrimitive != selection)
@@ -104,33 +92,26 @@ std::string broken(const ModelObject& original, const ModelObject& cleaned, cons
     uint32_t firstUnseen = 0;
     for (uint32_t p = 0; p < cleaned.primitiveCount; ++p) {
         for (uint32_t k = 0; k < cleaned.primitives[p].indexCount; ++k) {
-            if (cleaned.primitives[p].indexes[k] > firstUnseen)
-                return "vertex numbers do not follow first use";
+            if (cleaned.primitives[p].indexes[k] > firstUnseen) return "vertex numbers do not follow first use";
             firstUnseen += cleaned.primitives[p].indexes[k] == firstUnseen;
         }
     }
     return distinct.size() == cleaned.vertexCount && firstUnseen == cleaned.vertexCount ? "" : "duplicate or unused vertices";
 }
 
-bool indexesInRange(ModelObject* root)
-{
-    for (const ModelObject* object : objectsOf(root)) {
-        for (uint32_t p = 0; p < object->primitiveCount; ++p) {
-            const Primitive& face = object->primitives[p];
-            if (std::any_of(face.indexes, face.indexes + face.indexCount, [&](uint16_t v) { return v >= object->vertexCount; }))
-                return false;
-        }
-    }
+bool indexesInRange(ModelObject* root) {
+    for (const ModelObject* object : objectsOf(root))
+        for (uint32_t p = 0; p < object->primitiveCount; ++p)
+            for (uint32_t k = 0; k < object->primitives[p].indexCount; ++k)
+                if (object->primitives[p].indexes[k] >= object->vertexCount) return false;
     return true;
 }
 
 } // namespace
 
 // Replaced for the whole program; the memory still comes from the ordinary new[].
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
-{
-    if (failAt != 0 && --failAt == 0)
-        return nullptr;
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    if (failAt != 0 && --failAt == 0) return nullptr;
     try {
         return ::operator new[](size);
     } catch (...) {
@@ -138,8 +119,7 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
     }
 }
 
-TEST(CleanReference, RandomTreesAndMapsAndFailedAllocations)
-{
+TEST(CleanReference, RandomTreesAndMapsAndFailedAllocations) {
     std::mt19937 random(20240607);
     const ColourMap keepAll = mapWith(&ColourMap::keepAll);
     const ColourMap fixed[] = {ColourMap(), keepAll, mapWith(&ColourMap::removeAll)};
@@ -156,8 +136,8 @@ TEST(CleanReference, RandomTreesAndMapsAndFailedAllocations)
         referenceClean(expected.get(), map);
         const std::vector<std::string> after = showTree(expected.get());
         // Now and then, each allocation of the pass fails in turn: objects before the
-        // failing one are cleaned, it and the rest are as they were.
-        for (uint32_t occurrence = 1; i % 40 == 0; ++occurrence) {
+        // failing one are cleaned, it and the rest are as they were. Else nothing fails.
+        for (uint32_t occurrence = i % 40 == 0 ? 1 : 0;; ++occurrence) {
             std::mt19937 again = same;
             std::unique_ptr<ModelObject> tree(randomTree(again, maxVertices));
             const std::vector<std::string> before = showTree(tree.get());
@@ -167,45 +147,34 @@ TEST(CleanReference, RandomTreesAndMapsAndFailedAllocations)
             std::vector<std::string> now = showTree(tree.get());
             if (result == CleanResult::Cleaned) {
                 ASSERT_EQ(now, after) << i;
-                ASSERT_GT(occurrence, 2 * after.size()) << i;
+                ASSERT_TRUE(occurrence == 0 || occurrence > 2 * after.size()) << i;
+                // A clean tree cleaned again with keepAll stays as it is.
+                ASSERT_EQ(tree->clean(keepAll), CleanResult::Cleaned) << i;
+                ASSERT_EQ(showTree(tree.get()), after) << i;
                 break;
             }
             ASSERT_EQ(result, CleanResult::OutOfMemory) << i << ", occurrence " << occurrence;
             size_t o = 0;
-            while (o < now.size() && now[o] == after[o])
-                ++o;
+            while (o < now.size() && now[o] == after[o]) ++o;
             for (; o < now.size(); ++o)
                 ASSERT_EQ(now[o], before[o]) << i << ", occurrence " << occurrence << ", object " << o;
         }
-        std::unique_ptr<ModelObject> tree(randomTree(same, maxVertices));
-        ASSERT_EQ(tree->clean(map), CleanResult::Cleaned) << i;
-        ASSERT_EQ(showTree(tree.get()), after) << i;
-        // A clean tree cleaned again with keepAll stays as it is.
-        ASSERT_EQ(tree->clean(keepAll), CleanResult::Cleaned) << i;
-        ASSERT_EQ(showTree(tree.get()), after) << i;
     }
 }
 
-TEST(CleanCorpus, EveryModelWithSeveralMaps)
-{
+TEST(CleanCorpus, EveryModelWithSeveralMaps) {
     REQUIRE_CORPUS();
     std::vector<std::string> files = corpusFiles();
     ASSERT_FALSE(files.empty());
     // The last: colour 0 removed, a band recoloured, its target removed.
     std::vector<ColourMap> maps{ColourMap(), mapWith(&ColourMap::keepAll), mapWith(&ColourMap::removeAll),
                                 mapWith(&ColourMap::setDefault, {{200, ColourRemoved}, {1, 0}})};
-    for (uint32_t c = 80; c < 96; ++c)
-        maps[3].setEntry(c, 200);
-    uint32_t cleanedFiles = 0;
-    uint32_t corruptFiles = 0;
-    std::map<std::string, uint32_t> failures;
+    for (uint32_t c = 80; c < 96; ++c) maps[3].setEntry(c, 200);
+    uint32_t cleanedFiles = 0, corruptFiles = 0;
     for (const std::string& path : files) {
         std::vector<uint8_t> bytes = readBytes(path);
         Model original;
-        if (!original.read(bytes.data(), uint32_t(bytes.size()))) {
-            ++failures[describeLoadFailure(original.failure)];
-            continue;
-        }
+        if (!original.read(bytes.data(), uint32_t(bytes.size()))) continue; // the reader's tests explain these
         bool corrupt = !indexesInRange(original.root);
         for (const ColourMap& map : maps) {
             Model model;
@@ -228,11 +197,7 @@ TEST(CleanCorpus, EveryModelWithSeveralMaps)
         ++(corrupt ? corruptFiles : cleanedFiles);
     }
     std::cout << "[ corpus   ] " << files.size() << " files: " << cleanedFiles << " cleaned with 4 maps, " << corruptFiles
-              << " with indexes past their object's vertices";
-    for (const auto& [reason, count] : failures) {
-        std::cout << ", " << count << " not loaded (" << reason << ")";
-    }
-    std::cout << '\n';
+              << " with indexes past their object's vertices\n";
     // Nearly all of the corpus consists of ordinary, loadable models.
     EXPECT_GT(cleanedFiles, files.size() * 9 / 10);
 }

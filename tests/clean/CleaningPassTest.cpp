@@ -19,8 +19,7 @@
 
 using Vertices = std::vector<Vertex>;
 
-TEST(CleaningPass, WorkedExampleAndCounts)
-{
+TEST(CleaningPass, WorkedExampleAndCounts) {
     Model model;
     model.root = makeObject({{0, 0, 0}, {100, 0, 0}, {0, 100, 0}, {100, 0, 0}, {0, 0, 0}, {50, 50, 50}, {0, 0, 100}},
                             {{0, {4, 3, 6}}, {3, {2, 3, 4}}, {12, {5, 4, 1}}, {0, {6, 5, 2}}}, 2);
@@ -37,8 +36,7 @@ TEST(CleaningPass, WorkedExampleAndCounts)
     EXPECT_EQ(model.countPrimitives(), 4u);
 }
 
-TEST(CleaningPass, EdgeCases)
-{
+TEST(CleaningPass, EdgeCases) {
     const Vertices square{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
     const Vertices triangle{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
     const Vertices doubled{{0, 0, 0}, {1, 1, 1}, {0, 0, 0}, {2, 2, 2}, {9, 9, 9}};
@@ -82,8 +80,7 @@ TEST(CleaningPass, EdgeCases)
     }
 }
 
-TEST(CleaningPass, CorruptIndexLeavesTheTreeUnchanged)
-{
+TEST(CleaningPass, CorruptIndexLeavesTheTreeUnchanged) {
     for (uint16_t bad : {uint16_t(3), uint16_t(0xFFFF)}) {
         // The fault sits in the last object cleaned, after objects that would change.
         Model model;
@@ -98,13 +95,11 @@ TEST(CleaningPass, CorruptIndexLeavesTheTreeUnchanged)
     EXPECT_EQ(none->clean(ColourMap()), CleanResult::CorruptIndex);
 }
 
-TEST(CleaningPass, ObjectsOfSixtyFiveThousandVerticesAndMore)
-{
+TEST(CleaningPass, ObjectsOfSixtyFiveThousandVerticesAndMore) {
     for (uint32_t count : {65535u, 65536u, 70000u}) {
         // Coordinates repeat every 1000 vertices; 16-bit indexes name only the first 65,536.
         Vertices vertices(count);
-        for (uint32_t i = 0; i < count; ++i)
-            vertices[i] = Vertex{int32_t(i % 1000), 0, -int32_t(i % 1000)};
+        for (uint32_t i = 0; i < count; ++i) vertices[i] = Vertex{int32_t(i % 1000), 0, -int32_t(i % 1000)};
         uint16_t last = uint16_t(count > 65536 ? 65535 : count - 1);
         std::unique_ptr<ModelObject> object(makeObject(vertices, {{1, {last, 999, 1000, 0}}, {2, {64999, 1, 65000}}}));
         ASSERT_EQ(object->clean(mapWith(&ColourMap::keepAll)), CleanResult::Cleaned) << count;
@@ -127,8 +122,7 @@ TEST(CleaningPass, ObjectsOfSixtyFiveThousandVerticesAndMore)
 namespace {
 
 // Runs work on a thread with a stack of 1 MB.
-void onSmallStack(std::function<void()> work)
-{
+void onSmallStack(std::function<void()> work) {
 #ifdef _WIN32
     auto run = [](LPVOID w) -> DWORD { return (*static_cast<std::function<void()>*>(w))(), 0; };
     HANDLE thread = CreateThread(nullptr, 1u << 20, run, &work, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
@@ -147,8 +141,7 @@ void onSmallStack(std::function<void()> work)
 
 } // namespace
 
-TEST(CleaningPass, DeepestLoadableTreeAndLongSiblingChainOnASmallStack)
-{
+TEST(CleaningPass, DeepestLoadableTreeAndLongSiblingChainOnASmallStack) {
     // Each level: an object with duplicate vertices and an empty sibling.
     Model model;
     model.root = makeObject({{0, 0, 0}, {0, 0, 0}}, {{0, {0, 1, 0}}});
@@ -159,8 +152,7 @@ TEST(CleaningPass, DeepestLoadableTreeAndLongSiblingChainOnASmallStack)
         level = level->child;
     }
     ModelObject* last = level->sibling;
-    for (uint32_t n = 0; n < 100000; ++n)
-        last = last->sibling = new ModelObject;
+    for (uint32_t n = 0; n < 100000; ++n) last = last->sibling = new ModelObject;
     CleanResult result = CleanResult::OutOfMemory;
     onSmallStack([&] { result = model.clean(ColourMap()); });
     ASSERT_EQ(result, CleanResult::Cleaned);

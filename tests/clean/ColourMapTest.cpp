@@ -12,32 +12,27 @@
 
 namespace {
 
-std::vector<uint32_t> entries(const ColourMap& map, uint32_t count = ColourCount)
-{
+std::vector<uint32_t> entries(const ColourMap& map, uint32_t count = ColourCount) {
     return std::vector<uint32_t>(map.entries, map.entries + count);
 }
 
 // The chosen colours, or the error message.
-std::string parsed(const char* text)
-{
+std::string parsed(const char* text) {
     bool colours[ColourCount] = {};
     char error[256] = "";
     std::string chosen = parseColourList(text, colours, error, sizeof error) ? "" : std::string("error: ") + error;
-    for (uint32_t c = 0; c < ColourCount; ++c)
-        chosen += colours[c] ? std::to_string(c) + " " : "";
+    for (uint32_t c = 0; c < ColourCount; ++c) chosen += colours[c] ? std::to_string(c) + " " : "";
     return chosen;
 }
 
 } // namespace
 
-TEST(ColourMap, WholeMapsAndStates)
-{
+TEST(ColourMap, WholeMapsAndStates) {
     ColourMap map;
     EXPECT_TRUE(map.entry(0) == ColourRemoved && map.entry(1) == 1 && map.entry(255) == 255); // a new map: the default
     for (auto [fill, removed] : {std::pair{&ColourMap::keepAll, 0u}, {&ColourMap::setDefault, 1u}, {&ColourMap::removeAll, 256u}}) {
         (map.*fill)();
-        for (uint32_t c = 0; c < ColourCount; ++c)
-            ASSERT_EQ(map.entry(c), c < removed ? ColourRemoved : c) << c;
+        for (uint32_t c = 0; c < ColourCount; ++c) ASSERT_EQ(map.entry(c), c < removed ? ColourRemoved : c) << c;
     }
     for (auto [colour, entry, state] : {std::tuple{0u, ColourRemoved, ColourState::Removed}, {255u, 255u, ColourState::Kept},
                                         {3u, 7u, ColourState::Replaced}, {4u, 0u, ColourState::Replaced},
@@ -48,8 +43,7 @@ TEST(ColourMap, WholeMapsAndStates)
     EXPECT_EQ(int(ColourState::Kept) + 10 * int(ColourState::Removed) + 100 * int(ColourState::Replaced), 210);
 }
 
-TEST(ColourMap, StoredFormAndFile)
-{
+TEST(ColourMap, StoredFormAndFile) {
     ColourMap map;
     map.setEntry(1, 0x04030201);
     map.setEntry(255, 7);
@@ -60,8 +54,7 @@ TEST(ColourMap, StoredFormAndFile)
     // A shorter form overwrites only its bytes: 512 of them entries 0 to 127.
     ColourMap half;
     half.fromBytes(std::vector<uint8_t>(512, 0xFF).data(), 512);
-    EXPECT_EQ(half.entry(127), ColourRemoved);
-    EXPECT_EQ(half.entry(128), 128u);
+    EXPECT_TRUE(half.entry(127) == ColourRemoved && half.entry(128) == 128u);
 
     TempDir dir;
     std::string path = dir.file("colours.map");
@@ -79,8 +72,7 @@ TEST(ColourMap, StoredFormAndFile)
     EXPECT_EQ(entries(loaded), entries(map));
 }
 
-TEST(ColourOptions, ColourListsAndOptionsInOrder)
-{
+TEST(ColourOptions, ColourListsAndOptionsInOrder) {
     for (auto [text, result] : {std::pair{"0,5,80-83", "0 5 80 81 82 83 "}, {"7-7,3,3", "3 7 "}, {"007,255", "7 255 "},
                                 {"", "empty"}, {"1,,2", "empty"}, {"1,", "empty"}, {"256", "out of range"},
                                 {"99999999999", "out of range"}, {"250-300", "out of range"}, {"5a", "not a colour"},

@@ -11,32 +11,27 @@
 #include "clean/ColourMap.h"
 #include "platform/Settings.h"
 
-TEST(Settings, ColourMapInTheRegistry)
-{
+TEST(Settings, ColourMapInTheRegistry) {
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Quillon");
+    ColourMap map, loaded;
     for (bool first : {true, false}) {
         // The first start creates the keys; the next finds them, still without a value.
         bool existed = first;
         SettingsKey key = openSettingsKey(&existed);
         ASSERT_NE(key, nullptr);
         EXPECT_EQ(existed, !first);
-        ColourMap map;
-        EXPECT_FALSE(loadColourMap(key, map));
-        EXPECT_EQ(std::memcmp(map.entries, ColourMap().entries, ColourMapBytes), 0);
+        EXPECT_FALSE(loadColourMap(key, loaded));
+        EXPECT_EQ(std::memcmp(loaded.entries, ColourMap().entries, ColourMapBytes), 0);
         closeSettingsKey(key);
     }
-
-    SettingsKey key = openSettingsKey(nullptr);
-    ASSERT_NE(key, nullptr);
-    ColourMap map;
     map.setEntry(0, 0);
     map.setEntry(3, 7);
     map.setEntry(200, ColourRemoved);
-    ASSERT_TRUE(storeColourMap(key, map));
+    SettingsKey key = openSettingsKey(nullptr);
+    ASSERT_TRUE(key != nullptr && storeColourMap(key, map));
     closeSettingsKey(key);
     // Stored as 1024 bytes of type REG_BINARY.
-    std::vector<BYTE> stored(2000);
-    std::vector<BYTE> expected(ColourMapBytes);
+    std::vector<BYTE> stored(2000), expected(ColourMapBytes);
     map.toBytes(expected.data());
     DWORD size = DWORD(stored.size());
     ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, "Software\\Quillon\\Scourwell", "PaletteStates", RRF_RT_REG_BINARY, nullptr,
@@ -44,16 +39,13 @@ TEST(Settings, ColourMapInTheRegistry)
     stored.resize(size);
     EXPECT_EQ(stored, expected);
     key = openSettingsKey(nullptr);
-    ASSERT_NE(key, nullptr);
-    ColourMap loaded;
-    ASSERT_TRUE(loadColourMap(key, loaded));
+    ASSERT_TRUE(key != nullptr && loadColourMap(key, loaded));
     EXPECT_EQ(std::memcmp(loaded.entries, map.entries, ColourMapBytes), 0);
     // 512 bytes replace entries 0 to 127; the rest keep the default.
     ASSERT_EQ(RegSetValueExA(key, "PaletteStates", 0, REG_BINARY, std::vector<BYTE>(512, 0xFF).data(), 512), ERROR_SUCCESS);
     ColourMap half;
     EXPECT_TRUE(loadColourMap(key, half));
-    EXPECT_EQ(half.entry(127), ColourRemoved);
-    EXPECT_EQ(half.entry(128), 128u);
+    EXPECT_TRUE(half.entry(127) == ColourRemoved && half.entry(128) == 128u);
     closeSettingsKey(key);
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Quillon");
 }

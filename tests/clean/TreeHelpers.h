@@ -1,4 +1,4 @@
-// Building and showing object trees for the cleaning tests.
+// Building and showing object trees for the cleaning tests, and the plain reference pass.
 #pragma once
 
 #include <cstdint>
@@ -7,16 +7,8 @@
 #include <vector>
 
 #include "clean/ColourMap.h"
-#include "model/ModelObject.h"
+#include "model/ModelBuilders.h" // Face and makeObject
 
-struct Face {
-    uint32_t colour = 0;
-    std::vector<uint16_t> indexes;
-    const char* texture = nullptr; // null: untextured
-    uint32_t trailing[3] = {};
-};
-
-ModelObject* makeObject(const std::vector<Vertex>& vertices, const std::vector<Face>& faces, int32_t selection = -1);
 // base (setDefault, keepAll or removeAll), then the given colours' entries.
 ColourMap mapWith(void (ColourMap::*base)(), const std::vector<std::pair<uint32_t, uint32_t>>& entries = {});
 // Every field of an object as text; header fields only when not their defaults.
@@ -24,3 +16,8 @@ std::string show(const ModelObject& object);
 // The objects of a tree in cleaning order (object, child subtree, siblings), and as text.
 std::vector<ModelObject*> objectsOf(ModelObject* first);
 std::vector<std::string> showTree(ModelObject* first);
+
+// The cleaning pass done the plain way, step by step with quadratic vertex merging,
+// to compare the real pass against. For objects below 65,536 vertices whose
+// indexes are all in range.
+void referenceClean(ModelObject* first, const ColourMap& map);

@@ -1,11 +1,13 @@
 // Builders for the model tests: 3DO file images with any field value, small
-// trees made in memory, exact-size reads and composed images.
+// objects and trees made in memory, exact-size reads and composed images.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/Model.h"
@@ -58,29 +60,38 @@ inline bool readExact(Model& model, const Bytes& bytes) {
 
 inline char* newString(const char* s) { return std::strcpy(new char[std::strlen(s) + 1], s); }
 
-// One primitive: its indexes, its texture name (null for none) and its colour.
-struct Shape {
+// One primitive: its colour, indexes, texture name (null for none) and trailing words.
+struct Face {
+    uint32_t colour = 0;
     std::vector<uint16_t> indexes;
     const char* texture = nullptr;
-    uint32_t colour = 0;
+    uint32_t trailing[3] = {};
 };
 
-// An object with vertices (i, 2i, -3i) for i below vertexCount and a primitive per shape.
-inline ModelObject* newObject(const char* name, uint32_t vertexCount = 0, const std::vector<Shape>& shapes = {}) {
+inline ModelObject* makeObject(const std::vector<Vertex>& vertices, const std::vector<Face>& faces, int32_t selection = -1) {
     ModelObject* object = new ModelObject;
-    object->setName(newString(name));
-    Vertex* vertices = new Vertex[vertexCount];
-    for (int32_t i = 0; i < int32_t(vertexCount); ++i) vertices[i] = Vertex{i, 2 * i, -3 * i};
-    object->setVertices(vertices, vertexCount);
-    Primitive* primitives = new Primitive[shapes.size()];
-    for (size_t i = 0; i < shapes.size(); ++i) {
-        const uint32_t count = static_cast<uint32_t>(shapes[i].indexes.size());
-        primitives[i].setIndexes(new uint16_t[count], count);
-        for (uint32_t k = 0; k < count; ++k) primitives[i].setIndex(k, shapes[i].indexes[k]);
-        primitives[i].setColour(shapes[i].colour);
-        if (shapes[i].texture != nullptr) primitives[i].setTextureName(newString(shapes[i].texture));
+    object->setVertices(new Vertex[vertices.size()], uint32_t(vertices.size()));
+    std::copy(vertices.begin(), vertices.end(), object->vertices);
+    object->setPrimitives(new Primitive[faces.size()], uint32_t(faces.size()));
+    for (size_t p = 0; p < faces.size(); ++p) {
+        const Face& face = faces[p];
+        Primitive& q = object->primitives[p];
+        q.colour = face.colour;
+        q.setIndexes(new uint16_t[face.indexes.size()], uint32_t(face.indexes.size()));
+        std::copy(face.indexes.begin(), face.indexes.end(), q.indexes);
+        if (face.texture != nullptr) q.setTextureName(newString(face.texture));
+        std::tie(q.trailing1, q.trailing2, q.trailing3) = std::tie(face.trailing[0], face.trailing[1], face.trailing[2]);
     }
-    object->setPrimitives(primitives, static_cast<uint32_t>(shapes.size()));
+    object->selectionPrimitive = selection;
+    return object;
+}
+
+// A named object with vertices (i, 2i, -3i) for i below vertexCount.
+inline ModelObject* newObject(const char* name, uint32_t vertexCount = 0, const std::vector<Face>& faces = {}) {
+    std::vector<Vertex> vertices(vertexCount);
+    for (int32_t i = 0; i < int32_t(vertexCount); ++i) vertices[size_t(i)] = Vertex{i, 2 * i, -3 * i};
+    ModelObject* object = makeObject(vertices, faces);
+    object->setName(newString(name));
     return object;
 }
 

@@ -15,10 +15,10 @@ namespace {
 // root (textures b, -) -> child (c, B, b with no indexes) -> its sibling (d, -);
 // root's sibling, without a name (a, the empty name, no indexes).
 void buildFamily(Model& model) {
-    model.root = newObject("root", 4, {{{0, 1, 2}, "b", 3}, {{3, 2}, nullptr, 250}});
-    model.root->child = newObject("child", 2, {{{0}, "c"}, {{1, 0}, "B"}, {{}, "b"}});
-    model.root->child->sibling = newObject("brother", 1, {{{0, 0, 0, 0}, "d"}, {{0}, nullptr}});
-    model.root->sibling = newObject("", 0, {{{7}, "a"}, {{}, ""}});
+    model.root = newObject("root", 4, {{3, {0, 1, 2}, "b"}, {250, {3, 2}}});
+    model.root->child = newObject("child", 2, {{0, {0}, "c"}, {0, {1, 0}, "B"}, {0, {}, "b"}});
+    model.root->child->sibling = newObject("brother", 1, {{0, {0, 0, 0, 0}, "d"}, {0, {0}}});
+    model.root->sibling = newObject("", 0, {{0, {7}, "a"}, {0, {}, ""}});
     model.root->sibling->setName(nullptr);
 }
 
@@ -42,12 +42,9 @@ void layout(const Image& im, uint32_t at, Words& out) {
 
 TEST(Writer, ExamplesToTheByte) {
     Model one;
-    one.root = newObject("root", 3, {{{2, 0, 1}, "abc", 0x42}});
-    ModelObject& r = *one.root;
-    r.offsetX = -5; // every field distinct from its neighbours
-    r.offsetZ = 99;
-    r.primitives[0].trailing1 = 0xFFFFFFFFu;
-    r.primitives[0].trailing3 = 17;
+    one.root = newObject("root", 3, {{0x42, {2, 0, 1}, "abc", {0xFFFFFFFFu, 0, 17}}});
+    one.root->offsetX = -5; // every field distinct from its neighbours
+    one.root->offsetZ = 99;
     Image a;
     a.add({1, 3, 1, 0xFFFFFFFFu, 0xFFFFFFFBu, 0, 99, 130, 0, 62, 98, 0, 0});
     a.addString("abc");
@@ -60,7 +57,7 @@ TEST(Writer, ExamplesToTheByte) {
 
     Model two;
     two.root = newObject("r");
-    two.root->child = newObject("c", 1, {{{0}, nullptr, 12}});
+    two.root->child = newObject("c", 1, {{12, {0}}});
     two.root->child->vertices[0] = Vertex{-1, 2, -3};
     Image b;
     b.add({1, 0, 0, 0xFFFFFFFFu, 0, 0, 0, 52, 0, 0, 0, 0, 54});
@@ -88,13 +85,10 @@ TEST(Writer, TextureNamesOnceInOrderOfFirstUseAndEveryOffset) {
                               638, 0,   574, 0,   0,   572, 60,  574, 62}));       // root's sibling, name ""
 }
 
-TEST(Writer, RoundTripAndEveryInjectedComposeFailure) {
+TEST(Writer, EveryInjectedComposeFailureIsNoticed) {
     Model model;
     buildFamily(model);
     const Bytes good = composeBytes(model);
-    Model again;
-    ASSERT_TRUE(readExact(again, good)) << describeLoadFailure(again.failure);
-    EXPECT_EQ(composeBytes(again), good);
     for (uint32_t allowed = 0;; ++allowed) {
         ASSERT_LT(allowed, 100000u);
         OutputBuffer file;
@@ -105,7 +99,7 @@ TEST(Writer, RoundTripAndEveryInjectedComposeFailure) {
     }
 }
 
-TEST(Writer, SaveReplacesTheFileOrLeavesItByteIdentical) {
+TEST(Writer, SaveRoundTripsOrLeavesTheFileByteIdentical) {
     Model model;
     buildFamily(model);
     const Bytes good = composeBytes(model), original(300, 0xAB);
@@ -117,6 +111,7 @@ TEST(Writer, SaveReplacesTheFileOrLeavesItByteIdentical) {
         EXPECT_FALSE(model.save(path.c_str())) << int(step);
         clearFileFaults();
         EXPECT_EQ(readBytes(path), original) << int(step);
+        EXPECT_EQ(dir.entries(), std::vector<std::string>{"unit.3do"}) << int(step);
     }
     uint32_t savedSize = 0;
     ASSERT_TRUE(model.save(path.c_str(), &savedSize));
@@ -152,7 +147,7 @@ TEST(DeepTree, LimitDepthAndLongSiblingChainRoundTrip) {
     Model model;
     model.root = newObject("root");
     ModelObject* last = model.root;
-    for (uint32_t i = 0; i < MaxObjectDepth; ++i) last = last->child = newObject("d", 0, {{{0}, i % 2 ? "o" : "e"}});
+    for (uint32_t i = 0; i < MaxObjectDepth; ++i) last = last->child = newObject("d", 0, {{0, {0}, i % 2 ? "o" : "e"}});
     for (uint32_t i = 0; i < 60000; ++i) last = last->sibling = newObject("s", 1);
     EXPECT_EQ(model.countVertices(), 60000u);
     EXPECT_EQ(model.countPrimitives(), MaxObjectDepth);

@@ -1,5 +1,5 @@
 // The file layer on the running system: whole-file reads, safe in-place
-// replacement under injected faults, and file sizes.
+// replacement under injected faults, grouped saves and file sizes.
 #include "platform/File.h"
 #include "platform/FileFaults.h"
 #include "support/TestSupport.h"
@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -17,378 +18,250 @@
 #endif
 
 namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+using Names = std::vector<std::string>;
 
 namespace {
 
-std::vector<uint8_t> pattern(size_t length, unsigned seed)
-{
-    std::vector<uint8_t> bytes(length);
-    // An odd multiplier walks through all 256 values in every 256 bytes.
-    for (size_t i = 0; i < length; ++i)
-        bytes[i] = static_cast<uint8_t>(i * 131 + (i >> 8) + seed);
+// An odd multiplier walks through all 256 values in every 256 bytes.
+Bytes pattern(size_t length, size_t seed) {
+    Bytes bytes(length);
+    for (size_t i = 0; i < length; ++i) bytes[i] = static_cast<uint8_t>(i * 131 + (i >> 8) + seed);
     return bytes;
 }
 
-struct Loaded {
-    ReadFileResult result;
-    std::vector<uint8_t> bytes;
-    bool dataNull;
-};
-
-Loaded load(const std::string& path, uint32_t maxSize)
-{
+// The result and the bytes read; the buffer must be null exactly when nothing was read.
+std::pair<ReadFileResult, Bytes> load(const std::string& path, uint32_t maxSize) {
     static uint8_t stale;
     uint8_t* data = &stale;
     uint32_t size = 12345;
-    Loaded loaded{readWholeFile(path.c_str(), maxSize, &data, &size), {}, data == nullptr};
+    const ReadFileResult result = readWholeFile(path.c_str(), maxSize, &data, &size);
     if (data == &stale) {
         ADD_FAILURE() << "the buffer pointer was not set";
-        return loaded;
+        return {result, {}};
     }
-    if (data)
-        loaded.bytes.assign(data, data + size);
+    EXPECT_TRUE(data == nullptr ? size == 0 : result == ReadFileResult::Ok && size != 0) << path;
+    Bytes bytes(data, data + (data ? size : 0));
     delete[] data;
-    if (loaded.result != ReadFileResult::Ok) {
-        EXPECT_TRUE(loaded.dataNull && size == 0) << "a failed read must hand back nothing";
-    }
-    return loaded;
+    return {result, bytes};
 }
 
-bool replace(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    return replaceFileContents(path.c_str(), bytes.empty() ? nullptr : bytes.data(), static_cast<uint32_t>(bytes.size()));
+bool replace(const std::string& path, const Bytes& bytes) {
+    return replaceFileContents(path.c_str(), bytes.empty() ? nullptr : bytes.data(), uint32_t(bytes.size()));
 }
 
-bool makeSparse(const std::string& path, uint64_t size)
-{
-    std::error_code error;
-    return writeBytes(path, {}) && (fs::resize_file(path, size, error), !error);
+StagedFile* stage(const std::string& path, const Bytes& bytes) {
+    return stageFileContents(path.c_str(), bytes.data(), uint32_t(bytes.size()));
+}
+
+// Flushes, commits what flushed, syncs and releases a group; what each step reported.
+void saveGroup(StagedFile* (&files)[3], bool (&flushed)[3], bool (&committed)[3]) {
+    flushStagedFiles(files, 3, flushed);
+    for (unsigned i = 0; i < 3; ++i) committed[i] = commitStagedFile(files[i]);
+    syncStagedFolders(files, 3);
+    for (StagedFile* file : files) releaseStagedFile(file);
+}
+
+// On Windows this sets the read-only attribute.
+void makeReadOnly(const std::string& path) {
+    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
 }
 
 class FileTest : public ::testing::Test {
 protected:
     void TearDown() override { clearFileFaults(); }
     TempDir dir;
+    const std::string unit = dir.file("unit.3do");
+    const Names onlyUnit{"unit.3do"};
 };
-
-class ReadWholeFileTest : public FileTest {};
-class ReplaceFileContentsTest : public FileTest {};
-class FileSizeTest : public FileTest {};
-class StagedFileTest : public FileTest {};
-
-const std::vector<std::string> OnlyModel{"unit.3do"};
 
 } // namespace
 
-TEST_F(ReadWholeFileTest, MissingFileAndDirectoryCannotBeOpened)
-{
-    EXPECT_EQ(load(dir.file("absent.3do"), 1000).result, ReadFileResult::CannotOpen);
-    EXPECT_EQ(load(dir.path(), 1000).result, ReadFileResult::CannotOpen);
-}
-
-TEST_F(ReadWholeFileTest, EmptyFileIsOkWithoutBuffer)
-{
-    ASSERT_TRUE(writeBytes(dir.file("empty.3do"), {}));
-    Loaded loaded = load(dir.file("empty.3do"), 1000);
-    EXPECT_EQ(loaded.result, ReadFileResult::Ok);
-    EXPECT_TRUE(loaded.dataNull);
-    EXPECT_TRUE(loaded.bytes.empty());
-}
-
-TEST_F(ReadWholeFileTest, ReadsEveryByteValueExactly)
-{
-    std::vector<uint8_t> bytes = pattern(256 * 5 + 3, 7);
-    ASSERT_TRUE(writeBytes(dir.file("all.3do"), bytes));
-    Loaded loaded = load(dir.file("all.3do"), 1u << 20);
-    EXPECT_EQ(loaded.result, ReadFileResult::Ok);
-    EXPECT_EQ(loaded.bytes, bytes);
-}
-
-TEST_F(ReadWholeFileTest, MaxSizeIsInclusive)
-{
-    std::vector<uint8_t> bytes = pattern(1000, 1);
-    ASSERT_TRUE(writeBytes(dir.file("edge.3do"), bytes));
-    Loaded fits = load(dir.file("edge.3do"), 1000);
-    EXPECT_EQ(fits.result, ReadFileResult::Ok);
-    EXPECT_EQ(fits.bytes, bytes);
-    EXPECT_EQ(load(dir.file("edge.3do"), 999).result, ReadFileResult::TooLarge);
-}
-
-TEST_F(ReadWholeFileTest, InjectedFaultsFailTheLoadOnceAtTheirOccurrence)
-{
-    std::vector<uint8_t> bytes = pattern(300, 3);
-    ASSERT_TRUE(writeBytes(dir.file("unit.3do"), bytes));
+TEST_F(FileTest, ReadWholeFileLimitsAndInjectedFaults) {
+    const Bytes bytes = pattern(256 * 5 + 3, 7);
+    ASSERT_TRUE(writeBytes(unit, bytes) && writeBytes(dir.file("empty.3do"), {}));
+    const struct { std::string path; uint32_t maxSize; ReadFileResult result; size_t read; } cases[] = {
+        {dir.file("absent.3do"), 1000, ReadFileResult::CannotOpen, 0}, {dir.path(), 1000, ReadFileResult::CannotOpen, 0},
+        {dir.file("empty.3do"), 1000, ReadFileResult::Ok, 0}, {unit, 1u << 20, ReadFileResult::Ok, 1283},
+        {unit, 1283, ReadFileResult::Ok, 1283}, {unit, 1282, ReadFileResult::TooLarge, 0}, // the limit is inclusive
+    };
+    for (const auto& k : cases) {
+        EXPECT_EQ(load(k.path, k.maxSize), std::make_pair(k.result, Bytes(bytes.begin(), bytes.begin() + long(k.read))))
+            << k.path << " " << k.maxSize;
+    }
+    // A fault fails one load, at its occurrence.
     injectFileFault(FileStep::Open, 2);
-    EXPECT_EQ(load(dir.file("unit.3do"), 1000).result, ReadFileResult::Ok);
-    EXPECT_EQ(load(dir.file("unit.3do"), 1000).result, ReadFileResult::CannotOpen);
-    EXPECT_EQ(load(dir.file("unit.3do"), 1000).result, ReadFileResult::Ok);
+    EXPECT_EQ(load(unit, 2000).first, ReadFileResult::Ok);
+    EXPECT_EQ(load(unit, 2000).first, ReadFileResult::CannotOpen);
+    EXPECT_EQ(load(unit, 2000).first, ReadFileResult::Ok);
     injectFileFault(FileStep::Read, 1);
-    EXPECT_EQ(load(dir.file("unit.3do"), 1000).result, ReadFileResult::CannotRead);
+    EXPECT_EQ(load(unit, 2000).first, ReadFileResult::CannotRead);
     injectFileFault(FileStep::Read, 1);
     clearFileFaults();
-    EXPECT_EQ(load(dir.file("unit.3do"), 1000).bytes, bytes);
+    EXPECT_EQ(load(unit, 2000).second, bytes);
 }
 
-TEST_F(ReplaceFileContentsTest, ReplacesWithShorterLongerAndEmptyContents)
-{
-    std::string path = dir.file("unit.3do");
-    ASSERT_TRUE(writeBytes(path, pattern(3000, 0)));
-    for (size_t length : {1234u, 5000u, 0u}) {
-        std::vector<uint8_t> bytes = pattern(length, static_cast<unsigned>(length));
-        EXPECT_TRUE(replace(path, bytes)) << length;
-        EXPECT_EQ(readBytes(path), bytes) << length;
-        EXPECT_EQ(dir.entries(), OnlyModel) << length;
+TEST_F(FileTest, ReplaceCreatesShortensAndLengthensButRefusesWhatItMustNot) {
+    for (size_t length : {77u, 3000u, 1234u, 5000u, 0u}) { // the first creates the file
+        EXPECT_TRUE(replace(unit, pattern(length, length))) << length;
+        EXPECT_EQ(readBytes(unit), pattern(length, length)) << length;
+        EXPECT_EQ(dir.entries(), onlyUnit) << length;
     }
-}
-
-TEST_F(ReplaceFileContentsTest, CreatesMissingFileButNotMissingDirectory)
-{
-    std::vector<uint8_t> bytes = pattern(77, 5);
-    EXPECT_TRUE(replace(dir.file("unit.3do"), bytes));
-    EXPECT_EQ(readBytes(dir.file("unit.3do")), bytes);
-    EXPECT_EQ(dir.entries(), OnlyModel);
-
-    EXPECT_FALSE(replace((fs::path(dir.path()) / "absent" / "unit.3do").string(), bytes));
-    EXPECT_EQ(dir.entries(), OnlyModel);
-}
-
-TEST_F(ReplaceFileContentsTest, DirectoryAndReadOnlyFileAreRefusedUntouched)
-{
+    EXPECT_FALSE(replace((fs::path(dir.path()) / "absent" / "unit.3do").string(), pattern(10, 0)));
     ASSERT_TRUE(fs::create_directory(dir.file("folder")));
     EXPECT_FALSE(replace(dir.file("folder"), pattern(10, 0)));
     EXPECT_TRUE(fs::is_directory(dir.file("folder")));
-
-    std::string path = dir.file("locked.3do");
-    std::vector<uint8_t> original = pattern(500, 9);
-    ASSERT_TRUE(writeBytes(path, original));
-    // On Windows this sets the read-only attribute.
-    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write, fs::perm_options::remove);
-    EXPECT_FALSE(replace(path, pattern(20, 1)));
-    EXPECT_EQ(readBytes(path), original);
-    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"folder", "locked.3do"}));
+    const std::string locked = dir.file("locked.3do");
+    ASSERT_TRUE(writeBytes(locked, pattern(500, 9)));
+    makeReadOnly(locked);
+    EXPECT_FALSE(replace(locked, pattern(20, 1)));
+    EXPECT_EQ(readBytes(locked), pattern(500, 9));
+    EXPECT_EQ(dir.entries(), (Names{"folder", "locked.3do", "unit.3do"}));
 }
 
-TEST_F(ReplaceFileContentsTest, FaultAtEveryStepKeepsOriginalAndLeavesNoStray)
-{
-    std::string path = dir.file("unit.3do");
-    std::vector<uint8_t> original = pattern(4000, 2);
-    ASSERT_TRUE(writeBytes(path, original));
-    for (uint8_t step = 0; step < static_cast<uint8_t>(FileStep::Count); ++step) {
-        // Saving never reads.
-        if (static_cast<FileStep>(step) == FileStep::Read)
-            continue;
-        injectFileFault(static_cast<FileStep>(step), 1);
-        EXPECT_FALSE(replace(path, pattern(3000, 1))) << "step " << int(step);
-        EXPECT_EQ(readBytes(path), original) << "step " << int(step);
-        EXPECT_EQ(dir.entries(), OnlyModel) << "step " << int(step);
-        clearFileFaults();
+TEST_F(FileTest, FaultAtEveryStepKeepsOriginalAndLeavesNoStray) {
+    const Bytes original = pattern(4000, 2), large = pattern(3 * size_t{MaxWriteChunk} + 17, 8);
+    for (bool existing : {false, true}) {
+        ASSERT_TRUE(!existing || writeBytes(unit, original));
+        for (uint8_t s = 0; s < uint8_t(FileStep::Count); ++s) {
+            // Saving never reads; a missing file is not opened.
+            if (FileStep(s) == FileStep::Read || (FileStep(s) == FileStep::Open && !existing)) continue;
+            injectFileFault(FileStep(s), 1);
+            EXPECT_FALSE(replace(unit, pattern(3000, 1))) << int(s);
+            EXPECT_EQ(dir.entries(), existing ? onlyUnit : Names{}) << int(s);
+            if (existing) {
+                EXPECT_EQ(readBytes(unit), original) << int(s);
+            }
+            clearFileFaults();
+        }
     }
-    EXPECT_TRUE(replace(path, pattern(3000, 1)));
-    EXPECT_EQ(readBytes(path), pattern(3000, 1));
-}
-
-TEST_F(ReplaceFileContentsTest, FaultWhileCreatingLeavesNoFileBehind)
-{
-    std::string path = dir.file("unit.3do");
-    for (FileStep step : {FileStep::CreateTemporary, FileStep::Write, FileStep::CopyAttributes, FileStep::Flush,
-                          FileStep::Close, FileStep::Replace}) {
-        injectFileFault(step, 1);
-        EXPECT_FALSE(replace(path, pattern(100, 0))) << "step " << int(step);
-        EXPECT_TRUE(dir.entries().empty()) << "step " << int(step);
-        clearFileFaults();
-    }
-}
-
-TEST_F(ReplaceFileContentsTest, WriteFaultPartWayThroughLargeContents)
-{
-    std::string path = dir.file("unit.3do");
-    std::vector<uint8_t> original = pattern(100, 4);
-    std::vector<uint8_t> large = pattern(3 * size_t{MaxWriteChunk} + 17, 8);
-    ASSERT_TRUE(writeBytes(path, original));
-    // Four write calls: each of them may be the one that finds the disk full.
-    for (uint32_t occurrence = 1; occurrence <= 4; ++occurrence) {
+    // Four write calls: each may be the one that finds the disk full.
+    for (uint32_t occurrence = 1; occurrence <= 5; ++occurrence) {
         injectFileFault(FileStep::Write, occurrence);
-        EXPECT_FALSE(replace(path, large)) << occurrence;
-        EXPECT_EQ(readBytes(path), original) << occurrence;
-        EXPECT_EQ(dir.entries(), OnlyModel) << occurrence;
+        EXPECT_EQ(replace(unit, large), occurrence == 5) << occurrence;
+        EXPECT_EQ(readBytes(unit), occurrence == 5 ? large : original) << occurrence;
+        EXPECT_EQ(dir.entries(), onlyUnit) << occurrence;
     }
-    injectFileFault(FileStep::Write, 5);
-    EXPECT_TRUE(replace(path, large));
-    EXPECT_EQ(readBytes(path), large);
 }
 
 #ifdef _WIN32
-TEST_F(ReplaceFileContentsTest, HiddenAndSystemAttributesKept)
-{
-    std::string path = dir.file("unit.3do");
-    ASSERT_TRUE(writeBytes(path, pattern(64, 0)));
-    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-    EXPECT_TRUE(replace(path, pattern(32, 1)));
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    EXPECT_NE(attributes & FILE_ATTRIBUTE_HIDDEN, 0u);
-    EXPECT_NE(attributes & FILE_ATTRIBUTE_SYSTEM, 0u);
-    EXPECT_EQ(readBytes(path), pattern(32, 1));
-    EXPECT_EQ(dir.entries(), OnlyModel);
+TEST_F(FileTest, HiddenAndSystemAttributesKept) {
+    ASSERT_TRUE(writeBytes(unit, pattern(64, 0)));
+    ASSERT_TRUE(SetFileAttributesA(unit.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_TRUE(replace(unit, pattern(32, 1)));
+    EXPECT_EQ(GetFileAttributesA(unit.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+              DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_EQ(readBytes(unit), pattern(32, 1));
+    EXPECT_EQ(dir.entries(), onlyUnit);
 }
 #else
-TEST_F(ReplaceFileContentsTest, PermissionBitsAndOwnerKept)
-{
-    std::string path = dir.file("unit.3do");
-    ASSERT_TRUE(writeBytes(path, pattern(64, 0)));
+TEST_F(FileTest, PermissionBitsOwnerAndSymbolicLinkKept) {
+    ASSERT_TRUE(writeBytes(unit, pattern(64, 0)));
+    struct stat info;
     for (mode_t mode : {0640, 0755, 0600, 0602, 04755, 02750}) {
-        ASSERT_EQ(chmod(path.c_str(), mode), 0);
-        EXPECT_TRUE(replace(path, pattern(32, mode)));
-        struct stat info;
-        ASSERT_EQ(stat(path.c_str(), &info), 0);
+        ASSERT_EQ(chmod(unit.c_str(), mode), 0);
+        EXPECT_TRUE(replace(unit, pattern(32, mode)));
+        ASSERT_EQ(stat(unit.c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 07777, mode);
     }
-    if (geteuid() != 0)
-        GTEST_SKIP() << "only root can give a file away; ownership not checked";
-    ASSERT_EQ(chown(path.c_str(), 1234, 5678), 0);
-    EXPECT_TRUE(replace(path, pattern(16, 0)));
-    struct stat info;
-    ASSERT_EQ(stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_uid, 1234u);
-    EXPECT_EQ(info.st_gid, 5678u);
-}
-
-TEST_F(ReplaceFileContentsTest, SymbolicLinkRewritesItsTargetAndStays)
-{
-    fs::path links = fs::path(dir.path()) / "links";
-    fs::path models = fs::path(dir.path()) / "models";
+    // A link is followed: its target gets the contents, the link stays.
+    const fs::path links = fs::path(dir.path()) / "links", models = fs::path(dir.path()) / "models";
     ASSERT_TRUE(fs::create_directory(links) && fs::create_directory(models));
     ASSERT_TRUE(writeBytes((models / "unit.3do").string(), pattern(200, 0)));
     fs::create_symlink("../models/unit.3do", links / "unit.3do");
-
     EXPECT_TRUE(replace((links / "unit.3do").string(), pattern(150, 3)));
-    EXPECT_TRUE(fs::is_symlink(links / "unit.3do"));
     EXPECT_EQ(fs::read_symlink(links / "unit.3do"), fs::path("../models/unit.3do"));
     EXPECT_EQ(readBytes((models / "unit.3do").string()), pattern(150, 3));
-    EXPECT_EQ(fs::directory_entry(models / "unit.3do").is_symlink(), false);
+    EXPECT_FALSE(fs::is_symlink(models / "unit.3do"));
     EXPECT_EQ(std::distance(fs::directory_iterator(links), fs::directory_iterator()), 1);
     EXPECT_EQ(std::distance(fs::directory_iterator(models), fs::directory_iterator()), 1);
+    if (geteuid() != 0) GTEST_SKIP() << "only root can give a file away; ownership not checked";
+    ASSERT_EQ(chown(unit.c_str(), 1234, 5678), 0);
+    EXPECT_TRUE(replace(unit, pattern(16, 0)));
+    ASSERT_EQ(stat(unit.c_str(), &info), 0);
+    EXPECT_TRUE(info.st_uid == 1234u && info.st_gid == 5678u);
 }
 #endif
 
-// Three files saved as one group, with a fault armed for the second file at
-// each step in turn: the second keeps its original, the others are replaced,
-// and no temporary file is left.
-TEST_F(StagedFileTest, FaultInOneFileOfAGroupSparesTheOthers)
-{
-    const std::vector<std::string> names{"a.3do", "b.3do", "c.3do"};
-    for (uint8_t step = 0; step < static_cast<uint8_t>(FileStep::Count); ++step) {
-        if (static_cast<FileStep>(step) == FileStep::Read)
-            continue;
-        SCOPED_TRACE(int(step));
-        for (unsigned i = 0; i < 3; ++i)
-            ASSERT_TRUE(writeBytes(dir.file(names[i]), pattern(500 + i, i)));
-        injectFileFault(static_cast<FileStep>(step), 2);
+// Three files saved as one group, with a fault armed for the second file at each
+// step in turn: the second keeps its original, the others are replaced, and no
+// temporary file is left.
+TEST_F(FileTest, FaultInOneFileOfAGroupSparesTheOthers) {
+    const Names names{"a.3do", "b.3do", "c.3do"};
+    for (uint8_t s = 0; s < uint8_t(FileStep::Count); ++s) {
+        if (FileStep(s) == FileStep::Read) continue;
+        SCOPED_TRACE(int(s));
+        for (unsigned i = 0; i < 3; ++i) ASSERT_TRUE(writeBytes(dir.file(names[i]), pattern(500 + i, i)));
+        injectFileFault(FileStep(s), 2);
         StagedFile* files[3] = {};
-        for (unsigned i = 0; i < 3; ++i) {
-            std::vector<uint8_t> bytes = pattern(300 + i, 10 + i);
-            files[i] = stageFileContents(dir.file(names[i]).c_str(), bytes.data(), static_cast<uint32_t>(bytes.size()));
-        }
-        bool flushed[3] = {true, true, true};
-        flushStagedFiles(files, 3, flushed);
-        bool committed[3] = {};
-        for (unsigned i = 0; i < 3; ++i)
-            committed[i] = commitStagedFile(files[i]);
-        syncStagedFolders(files, 3);
-        for (StagedFile* file : files)
-            releaseStagedFile(file);
+        for (unsigned i = 0; i < 3; ++i) files[i] = stage(dir.file(names[i]), pattern(300 + i, 10 + i));
+        bool flushed[3] = {true, true, true}, committed[3] = {};
+        saveGroup(files, flushed, committed);
         clearFileFaults();
-
         EXPECT_TRUE(files[0] && files[2] && flushed[0] && flushed[2] && committed[0] && committed[2]);
         EXPECT_FALSE(committed[1]);
         // A file that failed before its flush is never reported flushed.
-        EXPECT_EQ(flushed[1], static_cast<FileStep>(step) == FileStep::Replace);
-        EXPECT_EQ(readBytes(dir.file(names[0])), pattern(300, 10));
-        EXPECT_EQ(readBytes(dir.file(names[1])), pattern(501, 1));
-        EXPECT_EQ(readBytes(dir.file(names[2])), pattern(302, 12));
+        EXPECT_EQ(flushed[1], FileStep(s) == FileStep::Replace);
+        for (unsigned i = 0; i < 3; ++i) EXPECT_EQ(readBytes(dir.file(names[i])), i == 1 ? pattern(501, 1) : pattern(300 + i, 10 + i));
         EXPECT_EQ(dir.entries(), names);
     }
 }
 
-TEST_F(StagedFileTest, OnlyAFlushedFileIsCommittedAndReleaseRemovesTheRest)
-{
-    std::string path = dir.file("unit.3do");
-    std::vector<uint8_t> original = pattern(400, 6);
-    ASSERT_TRUE(writeBytes(path, original));
-    std::vector<uint8_t> bytes = pattern(200, 1);
-    StagedFile* file = stageFileContents(path.c_str(), bytes.data(), static_cast<uint32_t>(bytes.size()));
+TEST_F(FileTest, OnlyAFlushedFileIsCommittedAndReleaseRemovesTheRest) {
+    const Bytes original = pattern(400, 6), bytes = pattern(200, 1);
+    ASSERT_TRUE(writeBytes(unit, original));
+    StagedFile* file = stage(unit, bytes);
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(dir.entries().size(), 2u);
     EXPECT_FALSE(commitStagedFile(file));
-    EXPECT_EQ(readBytes(path), original);
+    EXPECT_EQ(readBytes(unit), original);
     releaseStagedFile(file);
-    EXPECT_EQ(readBytes(path), original);
-    EXPECT_EQ(dir.entries(), OnlyModel);
-
     // Flushed but never committed: the original stays all the same.
-    file = stageFileContents(path.c_str(), bytes.data(), static_cast<uint32_t>(bytes.size()));
+    file = stage(unit, bytes);
     bool flushed = false;
     flushStagedFiles(&file, 1, &flushed);
     EXPECT_TRUE(flushed);
     releaseStagedFile(file);
-    EXPECT_EQ(readBytes(path), original);
-    EXPECT_EQ(dir.entries(), OnlyModel);
+    EXPECT_EQ(readBytes(unit), original);
+    EXPECT_EQ(dir.entries(), onlyUnit);
     EXPECT_EQ(stageFileContents(nullptr, bytes.data(), 1), nullptr);
-    EXPECT_EQ(stageFileContents(path.c_str(), nullptr, 1), nullptr);
-}
+    EXPECT_EQ(stageFileContents(unit.c_str(), nullptr, 1), nullptr);
 
-// A group across folders, with a read-only file among writable ones.
-TEST_F(StagedFileTest, GroupAcrossFoldersRefusesOnlyTheReadOnlyFile)
-{
-    fs::path other = fs::path(dir.path()) / "other";
+    // A group across folders, with a read-only file among writable ones.
+    const fs::path other = fs::path(dir.path()) / "other";
     ASSERT_TRUE(fs::create_directory(other));
-    std::vector<std::string> paths{dir.file("a.3do"), (other / "b.3do").string(), dir.file("locked.3do")};
-    for (const std::string& path : paths)
-        ASSERT_TRUE(writeBytes(path, pattern(90, 0)));
-    fs::permissions(paths[2], fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
-    std::vector<uint8_t> bytes = pattern(60, 5);
-    StagedFile* files[3] = {};
-    for (unsigned i = 0; i < 3; ++i)
-        files[i] = stageFileContents(paths[i].c_str(), bytes.data(), static_cast<uint32_t>(bytes.size()));
+    const Names paths{dir.file("a.3do"), (other / "b.3do").string(), dir.file("locked.3do")};
+    for (const std::string& path : paths) ASSERT_TRUE(writeBytes(path, pattern(90, 0)));
+    makeReadOnly(paths[2]);
+    StagedFile* files[3] = {stage(paths[0], bytes), stage(paths[1], bytes), stage(paths[2], bytes)};
     EXPECT_EQ(files[2], nullptr);
-    bool flushed[3] = {};
-    flushStagedFiles(files, 3, flushed);
-    EXPECT_TRUE(flushed[0] && flushed[1] && !flushed[2]);
-    EXPECT_TRUE(commitStagedFile(files[0]) && commitStagedFile(files[1]));
-    syncStagedFolders(files, 3);
-    for (StagedFile* file : files)
-        releaseStagedFile(file);
+    bool flushedAll[3] = {}, committed[3] = {};
+    saveGroup(files, flushedAll, committed);
+    EXPECT_TRUE(flushedAll[0] && flushedAll[1] && !flushedAll[2] && committed[0] && committed[1] && !committed[2]);
     EXPECT_EQ(readBytes(paths[0]), bytes);
     EXPECT_EQ(readBytes(paths[1]), bytes);
     EXPECT_EQ(readBytes(paths[2]), pattern(90, 0));
-    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"a.3do", "locked.3do", "other"}));
+    EXPECT_EQ(dir.entries(), (Names{"a.3do", "locked.3do", "other", "unit.3do"}));
     EXPECT_EQ(std::distance(fs::directory_iterator(other), fs::directory_iterator()), 1);
 }
 
-TEST_F(FileSizeTest, ExistingEmptyMissingAndDirectory)
-{
-    ASSERT_TRUE(writeBytes(dir.file("unit.3do"), pattern(1234, 0)));
-    ASSERT_TRUE(writeBytes(dir.file("empty.3do"), {}));
-    EXPECT_EQ(fileSize(dir.file("unit.3do").c_str()), 1234);
-    EXPECT_EQ(fileSize(dir.file("empty.3do").c_str()), 0);
-    EXPECT_EQ(fileSize(dir.file("absent.3do").c_str()), -1);
-    EXPECT_EQ(fileSize(dir.path().c_str()), -1);
-    injectFileFault(FileStep::Open, 1);
-    EXPECT_EQ(fileSize(dir.file("unit.3do").c_str()), -1);
-}
-
-TEST_F(FileSizeTest, SizesBeyond32BitsAreNeverWrapped)
-{
+TEST_F(FileTest, FileSizesBeyond31BitsAreNeverWrapped) {
+    ASSERT_TRUE(writeBytes(unit, pattern(1234, 0)) && writeBytes(dir.file("empty.3do"), {}));
     // Sparse files: no disk space is used.
-    std::string largest = dir.file("largest.3do");
-    std::string beyond = dir.file("beyond.3do");
-    std::string huge = dir.file("huge.3do");
-    ASSERT_TRUE(makeSparse(largest, 0x7FFFFFFFu));
-    ASSERT_TRUE(makeSparse(beyond, 0x80000000u));
-    ASSERT_TRUE(makeSparse(huge, 0x100000000u + 100));
-    EXPECT_EQ(fileSize(largest.c_str()), 0x7FFFFFFF);
-    EXPECT_EQ(fileSize(beyond.c_str()), -1);
-    EXPECT_EQ(fileSize(huge.c_str()), -1);
+    std::error_code error;
+    for (auto [name, size] : {std::pair{"largest.3do", 0x7FFFFFFFull}, {"beyond.3do", 0x80000000ull}, {"huge.3do", 0x100000064ull}}) {
+        ASSERT_TRUE(writeBytes(dir.file(name), {}));
+        fs::resize_file(dir.file(name), size, error);
+        ASSERT_FALSE(error) << name;
+    }
+    for (auto [path, size] : {std::pair{unit, 1234}, {dir.file("empty.3do"), 0}, {dir.file("absent.3do"), -1},
+                              {dir.path(), -1}, {dir.file("largest.3do"), 0x7FFFFFFF}, {dir.file("beyond.3do"), -1},
+                              {dir.file("huge.3do"), -1}}) {
+        EXPECT_EQ(fileSize(path.c_str()), size) << path;
+    }
+    injectFileFault(FileStep::Open, 1);
+    EXPECT_EQ(fileSize(unit.c_str()), -1);
     // Its low 32 bits alone would pass as a 100-byte file.
-    EXPECT_EQ(load(huge, 0xFFFFFFFFu).result, ReadFileResult::TooLarge);
+    EXPECT_EQ(load(dir.file("huge.3do"), 0xFFFFFFFFu).first, ReadFileResult::TooLarge);
 }

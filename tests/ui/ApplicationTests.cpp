@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <tuple>
 
@@ -20,6 +21,9 @@ const int Buttons[ButtonCount][9] = {{107, 179, 299, 31, 116, 115, 121, 122, 120
                                      {107, 223, 299, 31, 116, 115, 118, 119, 117},
                                      {107, 280, 143, 31, 128, 127, 125, 126, 124},
                                      {263, 280, 143, 31, 128, 127, 130, 123, 129}};
+
+const char* const tips[] = {"Select the 3DO file(s) you wish to Scour", "Scour the selected 3DO file(s)",
+                            "About Scourwell", "Quit Scourwell"};
 
 std::vector<MSG> relayed;
 WNDPROC tooltipProc = nullptr;
@@ -78,8 +82,6 @@ TEST_F(ApplicationTest, ClassesMainWindowAndStrings)
 
 TEST_F(ApplicationTest, ButtonWindowsAndTheirTooltipTools)
 {
-    const char* tips[] = {"Select the 3DO file(s) you wish to Scour", "Scour the selected 3DO file(s)",
-                          "About Scourwell", "Quit Scourwell"};
     ASSERT_EQ(SendMessageA(application->tooltipWindow, TTM_GETTOOLCOUNT, 0, 0), LRESULT(ButtonCount));
     for (uint32_t k = 0; k < ButtonCount; ++k) {
         SCOPED_TRACE(k);
@@ -94,15 +96,12 @@ TEST_F(ApplicationTest, ButtonWindowsAndTheirTooltipTools)
                   std::vector<LONG>(Buttons[k], Buttons[k] + 4));
 
         // In the order they were added, each over its face alone.
-        char text[256] = {};
-        TOOLINFOA tool = {};
-        tool.cbSize = TTTOOLINFOA_V2_SIZE;
-        tool.lpszText = text;
-        ASSERT_TRUE(SendMessageA(application->tooltipWindow, TTM_ENUMTOOLSA, k, reinterpret_cast<LPARAM>(&tool)));
-        EXPECT_EQ(std::make_tuple(tool.hwnd, tool.uId, tool.uFlags), std::make_tuple(window, UINT_PTR(1000 + k), 0u));
-        EXPECT_STREQ(text, tips[k]);
+        Tool tool = toolOf(application->tooltipWindow, TTM_ENUMTOOLSA, k);
+        ASSERT_TRUE(tool.found);
+        EXPECT_EQ(std::make_tuple(tool.info.hwnd, tool.info.uId, tool.info.uFlags, tool.text),
+                  std::make_tuple(window, UINT_PTR(1000 + k), 0u, std::string(tips[k])));
         RECT face = {12, 6, Buttons[k][2] - 11, Buttons[k][3] - 5};
-        EXPECT_TRUE(EqualRect(&tool.rect, &face));
+        EXPECT_TRUE(EqualRect(&tool.info.rect, &face));
     }
 }
 
@@ -170,7 +169,7 @@ TEST_F(ApplicationTest, FocusMemoryAndCommandsOutsideTheButtons)
     EXPECT_EQ(application->focusedButton, 1u);
     EXPECT_EQ(FindWindowA("#32770", nullptr), nullptr);
     for (uint32_t k = 0; k < ButtonCount; ++k)
-        EXPECT_TRUE(IsWindowEnabled(button(k)));
+        EXPECT_TRUE(IsWindowEnabled(button(k))) << k;
 }
 
 TEST_F(ApplicationTest, TabShiftTabAndEnterRoundTheCycle)
@@ -184,19 +183,19 @@ TEST_F(ApplicationTest, TabShiftTabAndEnterRoundTheCycle)
     keybd_event(VK_SHIFT, 0, 0, 0);
     pumpMessages(50);
     ASSERT_NE(GetAsyncKeyState(VK_SHIFT), 0);
-    SendMessageA(button(0), WM_KEYDOWN, VK_TAB, 0);
-    EXPECT_EQ(GetFocus(), button(3));
-    SendMessageA(button(3), WM_KEYDOWN, VK_TAB, 0);
-    EXPECT_EQ(GetFocus(), button(2));
+    for (uint32_t k : {3u, 2u}) {
+        SendMessageA(button((k + 1) % 4), WM_KEYDOWN, VK_TAB, 0);
+        EXPECT_EQ(GetFocus(), button(k));
+    }
     keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
     pumpMessages(50);
     ASSERT_EQ(GetAsyncKeyState(VK_SHIFT), 0);
 
     // Enter clicks Quit on each key-down, auto-repeat (bit 30) included; not on release or other keys.
-    SendMessageA(button(3), WM_KEYDOWN, VK_RETURN, 1);
-    EXPECT_TRUE(pumpMessages(20));
-    SendMessageA(button(3), WM_KEYDOWN, VK_RETURN, 0x40000001);
-    EXPECT_TRUE(pumpMessages(20));
+    for (LPARAM flags : {LPARAM(1), LPARAM(0x40000001)}) {
+        SendMessageA(button(3), WM_KEYDOWN, VK_RETURN, flags);
+        EXPECT_TRUE(pumpMessages(20)) << flags;
+    }
     SendMessageA(button(3), WM_KEYUP, VK_RETURN, LPARAM(0xC0000001));
     SendMessageA(button(3), WM_KEYDOWN, 'A', 1);
     EXPECT_FALSE(pumpMessages(20));
@@ -237,13 +236,9 @@ TEST_F(ApplicationTest, PointerRestingOnAFaceShowsItsTooltip)
     for (int tries = 0; tries < 100 && !IsWindowVisible(tooltip); ++tries)
         pumpMessages(50);
     ASSERT_TRUE(IsWindowVisible(tooltip));
-    char text[256] = {};
-    TOOLINFOA tool = {};
-    tool.cbSize = TTTOOLINFOA_V2_SIZE;
-    tool.lpszText = text;
-    ASSERT_TRUE(SendMessageA(tooltip, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&tool)));
-    EXPECT_EQ(tool.hwnd, button(1));
-    EXPECT_STREQ(text, "Scour the selected 3DO file(s)");
+    Tool tool = toolOf(tooltip, TTM_GETCURRENTTOOLA);
+    ASSERT_TRUE(tool.found);
+    EXPECT_EQ(std::make_pair(tool.info.hwnd, tool.text), std::make_pair(button(1), std::string(tips[1])));
     RECT window = {}, tip = {}, both = {};
     GetWindowRect(application->mainWindow, &window);
     GetWindowRect(tooltip, &tip);
@@ -293,11 +288,9 @@ TEST_F(ApplicationTest, ScourWithoutFilesAndThenWithTheAnswersNoAndYes)
             colours = answerDialog("Choose Colours To Delete Or Replace", 1003, buttons);
         std::future<Answer> box = answerDialog(title, command, buttons);
         SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(1001, BN_CLICKED), LPARAM(button(1)));
-        if (colours.valid()) {
-            EXPECT_EQ(colours.get().owner, application->mainWindow);
-        }
         Answer answer = box.get();
         EXPECT_EQ(answer.owner, application->mainWindow) << title;
+        EXPECT_EQ(colours.valid() ? colours.get().owner : application->mainWindow, application->mainWindow);
         return answer;
     };
     Answer none = scour("No 3DO Files Selected!", IDOK);
@@ -312,8 +305,7 @@ TEST_F(ApplicationTest, ScourWithoutFilesAndThenWithTheAnswersNoAndYes)
     Answer no = scour("Cleaning Completed!", IDNO);
     EXPECT_EQ(no.text, "File cleaning complete.\nWould you like to see the log file for more details?");
     EXPECT_EQ(no.enabled, std::vector<bool>(4, false));
-    for (HWND window : buttons)
-        EXPECT_TRUE(IsWindowEnabled(window));
+    EXPECT_EQ(std::count_if(buttons.begin(), buttons.end(), IsWindowEnabled), 4);
     EXPECT_EQ(GetFocus(), button(1));
     std::vector<uint8_t> report = readBytes("log.txt");
     EXPECT_EQ(std::string(report.begin(), report.end()).find("Report:\r\nError reading file: \"C:\\missing.3do\""), 0u);

@@ -1,84 +1,53 @@
 // Turning the open-file dialog's answer into a FileList.
 #include <windows.h>
 
-#include <cstring>
-
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include <gtest/gtest.h>
-
+#include "UiTestSupport.h"
 #include "ui/FileList.h"
 
 namespace {
 
-std::vector<std::string> paths(FileList list)
+std::vector<std::string> parse(std::string_view buffer, bool multiSelect)
 {
-    std::vector<std::string> out;
-    for (uint32_t k = 0; list != nullptr && list[k] != nullptr; ++k)
-        out.push_back(list[k]);
-    return out;
-}
-
-FileList parse(const std::string& buffer, bool multiSelect)
-{
-    return fileListFromSelection(buffer.data(), static_cast<uint32_t>(buffer.size()), multiSelect);
+    FileList list = fileListFromSelection(buffer.data(), static_cast<uint32_t>(buffer.size()), multiSelect);
+    std::vector<std::string> paths = filePaths(list);
+    releaseFileList(list);
+    return paths;
 }
 
 } // namespace
 
-TEST(FileListFromSelection, OnePathIsTakenWhole)
+TEST(FileListFromSelection, PathsInDialogOrderWithABackslashEvenAfterARoot)
 {
-    std::string buffer = std::string("C:\\Units\\a.3do") + '\0' + '\0';
-    FileList multi = parse(buffer, true);
-    EXPECT_EQ(paths(multi), std::vector<std::string>{"C:\\Units\\a.3do"});
-    releaseFileList(multi);
-    FileList single = parse(buffer, false);
-    EXPECT_EQ(paths(single), std::vector<std::string>{"C:\\Units\\a.3do"});
-    releaseFileList(single);
-}
-
-TEST(FileListFromSelection, FolderAndNamesBecomeFullPathsInDialogOrder)
-{
-    std::string buffer = std::string("C:\\Units") + '\0' + "b.3do" + '\0' + "a.3do" + '\0' + "c.3do" + '\0' + '\0';
-    FileList list = parse(buffer, true);
-    ASSERT_NE(list, nullptr);
-    EXPECT_EQ(paths(list), (std::vector<std::string>{"C:\\Units\\b.3do", "C:\\Units\\a.3do", "C:\\Units\\c.3do"}));
-    EXPECT_EQ(list[3], nullptr);
-    releaseFileList(list);
-
-    // Without multiple selection only the first string counts.
-    FileList single = parse(buffer, false);
-    EXPECT_EQ(paths(single), std::vector<std::string>{"C:\\Units"});
-    releaseFileList(single);
-}
-
-TEST(FileListFromSelection, BackslashIsAddedEvenAfterARootFolder)
-{
-    std::string buffer = std::string("C:\\") + '\0' + "a.3do" + '\0' + "b.3do" + '\0' + '\0';
-    FileList list = parse(buffer, true);
-    EXPECT_EQ(paths(list), (std::vector<std::string>{"C:\\\\a.3do", "C:\\\\b.3do"}));
-    releaseFileList(list);
+    using namespace std::string_literals;
+    const std::string one = "C:\\Units\\a.3do\0\0"s, several = "C:\\Units\0b.3do\0a.3do\0c.3do\0\0"s;
+    const struct {
+        std::string buffer;
+        bool multiSelect;
+        std::vector<std::string> paths;
+    } cases[] = {{one, true, {"C:\\Units\\a.3do"}},
+                 {one, false, {"C:\\Units\\a.3do"}},
+                 {several, true, {"C:\\Units\\b.3do", "C:\\Units\\a.3do", "C:\\Units\\c.3do"}},
+                 {several, false, {"C:\\Units"}}, // without multiple selection only the first string counts
+                 {"C:\\\0a.3do\0b.3do\0\0"s, true, {"C:\\\\a.3do", "C:\\\\b.3do"}}};
+    for (const auto& c : cases)
+        EXPECT_EQ(parse(c.buffer, c.multiSelect), c.paths) << c.buffer << " " << c.multiSelect;
 }
 
 TEST(FileListFromSelection, EmptyOrUnterminatedBuffersStayInBounds)
 {
-    EXPECT_EQ(parse(std::string(16, '\0'), true), nullptr);
+    EXPECT_EQ(fileListFromSelection(std::string(16, '\0').data(), 16, true), nullptr);
     EXPECT_EQ(fileListFromSelection(nullptr, 10, true), nullptr);
     EXPECT_EQ(fileListFromSelection("x", 0, true), nullptr);
-
     // A buffer filled to its last byte without terminators: copied from the
     // heap so that nothing lies beyond it.
-    std::string text = std::string("C:\\Dir") + '\0' + "name";
-    char* exact = new char[text.size()];
-    std::memcpy(exact, text.data(), text.size());
-    FileList list = fileListFromSelection(exact, static_cast<uint32_t>(text.size()), true);
-    EXPECT_EQ(paths(list), std::vector<std::string>{"C:\\Dir\\name"});
-    releaseFileList(list);
-    FileList single = fileListFromSelection(exact + 7, 4, false);
-    EXPECT_EQ(paths(single), std::vector<std::string>{"name"});
-    releaseFileList(single);
-    delete[] exact;
+    const char text[] = "C:\\Dir\0name";
+    const std::vector<char> exact(text, text + sizeof(text) - 1);
+    EXPECT_EQ(parse({exact.data(), exact.size()}, true), std::vector<std::string>{"C:\\Dir\\name"});
+    EXPECT_EQ(parse({exact.data() + 7, 4}, false), std::vector<std::string>{"name"});
     releaseFileList(nullptr);
 }
 
@@ -95,8 +64,6 @@ TEST(FileListFromSelection, LongNamesFillingTheDialogsBufferKeepEveryByte)
     }
     buffer += '\0';
     buffer.resize(32768, '\0');
-    FileList list = parse(buffer, true);
-    EXPECT_EQ(paths(list), expected);
+    EXPECT_EQ(parse(buffer, true), expected);
     EXPECT_GT(expected.size(), 120u);
-    releaseFileList(list);
 }

@@ -15,24 +15,17 @@ const uint32_t Black = 0x000000, Red = 0xFF4949, Green = 0x00FF00, Blue = 0x6060
 
 class PaletteSelectorTest : public ApplicationTest {
 protected:
-    void SetUp() override
-    {
-        ApplicationTest::SetUp();
-        selector = application->paletteSelector;
-    }
     void TearDown() override
     {
-        if (dialog != nullptr)
-            DestroyWindow(dialog);
+        DestroyWindow(dialog);
         ApplicationTest::TearDown();
     }
-
     // A bare control of the given size, bound to the selector.
     HWND makeControl(int width, int height)
     {
         HWND control = CreateWindowExA(0, "PaletteSelector", "", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
                                        application->instance, nullptr);
-        selector->bindWindow(control);
+        selector().bindWindow(control);
         return control;
     }
     // The colour dialog, modeless so the test can drive it from this thread.
@@ -45,43 +38,42 @@ protected:
         ShowWindow(dialog, SW_SHOW);
         pumpMessages(100);
     }
-    POINT centre(int32_t cell) const
+    void command(int id)
     {
-        RECT r = selector->cellRect(cell);
-        return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+        pumpMessages(100);
     }
-    // Sends one mouse message to the grid; answers how many cells it drew.
+    PaletteSelector& selector() const { return *application->paletteSelector; }
+    ColourMap& map() const { return selector().colourMap(); }
+    // Sends one mouse message to the grid, at a point or a cell's centre; answers how many cells it drew.
     uint32_t mouse(UINT message, WPARAM keys, uint32_t x, uint32_t y)
     {
-        uint32_t before = selector->cellsDrawn;
+        uint32_t before = selector().cellsDrawn;
         SendMessageA(grid, message, keys, static_cast<LPARAM>(MAKELONG(x, y)));
-        uint32_t drawn = selector->cellsDrawn - before;
+        uint32_t drawn = selector().cellsDrawn - before;
         EXPECT_LE(drawn, 3u) << "message " << message;
         return drawn;
     }
     uint32_t mouseAt(UINT message, WPARAM keys, int32_t cell)
     {
-        POINT p = centre(cell);
-        return mouse(message, keys, uint32_t(p.x), uint32_t(p.y));
-    }
-    void click(int32_t cell)
-    {
-        mouseAt(WM_LBUTTONDOWN, MK_LBUTTON, cell);
-        mouseAt(WM_LBUTTONUP, 0, cell);
+        RECT r = selector().cellRect(cell);
+        return mouse(message, keys, uint32_t(r.left + r.right) / 2, uint32_t(r.top + r.bottom) / 2);
     }
     void drag(int32_t from, int32_t to)
     {
         mouseAt(WM_LBUTTONDOWN, MK_LBUTTON, from);
-        mouseAt(WM_MOUSEMOVE, MK_LBUTTON, to);
+        if (to != from)
+            mouseAt(WM_MOUSEMOVE, MK_LBUTTON, to);
         mouseAt(WM_LBUTTONUP, 0, to);
     }
+    void click(int32_t cell) { drag(cell, cell); }
     // The frame colour each cell shows now, read from its left edge.
     std::vector<uint32_t> frames()
     {
         Capture shot = captureClient(grid);
         std::vector<uint32_t> out;
         for (int32_t cell = 0; cell < 256; ++cell) {
-            RECT r = selector->cellRect(cell);
+            RECT r = selector().cellRect(cell);
             out.push_back(shot.at(r.left, (r.top + r.bottom) / 2));
         }
         return out;
@@ -91,7 +83,7 @@ protected:
     {
         std::vector<uint32_t> out;
         for (uint32_t cell = 0; cell < 256; ++cell) {
-            ColourState state = selector->colourMap().state(cell);
+            ColourState state = map().state(cell);
             out.push_back(state == ColourState::Kept ? Black : state == ColourState::Removed ? Red : Green);
         }
         for (const auto& [cell, colour] : except)
@@ -99,7 +91,6 @@ protected:
         return out;
     }
 
-    PaletteSelector* selector = nullptr;
     HWND dialog = nullptr;
     HWND grid = nullptr;
 };
@@ -109,55 +100,45 @@ protected:
 TEST_F(PaletteSelectorTest, CellRectanglesAndHitsOfA320By160Control)
 {
     HWND control = makeControl(320, 160);
-    auto rectOf = [this](int32_t cell) {
-        RECT r = selector->cellRect(cell);
-        return std::vector<LONG>{r.left, r.top, r.right, r.bottom};
-    };
-    EXPECT_EQ(rectOf(0), (std::vector<LONG>{1, 1, 19, 9}));
-    EXPECT_EQ(rectOf(17), (std::vector<LONG>{21, 11, 39, 19}));
-    EXPECT_EQ(rectOf(255), (std::vector<LONG>{301, 151, 319, 159}));
-    EXPECT_EQ(selector->cellFromPoint(25, 12), 17);
-    EXPECT_EQ(selector->cellFromPoint(20, 12), NoCell);
-    EXPECT_EQ(selector->cellFromPoint(39, 12), NoCell);
-    EXPECT_EQ(selector->cellFromPoint(38, 18), 17);
-    EXPECT_EQ(selector->cellFromPoint(318, 158), 255);
-    EXPECT_EQ(selector->cellFromPoint(319, 158), NoCell);
-    // Right of, below, and (as a captured mouse reports them) left of or above the control.
-    EXPECT_EQ(selector->cellFromPoint(320, 5), NoCell);
-    EXPECT_EQ(selector->cellFromPoint(5, 160), NoCell);
-    EXPECT_EQ(selector->cellFromPoint(65536 - 3, 5), NoCell);
-    EXPECT_EQ(selector->cellFromPoint(5, 65536 - 1), NoCell);
+    const LONG rects[][5] = {{0, 1, 1, 19, 9}, {17, 21, 11, 39, 19}, {255, 301, 151, 319, 159}};
+    for (const auto& expected : rects) {
+        RECT r = selector().cellRect(int32_t(expected[0]));
+        EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right, r.bottom}), std::vector<LONG>(expected + 1, expected + 5));
+    }
+    // Points inside follow from these rectangles and the every-point test, which covers this size too;
+    // left of or above the control as a captured mouse reports them:
+    EXPECT_EQ(selector().cellFromPoint(65536 - 3, 5), NoCell);
+    EXPECT_EQ(selector().cellFromPoint(5, 65536 - 1), NoCell);
     DestroyWindow(control);
 }
 
 TEST_F(PaletteSelectorTest, EveryPointHitsExactlyTheCellWhosePaintedRectangleHoldsIt)
 {
-    // Odd sizes, the dialog's real size and one too small for gaps to matter.
+    // Odd sizes, 320 x 160, the dialog's real size and one too small for gaps to matter.
     openDialog();
     RECT real = {};
     GetWindowRect(grid, &real);
-    const SIZE sizes[] = {{231, 173}, {17, 33}, {real.right - real.left, real.bottom - real.top}, {16, 16}};
+    const SIZE sizes[] = {{231, 173}, {17, 33}, {320, 160}, {real.right - real.left, real.bottom - real.top}, {16, 16}};
     for (const SIZE& size : sizes) {
         SCOPED_TRACE(std::to_string(size.cx) + " x " + std::to_string(size.cy));
         HWND control = makeControl(size.cx, size.cy);
-        std::vector<int32_t> owner(size_t(size.cx + 2) * size_t(size.cy + 2), NoCell);
+        const size_t width = size_t(size.cx + 2);
+        std::vector<int32_t> owner(width * size_t(size.cy + 2), NoCell);
         for (int32_t cell = 0; cell < 256; ++cell) {
-            RECT r = selector->cellRect(cell);
+            RECT r = selector().cellRect(cell);
             for (LONG y = r.top; y < r.bottom; ++y)
                 for (LONG x = r.left; x < r.right; ++x)
-                    owner[size_t(y) * size_t(size.cx + 2) + size_t(x)] = cell;
+                    owner[size_t(y) * width + size_t(x)] = cell;
         }
         uint32_t wrong = 0;
-        for (int32_t y = 0; y < size.cy + 2; ++y)
-            for (int32_t x = 0; x < size.cx + 2; ++x)
-                wrong += selector->cellFromPoint(uint32_t(x), uint32_t(y)) !=
-                         owner[size_t(y) * size_t(size.cx + 2) + size_t(x)];
+        for (size_t k = 0; k < owner.size(); ++k)
+            wrong += selector().cellFromPoint(uint32_t(k % width), uint32_t(k / width)) != owner[k];
         EXPECT_EQ(wrong, 0u);
         DestroyWindow(control);
     }
     // A control of no size has no cells and must not divide by zero.
     HWND empty = makeControl(0, 0);
-    EXPECT_EQ(selector->cellFromPoint(0, 0), NoCell);
+    EXPECT_EQ(selector().cellFromPoint(0, 0), NoCell);
     DestroyWindow(empty);
 }
 
@@ -165,37 +146,32 @@ TEST_F(PaletteSelectorTest, PaintShowsEachPaletteColourFramedByItsState)
 {
     openDialog();
     Capture shot = captureClient(grid, "colour-grid-default");
-    uint32_t background = GetSysColor(COLOR_BTNFACE);
+    auto rgb = [](uint32_t bgr) { return (bgr & 0xFF) << 16 | (bgr & 0xFF00) | (bgr >> 16 & 0xFF); };
     uint32_t wrongFill = 0;
     for (int32_t cell = 0; cell < 256; ++cell) {
-        RECT r = selector->cellRect(cell);
-        uint32_t colour = selector->colours().colourAt(uint32_t(cell));
-        uint32_t rgb = (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+        RECT r = selector().cellRect(cell);
+        uint32_t colour = rgb(selector().colours().colourAt(uint32_t(cell)));
         // Inside the 2-pixel frame, the fill; left of the cell, the gap.
-        wrongFill += shot.at(r.left + 2, r.top + 2) != rgb || shot.at(r.right - 3, r.bottom - 3) != rgb;
-        EXPECT_EQ(shot.at(r.left - 1, r.top), (background & 0xFF) << 16 | (background & 0xFF00) | (background >> 16 & 0xFF))
-            << cell;
+        wrongFill += shot.at(r.left + 2, r.top + 2) != colour || shot.at(r.right - 3, r.bottom - 3) != colour;
+        EXPECT_EQ(shot.at(r.left - 1, r.top), rgb(GetSysColor(COLOR_BTNFACE))) << cell;
     }
     EXPECT_EQ(wrongFill, 0u);
     std::vector<uint32_t> expected(256, Black);
-    expected[0] = Red;
+    expected[0] = Red; // the default map removes colour 0 alone
     EXPECT_EQ(frames(), expected);
-
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(3, BN_CLICKED), 0);
-    pumpMessages(100);
+    command(3);
     EXPECT_EQ(frames(), std::vector<uint32_t>(256, Red));
 }
 
 TEST_F(PaletteSelectorTest, ClicksToggleAndDragsReplaceWithTheirTemporaryFrames)
 {
     openDialog();
-    ColourMap& map = selector->colourMap();
     click(5);
-    EXPECT_EQ(map.entry(5), ColourRemoved);
+    EXPECT_EQ(map().entry(5), ColourRemoved);
     click(5);
     click(0); // removed by default
-    EXPECT_EQ(map.entry(5), 5u);
-    EXPECT_EQ(map.entry(0), 0u);
+    EXPECT_EQ(map().entry(5), 5u);
+    EXPECT_EQ(map().entry(0), 0u);
     EXPECT_EQ(frames(), framesByMap());
 
     // During a drag the source shows green and the cell under the pointer blue.
@@ -206,7 +182,7 @@ TEST_F(PaletteSelectorTest, ClicksToggleAndDragsReplaceWithTheirTemporaryFrames)
     EXPECT_EQ(frames(), framesByMap({{5, Green}, {9, Blue}}));
     mouseAt(WM_LBUTTONUP, 0, 9);
     EXPECT_EQ(GetCapture(), nullptr);
-    EXPECT_EQ(map.entry(5), 9u);
+    EXPECT_EQ(map().entry(5), 9u);
     EXPECT_EQ(frames(), framesByMap());
 
     // Resting on the replaced colour frames its replacement blue; a gap or a kept colour clears it.
@@ -219,24 +195,22 @@ TEST_F(PaletteSelectorTest, ClicksToggleAndDragsReplaceWithTheirTemporaryFrames)
     // Chains: the replacement may itself be replaced or removed; a removed colour dragged becomes replaced.
     drag(9, 12);
     click(0);
-    ASSERT_EQ(map.entry(0), ColourRemoved);
+    ASSERT_EQ(map().entry(0), ColourRemoved);
     drag(0, 3);
     click(12);
-    EXPECT_EQ(map.entry(5), 9u);
-    EXPECT_EQ(map.entry(9), 12u);
-    EXPECT_EQ(map.entry(0), 3u);
-    EXPECT_EQ(map.entry(12), ColourRemoved);
+    EXPECT_EQ(std::vector<uint32_t>({map().entry(5), map().entry(9), map().entry(0), map().entry(12)}),
+              std::vector<uint32_t>({9, 12, 3, ColourRemoved}));
     click(0); // a replaced colour clicked is kept
-    EXPECT_EQ(map.entry(0), 0u);
+    EXPECT_EQ(map().entry(0), 0u);
 
     // A click however far the pointer went in between, and a double click as two clicks.
     mouseAt(WM_LBUTTONDOWN, MK_LBUTTON, 40);
     mouseAt(WM_MOUSEMOVE, MK_LBUTTON, 200);
     mouseAt(WM_LBUTTONUP, 0, 40);
-    EXPECT_EQ(map.entry(40), ColourRemoved);
+    EXPECT_EQ(map().entry(40), ColourRemoved);
     click(40);
     click(40);
-    EXPECT_EQ(map.entry(40), ColourRemoved);
+    EXPECT_EQ(map().entry(40), ColourRemoved);
     EXPECT_EQ(GetClassLongPtrA(grid, GCL_STYLE) & CS_DBLCLKS, 0u);
     EXPECT_EQ(frames(), framesByMap());
 }
@@ -244,9 +218,8 @@ TEST_F(PaletteSelectorTest, ClicksToggleAndDragsReplaceWithTheirTemporaryFrames)
 TEST_F(PaletteSelectorTest, ReleasesOffTheGridPressesOnGapsAndOtherButtons)
 {
     openDialog();
-    ColourMap& map = selector->colourMap();
     drag(5, 9);
-    ColourMap before = map;
+    const std::vector<uint32_t> before(map().entries, map().entries + 256);
 
     // Released on a gap or outside the control after a press on a cell: no change,
     // and the source, a replaced colour, shows its replacement.
@@ -254,62 +227,53 @@ TEST_F(PaletteSelectorTest, ReleasesOffTheGridPressesOnGapsAndOtherButtons)
     mouse(WM_MOUSEMOVE, MK_LBUTTON, 65535, 10);
     EXPECT_EQ(frames()[5], Red);
     mouse(WM_LBUTTONUP, 0, 65535, 10);
-    EXPECT_EQ(std::vector<uint32_t>(map.entries, map.entries + 256),
-              std::vector<uint32_t>(before.entries, before.entries + 256));
+    EXPECT_EQ(std::vector<uint32_t>(map().entries, map().entries + 256), before);
     EXPECT_EQ(frames(), framesByMap({{9, Blue}}));
     mouseAt(WM_LBUTTONDOWN, MK_LBUTTON, 7);
     mouse(WM_LBUTTONUP, 0, 0, 0);
-    EXPECT_EQ(map.entry(7), 7u);
+    EXPECT_EQ(map().entry(7), 7u);
 
     // A press on a gap, then a release on a cell, toggles that cell.
     mouse(WM_LBUTTONDOWN, MK_LBUTTON, 0, 0);
-    EXPECT_EQ(selector->dragSource, NoCell);
+    EXPECT_EQ(selector().dragSource, NoCell);
     mouseAt(WM_MOUSEMOVE, MK_LBUTTON, 20);
     EXPECT_EQ(frames()[20], Red);
     mouseAt(WM_LBUTTONUP, 0, 20);
-    EXPECT_EQ(map.entry(20), ColourRemoved);
+    EXPECT_EQ(map().entry(20), ColourRemoved);
 
     // A press outside the control: moves with the button flag frame red, the release toggles.
     mouseAt(WM_MOUSEMOVE, MK_LBUTTON, 30);
     EXPECT_EQ(frames(), framesByMap({{30, Red}}));
     mouseAt(WM_LBUTTONUP, 0, 30);
-    EXPECT_EQ(map.entry(30), ColourRemoved);
+    EXPECT_EQ(map().entry(30), ColourRemoved);
 
     // The right and middle buttons do nothing.
-    before = map;
     for (UINT message : {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP})
         EXPECT_EQ(mouseAt(message, 0, 50), 0u);
-    EXPECT_EQ(map.entry(50), before.entry(50));
+    EXPECT_EQ(map().entry(50), 50u);
 }
 
-TEST_F(PaletteSelectorTest, KeepAllAndRemoveAllPaintOverABlueFrameThatStaysRecorded)
+TEST_F(PaletteSelectorTest, KeepAllRemoveAllAndEntriesOutsideThePalette)
 {
     openDialog();
     drag(5, 9);
     mouseAt(WM_MOUSEMOVE, 0, 5);
-    ASSERT_EQ(selector->outlinedCell, 9);
+    ASSERT_EQ(selector().outlinedCell, 9);
     captureClient(dialog, "colour-dialog-marked");
 
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(3, BN_CLICKED), 0);
-    pumpMessages(100);
+    // Both paint over the blue frame, which stays recorded; the next move redraws it by its state first.
+    command(3);
     EXPECT_EQ(frames(), std::vector<uint32_t>(256, Red));
-    EXPECT_EQ(selector->outlinedCell, 9);
-    // The next move redraws the recorded cell by its state first.
+    EXPECT_EQ(selector().outlinedCell, 9);
     EXPECT_EQ(mouse(WM_MOUSEMOVE, 0, 0, 0), 1u);
-    EXPECT_EQ(selector->outlinedCell, NoCell);
-
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(4, BN_CLICKED), 0);
-    pumpMessages(100);
+    EXPECT_EQ(selector().outlinedCell, NoCell);
+    command(4);
     EXPECT_EQ(frames(), std::vector<uint32_t>(256, Black));
     for (uint32_t colour = 0; colour < 256; ++colour)
-        ASSERT_EQ(selector->colourMap().entry(colour), colour);
-}
+        ASSERT_EQ(map().entry(colour), colour);
 
-TEST_F(PaletteSelectorTest, EntriesOutsideThePaletteDrawNoReplacement)
-{
     // A stored value may hold anything: an entry of 300 counts as replaced and names no cell.
-    openDialog();
-    selector->colourMap().setEntry(6, 300);
+    map().setEntry(6, 300);
     InvalidateRect(grid, nullptr, FALSE);
     pumpMessages(100);
     EXPECT_EQ(frames()[6], Green);

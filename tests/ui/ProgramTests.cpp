@@ -37,11 +37,8 @@ TEST(Program, ResourcesOfTheBuiltProgram)
     // The icon group: a 32 x 32 and a 16 x 16 image, 16 colours each.
     std::vector<uint8_t> icons = bytesOf(102, MAKEINTRESOURCEA(14));
     ASSERT_EQ(icons.size(), 6u + 2 * 14u);
-    EXPECT_EQ(std::set<int>({icons[6], icons[20]}), std::set<int>({16, 32}));
-    for (size_t at : {6u, 20u}) {
-        EXPECT_EQ(icons[at + 1], icons[at]);
-        EXPECT_EQ(icons[at + 2], 16);
-    }
+    const std::set<std::vector<int>> entries = {{icons[6], icons[7], icons[8]}, {icons[20], icons[21], icons[22]}};
+    EXPECT_EQ(entries, (std::set<std::vector<int>>{{16, 16, 16}, {32, 32, 16}})); // width, height, colours
 
     const char* strings[] = {"QuillonScourwell", "Quillon Scourwell 1.1", "Select the 3DO file(s) you wish to Scour",
                              "Scour the selected 3DO file(s)", "About Scourwell", "Quit Scourwell",

@@ -1,19 +1,21 @@
 #include "UiTestSupport.h"
 
 #include <fstream>
+#include <memory>
 
 #include "ui/PaletteSelector.h"
 
 namespace {
 
-Capture captureFrom(HDC source, int32_t width, int32_t height)
+// The area of source at x, y.
+Capture captureFrom(HDC source, int32_t x, int32_t y, int32_t width, int32_t height)
 {
     BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     void* bits = nullptr;
     HDC memory = CreateCompatibleDC(source);
     HBITMAP section = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ previous = SelectObject(memory, section);
-    BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
     GdiFlush();
     Capture image{width, height, {}};
     for (size_t k = 0; bits != nullptr && k < size_t(width) * size_t(height); ++k)
@@ -22,6 +24,18 @@ Capture captureFrom(HDC source, int32_t width, int32_t height)
     DeleteObject(section);
     DeleteDC(memory);
     return image;
+}
+
+void saveScreenshot(const Capture& image, const char* name)
+{
+    std::string folder = programPath();
+    folder = folder.substr(0, folder.rfind('\\') + 1) + "screenshots";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::ofstream out(folder + "\\" + name + ".ppm", std::ios::binary);
+    out << "P6\n" << image.width << ' ' << image.height << "\n255\n";
+    for (uint32_t pixel : image.pixels)
+        out << char(pixel >> 16) << char(pixel >> 8) << char(pixel);
+    EXPECT_TRUE(out.flush().good()) << folder;
 }
 
 } // namespace
@@ -53,24 +67,24 @@ bool pumpMessages(uint32_t milliseconds)
     return quit;
 }
 
-std::future<Answer> answerDialog(const char* title, int command, std::vector<HWND> watched)
+Tool toolOf(HWND tooltips, UINT message, WPARAM index)
 {
-    return std::async(std::launch::async, [name = std::string(title), command, watched] {
-        Answer answer;
-        for (int tries = 0; tries < 1500; ++tries, Sleep(20)) {
-            HWND box = FindWindowA("#32770", name.c_str());
-            if (box == nullptr || !IsWindowVisible(box))
-                continue;
-            char text[1024] = {};
-            GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
-            answer = {text, GetWindow(box, GW_OWNER), {}};
-            for (HWND window : watched)
-                answer.enabled.push_back(IsWindowEnabled(window) != FALSE);
-            PostMessageA(box, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
-            break;
-        }
-        return answer;
-    });
+    char text[256] = {};
+    Tool tool;
+    tool.info.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.info.lpszText = text;
+    tool.found = SendMessageA(tooltips, message, index, reinterpret_cast<LPARAM>(&tool.info)) != 0;
+    tool.info.lpszText = nullptr;
+    tool.text = text;
+    return tool;
+}
+
+std::vector<std::string> filePaths(FileList list)
+{
+    std::vector<std::string> paths;
+    for (uint32_t k = 0; list != nullptr && list[k] != nullptr; ++k)
+        paths.push_back(list[k]);
+    return paths;
 }
 
 std::future<bool> onDialog(const char* title, std::function<void(HWND)> action)
@@ -78,43 +92,44 @@ std::future<bool> onDialog(const char* title, std::function<void(HWND)> action)
     return std::async(std::launch::async, [name = std::string(title), action] {
         for (int tries = 0; tries < 1500; ++tries, Sleep(20)) {
             HWND box = FindWindowA("#32770", name.c_str());
-            if (box == nullptr || !IsWindowVisible(box))
-                continue;
-            action(box);
-            return true;
+            if (box != nullptr && IsWindowVisible(box)) {
+                action(box);
+                return true;
+            }
         }
         return false;
     });
 }
 
-namespace {
-
-void saveScreenshot(const Capture& image, const char* name)
+std::future<Answer> answerDialog(const char* title, int command, std::vector<HWND> watched)
 {
-    std::string folder = programPath();
-    folder = folder.substr(0, folder.rfind('\\') + 1) + "screenshots";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    std::ofstream out(folder + "\\" + name + ".ppm", std::ios::binary);
-    out << "P6\n" << image.width << ' ' << image.height << "\n255\n";
-    for (uint32_t pixel : image.pixels)
-        out << char(pixel >> 16) << char(pixel >> 8) << char(pixel);
-    EXPECT_TRUE(out.flush().good()) << folder;
+    auto answer = std::make_shared<Answer>();
+    std::shared_future<bool> shown = onDialog(title, [answer, command, watched](HWND box) {
+        char text[1024] = {};
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+        *answer = {text, GetWindow(box, GW_OWNER), {}};
+        for (HWND window : watched)
+            answer->enabled.push_back(IsWindowEnabled(window) != FALSE);
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
+    }).share();
+    return std::async(std::launch::deferred, [answer, shown] {
+        shown.wait();
+        return *answer;
+    });
 }
-
-} // namespace
 
 Capture captureClient(HWND window, const char* screenshotName)
 {
     RECT area = {};
     GetClientRect(window, &area);
     HDC source = GetDC(window);
-    Capture client = captureFrom(source, area.right, area.bottom);
+    Capture client = captureFrom(source, 0, 0, area.right, area.bottom);
     ReleaseDC(window, source);
     if (screenshotName == nullptr)
         return client;
     GetWindowRect(window, &area);
     source = GetWindowDC(window);
-    Capture whole = captureFrom(source, area.right - area.left, area.bottom - area.top);
+    Capture whole = captureFrom(source, 0, 0, area.right - area.left, area.bottom - area.top);
     ReleaseDC(window, source);
     saveScreenshot(whole, screenshotName);
     return client;
@@ -123,14 +138,8 @@ Capture captureClient(HWND window, const char* screenshotName)
 void saveScreenArea(const RECT& area, const char* screenshotName)
 {
     HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, area.right - area.left, area.bottom - area.top);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left, area.top, SRCCOPY);
-    saveScreenshot(captureFrom(memory, area.right - area.left, area.bottom - area.top), screenshotName);
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    saveScreenshot(captureFrom(screen, area.left, area.top, area.right - area.left, area.bottom - area.top),
+                   screenshotName);
     ReleaseDC(nullptr, screen);
 }
 
@@ -141,7 +150,7 @@ Capture renderBitmap(HINSTANCE instance, uint32_t id)
     GetObjectA(bitmap, sizeof(info), &info);
     HDC memory = CreateCompatibleDC(nullptr);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    Capture image = captureFrom(memory, info.bmWidth, info.bmHeight);
+    Capture image = captureFrom(memory, 0, 0, info.bmWidth, info.bmHeight);
     SelectObject(memory, previous);
     DeleteDC(memory);
     DeleteObject(bitmap);

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <functional>
 #include <future>
 #include <string>
@@ -21,6 +23,16 @@ DWORD storedColourMapSize(); // 0 when there is none
 std::string programPath();
 // Runs the thread's messages for about milliseconds; true when a WM_QUIT came.
 bool pumpMessages(uint32_t milliseconds);
+
+// A tool of tooltips: by TTM_ENUMTOOLSA the index-th, by TTM_GETCURRENTTOOLA the one shown.
+struct Tool {
+    bool found = false;
+    TOOLINFOA info = {};
+    std::string text;
+};
+Tool toolOf(HWND tooltips, UINT message, WPARAM index = 0);
+// The paths of list, none for null.
+std::vector<std::string> filePaths(FileList list);
 
 // The box as it was answered; all empty when none showed.
 struct Answer {
