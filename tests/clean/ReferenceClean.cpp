@@ -1,4 +1,4 @@
-#include "TreeHelpers.h"
+#include "ReferenceClean.h"
 
 #include <cstdint>
 #include <vector>

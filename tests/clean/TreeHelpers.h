@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "clean/ColourMap.h"
+#include "ReferenceClean.h"
 #include "model/ModelBuilders.h" // Face and makeObject
 
 // base (setDefault, keepAll or removeAll), then the given colours' entries.
@@ -16,8 +17,3 @@ std::string show(const ModelObject& object);
 // The objects of a tree in cleaning order (object, child subtree, siblings), and as text.
 std::vector<ModelObject*> objectsOf(ModelObject* first);
 std::vector<std::string> showTree(ModelObject* first);
-
-// The cleaning pass done the plain way, step by step with quadratic vertex merging,
-// to compare the real pass against. For objects below 65,536 vertices whose
-// indexes are all in range.
-void referenceClean(ModelObject* first, const ColourMap& map);

@@ -1,0 +1,9 @@
+// The cleaning pass done the plain way, step by step with quadratic vertex
+// merging, to compare the real pass against. For objects below 65,536 vertices
+// whose indexes are all in range.
+#pragma once
+
+#include "clean/ColourMap.h"
+#include "model/ModelObject.h"
+
+void referenceClean(ModelObject* first, const ColourMap& map);
