@@ -24,7 +24,8 @@ const std::vector<const CorpusFile*>& cleanableCorpus()
         std::vector<const CorpusFile*> chosen;
         for (const CorpusFile& file : corpus()) {
             Model model;
-            if (model.read(file.bytes.data(), uint32_t(file.bytes.size())) && model.clean(ColourMap()) == CleanResult::Cleaned)
+            if (model.read(file.bytes.data(), uint32_t(file.bytes.size()))
+                && model.clean(ColourMap()) == CleanResult::Cleaned)
                 chosen.push_back(&file);
         }
         return chosen;
@@ -164,6 +165,10 @@ void BM_ReferenceCleanLargeObject(benchmark::State& state)
     state.SetItemsProcessed(int64_t(state.iterations()) * n);
 }
 // Quadratic: the sizes stop at 16,384, where one run already takes about a second.
-BENCHMARK(BM_ReferenceCleanLargeObject)->RangeMultiplier(2)->Range(4096, 16384)->Complexity()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReferenceCleanLargeObject)
+    ->RangeMultiplier(2)
+    ->Range(4096, 16384)
+    ->Complexity()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -86,8 +86,7 @@ static char* settleFile(const char* path, const FileResult& result, CleanTotals&
     return composeCleaned(path, result.sizeBefore, result.sizeAfter, vertices, faces);
 }
 
-char* cleanFile(const char* path, const ColourMap& colourMap, CleanTotals& totals, CleanMode mode,
-                FileResult* result)
+char* cleanFile(const char* path, const ColourMap& colourMap, CleanTotals& totals, CleanMode mode, FileResult* result)
 {
     FileResult local;
     FileResult& outcome = result ? *result : local;

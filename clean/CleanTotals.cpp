@@ -9,15 +9,9 @@ static int32_t toSigned(uint32_t v)
     return -static_cast<int32_t>(~v) - 1;
 }
 
-int32_t wrappedDifference(uint32_t before, uint32_t after)
-{
-    return toSigned(before - after);
-}
+int32_t wrappedDifference(uint32_t before, uint32_t after) { return toSigned(before - after); }
 
-int32_t wrappedSum(int32_t a, int32_t b)
-{
-    return toSigned(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
+int32_t wrappedSum(int32_t a, int32_t b) { return toSigned(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)); }
 
 uint32_t magnitude(int32_t d)
 {

@@ -51,7 +51,7 @@ public:
         return true;
     }
 
-    uint32_t* slots = nullptr;      // vertex numbers by coordinate hash
+    uint32_t* slots = nullptr; // vertex numbers by coordinate hash
     uint32_t slotMask = 0;
     uint16_t* firstEqual = nullptr; // the lowest vertex number with the same coordinates
     uint32_t* newNumber = nullptr;  // Unused until a kept primitive uses the vertex
@@ -158,8 +158,8 @@ CleanResult cleanObject(ModelObject& object, const ColourMap& colourMap)
     for (uint32_t p = 0; p < object.primitiveCount; ++p) {
         const Primitive& primitive = object.primitives[p];
         bool isSelection = object.selectionPrimitive >= 0 && uint32_t(object.selectionPrimitive) == p;
-        bool keep = primitive.textureName != nullptr || colourMap.entry(primitive.colour) < ColourCount
-            || isSelection || primitive.indexCount == 2;
+        bool keep = primitive.textureName != nullptr || colourMap.entry(primitive.colour) < ColourCount || isSelection
+            || primitive.indexCount == 2;
         tables.kept[p] = keep;
         if (!keep)
             continue;

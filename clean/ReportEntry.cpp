@@ -29,10 +29,7 @@ public:
     EntryWriter(const EntryWriter&) = delete;
     EntryWriter& operator=(const EntryWriter&) = delete;
 
-    void append(const char* s)
-    {
-        appendBytes(s, static_cast<uint32_t>(std::strlen(s)));
-    }
+    void append(const char* s) { appendBytes(s, static_cast<uint32_t>(std::strlen(s))); }
 
     void appendNumber(uint32_t value)
     {
@@ -106,15 +103,9 @@ char* composeError(const char* opening, const char* path)
 
 } // namespace
 
-char* composeReadError(const char* path)
-{
-    return composeError("\r\nError reading file: \"", path);
-}
+char* composeReadError(const char* path) { return composeError("\r\nError reading file: \"", path); }
 
-char* composeWriteError(const char* path)
-{
-    return composeError("\r\nError writing file: \"", path);
-}
+char* composeWriteError(const char* path) { return composeError("\r\nError writing file: \"", path); }
 
 char* composeCleaned(const char* path, uint32_t sizeBefore, uint32_t sizeAfter, int32_t verticesRemoved,
                      int32_t facesRemoved)

@@ -27,8 +27,8 @@ struct OptionName {
 };
 
 const OptionName Options[] = {
-    {"--map", Option::Map, true},          {"--remove", Option::Remove, true},
-    {"--keep", Option::Keep, true},        {"--replace", Option::Replace, true},
+    {"--map", Option::Map, true},           {"--remove", Option::Remove, true},
+    {"--keep", Option::Keep, true},         {"--replace", Option::Replace, true},
     {"--keep-all", Option::KeepAll, false}, {"--remove-all", Option::RemoveAll, false},
     {"--save-map", Option::SaveMap, true},
 };
@@ -147,8 +147,9 @@ bool applyColourOption(const char* option, const char* value, ColourMap& map, ch
     switch (entry->option) {
     case Option::Map:
         if (!loadColourMapFile(value, map))
-            return fail(error, errorSize, std::string("cannot read the colour map \"") + value
-                                              + "\" (it must be a file of exactly 1024 bytes)");
+            return fail(error, errorSize,
+                        std::string("cannot read the colour map \"") + value
+                            + "\" (it must be a file of exactly 1024 bytes)");
         return true;
     case Option::SaveMap:
         if (!storeColourMapFile(value, map))

@@ -30,7 +30,8 @@ static void printObjects(const ModelObject* object, int depth, TreeTotals& total
             if (primitive.getIndexCount() == 2)
                 ++totals.lines;
         }
-        std::printf("  %*s%-*s  offset (%" PRId32 ", %" PRId32 ", %" PRId32 ")  %" PRIu32 " vertices  %" PRIu32 " faces\n",
+        std::printf("  %*s%-*s  offset (%" PRId32 ", %" PRId32 ", %" PRId32 ")  %" PRIu32 " vertices  %" PRIu32
+                    " faces\n",
                     2 * depth, "", depth < 12 ? 24 - 2 * depth : 0, object->name, object->offsetX, object->offsetY,
                     object->offsetZ, object->vertexCount, object->primitiveCount);
         printObjects(object->child, depth + 1, totals);
@@ -55,8 +56,8 @@ int runInfo(int argc, char** argv)
         std::printf("%s: %" PRIu32 " bytes\n", path, model.loadedSize);
         TreeTotals totals;
         printObjects(model.root, 0, totals);
-        std::printf("  total: %" PRIu32 " objects, %" PRIu32 " vertices, %" PRIu32 " faces (%" PRIu32 " textured, %" PRIu32
-                    " lines)\n",
+        std::printf("  total: %" PRIu32 " objects, %" PRIu32 " vertices, %" PRIu32 " faces (%" PRIu32
+                    " textured, %" PRIu32 " lines)\n",
                     totals.objects, model.countVertices(), model.countPrimitives(), totals.textured, totals.lines);
     }
     return exitCode;

@@ -17,8 +17,8 @@ size_t utf8Length(const unsigned char* text)
             return 0;
     }
     // Overlong three- and four-byte forms, surrogates and values past U+10FFFF.
-    if ((lead == 0xE0 && text[1] < 0xA0) || (lead == 0xED && text[1] >= 0xA0) || (lead == 0xF0 && text[1] < 0x90) ||
-        (lead == 0xF4 && text[1] >= 0x90))
+    if ((lead == 0xE0 && text[1] < 0xA0) || (lead == 0xED && text[1] >= 0xA0) || (lead == 0xF0 && text[1] < 0x90)
+        || (lead == 0xF4 && text[1] >= 0x90))
         return 0;
     return length;
 }

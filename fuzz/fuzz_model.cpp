@@ -14,51 +14,69 @@ namespace {
 
 // The map for an input: the default, keep all, remove all, or the input's own
 // leading bytes over the default, chosen by its last byte.
-ColourMap mapFor(const uint8_t* data, size_t size) {
+ColourMap mapFor(const uint8_t* data, size_t size)
+{
     ColourMap map;
     uint8_t choice = size == 0 ? 0 : data[size - 1] % 4;
-    if (choice == 1) map.keepAll();
-    if (choice == 2) map.removeAll();
-    if (choice == 3) map.fromBytes(data, static_cast<uint32_t>(size < ColourMapBytes ? size : ColourMapBytes));
+    if (choice == 1)
+        map.keepAll();
+    if (choice == 2)
+        map.removeAll();
+    if (choice == 3)
+        map.fromBytes(data, static_cast<uint32_t>(size < ColourMapBytes ? size : ColourMapBytes));
     return map;
 }
 
-bool sameImage(const OutputBuffer& a, const OutputBuffer& b) {
+bool sameImage(const OutputBuffer& a, const OutputBuffer& b)
+{
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size()) == 0;
 }
 
 // Cleans the loaded model; false stops the round trip for this input. A clean
 // that refuses the tree must leave it exactly as it was.
-bool transformModel(Model& model, const uint8_t* data, size_t size) {
+bool transformModel(Model& model, const uint8_t* data, size_t size)
+{
     OutputBuffer before;
     bool composed = model.compose(before);
     CleanResult result = model.clean(mapFor(data, size));
-    if (result == CleanResult::Cleaned) return true;
+    if (result == CleanResult::Cleaned)
+        return true;
     OutputBuffer after;
-    if (composed && (!model.compose(after) || !sameImage(before, after))) std::abort();
+    if (composed && (!model.compose(after) || !sameImage(before, after)))
+        std::abort();
     return false;
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > (1u << 20)) return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size > (1u << 20))
+        return 0;
     Model model;
-    if (!model.read(data, static_cast<uint32_t>(size))) return 0;
-    if (!transformModel(model, data, size)) return 0;
+    if (!model.read(data, static_cast<uint32_t>(size)))
+        return 0;
+    if (!transformModel(model, data, size))
+        return 0;
 
     OutputBuffer first;
-    if (!model.compose(first)) std::abort();
+    if (!model.compose(first))
+        std::abort();
     Model again;
-    if (!again.read(first.data(), first.size())) std::abort();
+    if (!again.read(first.data(), first.size()))
+        std::abort();
     OutputBuffer second;
-    if (!again.compose(second)) std::abort();
-    if (!sameImage(first, second)) std::abort();
+    if (!again.compose(second))
+        std::abort();
+    if (!sameImage(first, second))
+        std::abort();
     // A cleaned tree is already as clean as keeping every colour can make it.
     ColourMap keepAll;
     keepAll.keepAll();
-    if (again.clean(keepAll) != CleanResult::Cleaned) std::abort();
+    if (again.clean(keepAll) != CleanResult::Cleaned)
+        std::abort();
     OutputBuffer third;
-    if (!again.compose(third) || !sameImage(first, third)) std::abort();
+    if (!again.compose(third) || !sameImage(first, third))
+        std::abort();
     return 0;
 }

@@ -18,10 +18,12 @@ static constexpr uint32_t FirstArenaBlockSize = 256;
 static constexpr uint32_t ArenaBlockSize = 64u << 10;
 static constexpr uint32_t MaxEntries = 1u << 30;
 
-static uint32_t hashBytes(const void* key, uint32_t keyLength) {
+static uint32_t hashBytes(const void* key, uint32_t keyLength)
+{
     const uint8_t* p = static_cast<const uint8_t*>(key);
     uint32_t h = 2166136261u;
-    for (uint32_t i = 0; i < keyLength; ++i) h = (h ^ p[i]) * 16777619u;
+    for (uint32_t i = 0; i < keyLength; ++i)
+        h = (h ^ p[i]) * 16777619u;
     // FNV leaves the low bits weak for short keys; mix them before masking.
     h ^= h >> 16;
     h *= 0x85EBCA6Bu;
@@ -29,7 +31,8 @@ static uint32_t hashBytes(const void* key, uint32_t keyLength) {
     return h;
 }
 
-BlobDictionary::~BlobDictionary() {
+BlobDictionary::~BlobDictionary()
+{
     delete[] keys;
     delete[] keyLengths;
     delete[] values;
@@ -51,13 +54,17 @@ BlobDictionary::~BlobDictionary() {
     slotCount = 0;
 }
 
-uint8_t* BlobDictionary::allocateBytes(uint32_t length) {
+uint8_t* BlobDictionary::allocateBytes(uint32_t length)
+{
     if (blocks == nullptr || blocks->size - blocks->used < length) {
         uint32_t size = FirstArenaBlockSize;
-        if (blocks != nullptr) size = blocks->size >= ArenaBlockSize / 2 ? ArenaBlockSize : blocks->size * 2;
-        if (size < length) size = length;
+        if (blocks != nullptr)
+            size = blocks->size >= ArenaBlockSize / 2 ? ArenaBlockSize : blocks->size * 2;
+        if (size < length)
+            size = length;
         ArenaBlock* block = new (std::nothrow) ArenaBlock;
-        if (block == nullptr) return nullptr;
+        if (block == nullptr)
+            return nullptr;
         block->bytes = new (std::nothrow) uint8_t[size];
         if (block->bytes == nullptr) {
             delete block;
@@ -83,50 +90,63 @@ uint8_t* BlobDictionary::allocateBytes(uint32_t length) {
     return bytes;
 }
 
-bool BlobDictionary::entryMatches(uint32_t i, const void* key, uint32_t keyLength) const {
-    if (i >= count || key == nullptr) return false;
-    if (keyLengths[i] != keyLength) return false;
+bool BlobDictionary::entryMatches(uint32_t i, const void* key, uint32_t keyLength) const
+{
+    if (i >= count || key == nullptr)
+        return false;
+    if (keyLengths[i] != keyLength)
+        return false;
     return std::memcmp(keys[i], key, keyLength) == 0;
 }
 
-uint32_t BlobDictionary::slotFor(const void* key, uint32_t keyLength, uint32_t hash) const {
+uint32_t BlobDictionary::slotFor(const void* key, uint32_t keyLength, uint32_t hash) const
+{
     const uint32_t mask = slotCount - 1;
     uint32_t slot = hash & mask;
     while (slots[slot].entry != ~0u) {
-        if (slots[slot].hash == hash && entryMatches(slots[slot].entry, key, keyLength)) return slot;
+        if (slots[slot].hash == hash && entryMatches(slots[slot].entry, key, keyLength))
+            return slot;
         slot = (slot + 1) & mask;
     }
     return slot;
 }
 
-uint32_t BlobDictionary::find(const void* key, uint32_t keyLength) const {
-    if (key == nullptr || keyLength == 0 || count == 0) return 0xFFFFFFFFu;
+uint32_t BlobDictionary::find(const void* key, uint32_t keyLength) const
+{
+    if (key == nullptr || keyLength == 0 || count == 0)
+        return 0xFFFFFFFFu;
     return slots[slotFor(key, keyLength, hashBytes(key, keyLength))].entry;
 }
 
-bool BlobDictionary::contains(const void* key, uint32_t keyLength) const {
-    return find(key, keyLength) != 0xFFFFFFFFu;
-}
+bool BlobDictionary::contains(const void* key, uint32_t keyLength) const { return find(key, keyLength) != 0xFFFFFFFFu; }
 
-const uint8_t* BlobDictionary::lookup(const void* key, uint32_t keyLength, uint32_t* valueLength) const {
+const uint8_t* BlobDictionary::lookup(const void* key, uint32_t keyLength, uint32_t* valueLength) const
+{
     const uint32_t entry = find(key, keyLength);
     if (entry == 0xFFFFFFFFu) {
-        if (valueLength != nullptr) *valueLength = 0;
+        if (valueLength != nullptr)
+            *valueLength = 0;
         return nullptr;
     }
-    if (valueLength != nullptr) *valueLength = valueLengths[entry];
+    if (valueLength != nullptr)
+        *valueLength = valueLengths[entry];
     return values[entry];
 }
 
-bool BlobDictionary::growIndex(uint32_t newSlotCount) {
+bool BlobDictionary::growIndex(uint32_t newSlotCount)
+{
     Slot* newSlots = new (std::nothrow) Slot[newSlotCount];
-    if (newSlots == nullptr) return false;
-    for (uint32_t i = 0; i < newSlotCount; ++i) newSlots[i] = Slot{~0u, 0};
+    if (newSlots == nullptr)
+        return false;
+    for (uint32_t i = 0; i < newSlotCount; ++i)
+        newSlots[i] = Slot{~0u, 0};
     const uint32_t mask = newSlotCount - 1;
     for (uint32_t old = 0; old < slotCount; ++old) {
-        if (slots[old].entry == ~0u) continue;
+        if (slots[old].entry == ~0u)
+            continue;
         uint32_t slot = slots[old].hash & mask;
-        while (newSlots[slot].entry != ~0u) slot = (slot + 1) & mask;
+        while (newSlots[slot].entry != ~0u)
+            slot = (slot + 1) & mask;
         newSlots[slot] = slots[old];
     }
     delete[] slots;
@@ -135,8 +155,10 @@ bool BlobDictionary::growIndex(uint32_t newSlotCount) {
     return true;
 }
 
-bool BlobDictionary::grow() {
-    if (count >= MaxEntries) return false;
+bool BlobDictionary::grow()
+{
+    if (count >= MaxEntries)
+        return false;
     if (count == capacity) {
         const uint32_t newCapacity = capacity == 0 ? 8 : capacity * 2;
         uint8_t** newKeys = new (std::nothrow) uint8_t*[newCapacity];
@@ -170,14 +192,18 @@ bool BlobDictionary::grow() {
     const uint64_t wantedSlots = (uint64_t(count) + 1) * 5 / 4 + 1;
     if (wantedSlots > slotCount) {
         uint32_t newSlotCount = slotCount == 0 ? 16 : slotCount;
-        while (newSlotCount < wantedSlots) newSlotCount *= 2;
-        if (!growIndex(newSlotCount)) return false;
+        while (newSlotCount < wantedSlots)
+            newSlotCount *= 2;
+        if (!growIndex(newSlotCount))
+            return false;
     }
     return true;
 }
 
-bool BlobDictionary::insert(const void* key, uint32_t keyLength, const void* value, uint32_t valueLength) {
-    if (key == nullptr || keyLength == 0) return false;
+bool BlobDictionary::insert(const void* key, uint32_t keyLength, const void* value, uint32_t valueLength)
+{
+    if (key == nullptr || keyLength == 0)
+        return false;
     const bool hasValue = value != nullptr && valueLength > 0;
     const uint32_t hash = hashBytes(key, keyLength);
     const uint32_t existing = count == 0 ? 0xFFFFFFFFu : slots[slotFor(key, keyLength, hash)].entry;
@@ -191,21 +217,26 @@ bool BlobDictionary::insert(const void* key, uint32_t keyLength, const void* val
         // A value no longer than the old one is written over it; a longer one
         // gets fresh bytes (the old ones stay in the arena until release).
         uint8_t* bytes = values[existing];
-        if (bytes == nullptr || valueLengths[existing] < valueLength) bytes = allocateBytes(valueLength);
-        if (bytes == nullptr) return false;
+        if (bytes == nullptr || valueLengths[existing] < valueLength)
+            bytes = allocateBytes(valueLength);
+        if (bytes == nullptr)
+            return false;
         std::memmove(bytes, value, valueLength);
         values[existing] = bytes;
         valueLengths[existing] = valueLength;
         return false;
     }
 
-    if (!grow()) return false;
+    if (!grow())
+        return false;
     uint8_t* keyBytes = allocateBytes(keyLength);
-    if (keyBytes == nullptr) return false;
+    if (keyBytes == nullptr)
+        return false;
     uint8_t* valueBytes = nullptr;
     if (hasValue) {
         valueBytes = allocateBytes(valueLength);
-        if (valueBytes == nullptr) return false;
+        if (valueBytes == nullptr)
+            return false;
         std::memcpy(valueBytes, value, valueLength);
     }
     std::memcpy(keyBytes, key, keyLength);

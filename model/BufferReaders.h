@@ -22,4 +22,5 @@ uint16_t* readIndexArray(const uint8_t* buffer, uint32_t size, uint32_t offset, 
 Vertex* readVertexArray(const uint8_t* buffer, uint32_t size, uint32_t offset, uint32_t count, ReadContext& context);
 // The same rule with 32-byte records, each read with Primitive::read; null (with
 // everything read so far released) when any record is invalid.
-Primitive* readPrimitiveArray(const uint8_t* buffer, uint32_t size, uint32_t offset, uint32_t count, ReadContext& context);
+Primitive* readPrimitiveArray(const uint8_t* buffer, uint32_t size, uint32_t offset, uint32_t count,
+                              ReadContext& context);

@@ -8,12 +8,14 @@
 #include "OutputBuffer.h"
 #include "platform/File.h"
 
-Model::~Model() {
+Model::~Model()
+{
     delete root;
     root = nullptr;
 }
 
-bool Model::load(const char* path, uint8_t** keptImage) {
+bool Model::load(const char* path, uint8_t** keptImage)
+{
     uint8_t* data = nullptr;
     uint32_t size = 0;
     const ReadFileResult result = readWholeFile(path, MaxModelFileSize, &data, &size);
@@ -23,10 +25,18 @@ bool Model::load(const char* path, uint8_t** keptImage) {
         loadedSize = 0;
         failureOffset = 0;
         switch (result) {
-        case ReadFileResult::CannotOpen: failure = LoadFailure::CannotOpen; break;
-        case ReadFileResult::TooLarge: failure = LoadFailure::FileTooLarge; break;
-        case ReadFileResult::OutOfMemory: failure = LoadFailure::OutOfMemory; break;
-        default: failure = LoadFailure::CannotRead; break;
+        case ReadFileResult::CannotOpen:
+            failure = LoadFailure::CannotOpen;
+            break;
+        case ReadFileResult::TooLarge:
+            failure = LoadFailure::FileTooLarge;
+            break;
+        case ReadFileResult::OutOfMemory:
+            failure = LoadFailure::OutOfMemory;
+            break;
+        default:
+            failure = LoadFailure::CannotRead;
+            break;
         }
         return false;
     }
@@ -38,7 +48,8 @@ bool Model::load(const char* path, uint8_t** keptImage) {
     return ok;
 }
 
-bool Model::read(const uint8_t* buffer, uint32_t size) {
+bool Model::read(const uint8_t* buffer, uint32_t size)
+{
     delete root;
     root = nullptr;
     loadedSize = size;
@@ -54,7 +65,8 @@ bool Model::read(const uint8_t* buffer, uint32_t size) {
         root = new (std::nothrow) ModelObject;
         ok = root != nullptr || context.fail(LoadFailure::OutOfMemory, 0);
     }
-    if (ok) ok = root->read(buffer, size, 0, context);
+    if (ok)
+        ok = root->read(buffer, size, 0, context);
     if (!ok) {
         // A partly read tree is of no use to anyone; give its memory back now.
         delete root;
@@ -65,46 +77,53 @@ bool Model::read(const uint8_t* buffer, uint32_t size) {
     return ok;
 }
 
-uint32_t Model::countVertices() const {
-    return root != nullptr ? root->countVertices() : 0;
-}
+uint32_t Model::countVertices() const { return root != nullptr ? root->countVertices() : 0; }
 
-uint32_t Model::countPrimitives() const {
-    return root != nullptr ? root->countPrimitives() : 0;
-}
+uint32_t Model::countPrimitives() const { return root != nullptr ? root->countPrimitives() : 0; }
 
 // The size of the image if no texture name were shared: an upper bound of what
 // compose writes.
-static uint64_t imageBound(const ModelObject* first) {
+static uint64_t imageBound(const ModelObject* first)
+{
     uint64_t total = 0;
     for (const ModelObject* object = first; object != nullptr; object = object->sibling) {
-        total += ObjectHeaderSize + uint64_t(VertexRecordSize) * object->vertexCount +
-                 uint64_t(PrimitiveRecordSize) * object->primitiveCount + 1;
-        if (object->name != nullptr) total += std::strlen(object->name);
+        total += ObjectHeaderSize + uint64_t(VertexRecordSize) * object->vertexCount
+            + uint64_t(PrimitiveRecordSize) * object->primitiveCount + 1;
+        if (object->name != nullptr)
+            total += std::strlen(object->name);
         for (uint32_t i = 0; i < object->primitiveCount; ++i) {
             const Primitive& primitive = object->primitives[i];
             total += 2 * uint64_t(primitive.getIndexCount());
-            if (primitive.getTextureName() != nullptr) total += std::strlen(primitive.getTextureName()) + 1;
+            if (primitive.getTextureName() != nullptr)
+                total += std::strlen(primitive.getTextureName()) + 1;
         }
-        if (object->child != nullptr) total += imageBound(object->child);
+        if (object->child != nullptr)
+            total += imageBound(object->child);
     }
     return total;
 }
 
-bool Model::compose(OutputBuffer& file) const {
-    if (root == nullptr) return false;
+bool Model::compose(OutputBuffer& file) const
+{
+    if (root == nullptr)
+        return false;
     // A bound too large to reserve is no failure yet: shared names may make the
     // image itself small enough, and growth handles the rest.
     const uint64_t bound = imageBound(root);
-    if (bound < (uint64_t(1) << 32)) file.reserve(bound);
+    if (bound < (uint64_t(1) << 32))
+        file.reserve(bound);
     BlobDictionary textureOffsets;
     return root->write(file, textureOffsets, true) != InvalidOffset;
 }
 
-bool Model::save(const char* path, uint32_t* savedSize) const {
+bool Model::save(const char* path, uint32_t* savedSize) const
+{
     OutputBuffer file;
-    if (!compose(file)) return false;
-    if (!replaceFileContents(path, file.data(), file.size())) return false;
-    if (savedSize != nullptr) *savedSize = file.size();
+    if (!compose(file))
+        return false;
+    if (!replaceFileContents(path, file.data(), file.size()))
+        return false;
+    if (savedSize != nullptr)
+        *savedSize = file.size();
     return true;
 }

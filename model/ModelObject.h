@@ -52,7 +52,7 @@ public:
     int32_t offsetZ = 0;
     char* name = nullptr;
     uint32_t reservedZero = 0;
-    Vertex* vertices = nullptr;     // vertexCount entries, owned
+    Vertex* vertices = nullptr;      // vertexCount entries, owned
     Primitive* primitives = nullptr; // primitiveCount entries, owned
     ModelObject* sibling = nullptr;
     ModelObject* child = nullptr;

@@ -5,27 +5,37 @@
 
 #include "Format.h"
 
-OutputBuffer::~OutputBuffer() {
+OutputBuffer::~OutputBuffer()
+{
     delete[] bytes;
     bytes = nullptr;
 }
 
-bool OutputBuffer::reserve(uint64_t wanted) {
-    if (failed) return false;
-    if (wanted >= (uint64_t(1) << 32)) return false;
-    if (wanted <= capacity) return true;
+bool OutputBuffer::reserve(uint64_t wanted)
+{
+    if (failed)
+        return false;
+    if (wanted >= (uint64_t(1) << 32))
+        return false;
+    if (wanted <= capacity)
+        return true;
     uint8_t* grown = new (std::nothrow) uint8_t[wanted];
-    if (grown == nullptr) return false;
-    if (length > 0) std::memcpy(grown, bytes, length);
+    if (grown == nullptr)
+        return false;
+    if (length > 0)
+        std::memcpy(grown, bytes, length);
     delete[] bytes;
     bytes = grown;
     capacity = static_cast<uint32_t>(wanted);
     return true;
 }
 
-bool OutputBuffer::countOperation() const {
-    if (failed) return false;
-    if (!limited) return true;
+bool OutputBuffer::countOperation() const
+{
+    if (failed)
+        return false;
+    if (!limited)
+        return true;
     if (operationsLeft == 0) {
         failed = true;
         return false;
@@ -34,13 +44,17 @@ bool OutputBuffer::countOperation() const {
     return true;
 }
 
-uint32_t OutputBuffer::position() const {
-    if (!countOperation()) return InvalidOffset;
+uint32_t OutputBuffer::position() const
+{
+    if (!countOperation())
+        return InvalidOffset;
     return cursor;
 }
 
-bool OutputBuffer::seek(uint32_t at) {
-    if (!countOperation()) return false;
+bool OutputBuffer::seek(uint32_t at)
+{
+    if (!countOperation())
+        return false;
     if (at > length) {
         failed = true;
         return false;
@@ -49,9 +63,12 @@ bool OutputBuffer::seek(uint32_t at) {
     return true;
 }
 
-bool OutputBuffer::write(const void* data, uint32_t byteCount) {
-    if (!countOperation()) return false;
-    if (byteCount == 0) return true;
+bool OutputBuffer::write(const void* data, uint32_t byteCount)
+{
+    if (!countOperation())
+        return false;
+    if (byteCount == 0)
+        return true;
     if (data == nullptr) {
         failed = true;
         return false;
@@ -60,9 +77,12 @@ bool OutputBuffer::write(const void* data, uint32_t byteCount) {
     if (end > capacity) {
         // Geometric growth keeps a long series of appends linear.
         uint64_t grown = uint64_t(capacity) * 2;
-        if (grown < 4096) grown = 4096;
-        if (grown < end) grown = end;
-        if (grown >= (uint64_t(1) << 32)) grown = end;
+        if (grown < 4096)
+            grown = 4096;
+        if (grown < end)
+            grown = end;
+        if (grown >= (uint64_t(1) << 32))
+            grown = end;
         if (!reserve(grown)) {
             failed = true;
             return false;
@@ -70,11 +90,13 @@ bool OutputBuffer::write(const void* data, uint32_t byteCount) {
     }
     std::memcpy(bytes + cursor, data, byteCount);
     cursor = static_cast<uint32_t>(end);
-    if (cursor > length) length = cursor;
+    if (cursor > length)
+        length = cursor;
     return true;
 }
 
-void OutputBuffer::failAfter(uint32_t operations) {
+void OutputBuffer::failAfter(uint32_t operations)
+{
     limited = true;
     operationsLeft = operations;
 }

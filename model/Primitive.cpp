@@ -8,7 +8,8 @@
 #include "ReadContext.h"
 #include "Writers.h"
 
-Primitive::~Primitive() {
+Primitive::~Primitive()
+{
     delete[] indexes;
     indexes = nullptr;
     delete[] textureName;
@@ -16,12 +17,15 @@ Primitive::~Primitive() {
 }
 
 // The field at offset + at; a position past 32 bits reads as past the end.
-static uint32_t recordField(const uint8_t* buffer, uint32_t size, uint32_t offset, uint32_t at) {
-    if (offset > InvalidOffset - at) return InvalidOffset;
+static uint32_t recordField(const uint8_t* buffer, uint32_t size, uint32_t offset, uint32_t at)
+{
+    if (offset > InvalidOffset - at)
+        return InvalidOffset;
     return readField(buffer, size, offset + at);
 }
 
-bool Primitive::read(const uint8_t* buffer, uint32_t size, uint32_t offset, ReadContext& context) {
+bool Primitive::read(const uint8_t* buffer, uint32_t size, uint32_t offset, ReadContext& context)
+{
     colour = recordField(buffer, size, offset, 0) & 0xFFu;
     const uint32_t count = recordField(buffer, size, offset, 4);
     reservedZero = recordField(buffer, size, offset, 8);
@@ -33,20 +37,26 @@ bool Primitive::read(const uint8_t* buffer, uint32_t size, uint32_t offset, Read
 
     // The scalar checks come first so that a bad record builds nothing; the
     // count goes in only with its array.
-    if (count == InvalidOffset) return context.fail(LoadFailure::BadIndexCount, offset + 4);
-    if (reservedZero != 0) return context.fail(LoadFailure::PrimitiveReservedNotZero, offset + 8);
+    if (count == InvalidOffset)
+        return context.fail(LoadFailure::BadIndexCount, offset + 4);
+    if (reservedZero != 0)
+        return context.fail(LoadFailure::PrimitiveReservedNotZero, offset + 8);
     uint16_t* array = readIndexArray(buffer, size, indexArrayOffset, count, context);
-    if (array == nullptr) return context.fail(LoadFailure::IndexArrayOutside, offset + 12);
+    if (array == nullptr)
+        return context.fail(LoadFailure::IndexArrayOutside, offset + 12);
     setIndexes(array, count);
-    if (textureNameOffset == 0) return true;
+    if (textureNameOffset == 0)
+        return true;
     setTextureName(readString(buffer, size, textureNameOffset, context));
-    if (textureName == nullptr) return context.fail(LoadFailure::TextureNameOutside, offset + 16);
+    if (textureName == nullptr)
+        return context.fail(LoadFailure::TextureNameOutside, offset + 16);
     return true;
 }
 
-uint32_t Primitive::write(OutputBuffer& file, uint32_t textureNameOffset, uint32_t indexArrayOffset) const {
-    const uint32_t fields[8] = {colour, indexCount, reservedZero, indexArrayOffset,
-                                textureNameOffset, trailing1, trailing2, trailing3};
+uint32_t Primitive::write(OutputBuffer& file, uint32_t textureNameOffset, uint32_t indexArrayOffset) const
+{
+    const uint32_t fields[8] = {colour,    indexCount, reservedZero, indexArrayOffset, textureNameOffset,
+                                trailing1, trailing2,  trailing3};
     uint8_t record[PrimitiveRecordSize];
     for (uint32_t i = 0; i < 8; ++i) {
         record[4 * i] = static_cast<uint8_t>(fields[i]);
@@ -57,12 +67,15 @@ uint32_t Primitive::write(OutputBuffer& file, uint32_t textureNameOffset, uint32
     return writeBytes(file, record, PrimitiveRecordSize);
 }
 
-bool Primitive::copyFrom(const Primitive& other) {
+bool Primitive::copyFrom(const Primitive& other)
+{
     uint16_t* indexCopy = nullptr;
     if (other.indexes != nullptr) {
         indexCopy = new (std::nothrow) uint16_t[other.indexCount];
-        if (indexCopy == nullptr) return false;
-        if (other.indexCount > 0) std::memcpy(indexCopy, other.indexes, sizeof(uint16_t) * other.indexCount);
+        if (indexCopy == nullptr)
+            return false;
+        if (other.indexCount > 0)
+            std::memcpy(indexCopy, other.indexes, sizeof(uint16_t) * other.indexCount);
     }
     char* nameCopy = nullptr;
     if (other.textureName != nullptr) {
@@ -84,13 +97,15 @@ bool Primitive::copyFrom(const Primitive& other) {
     return true;
 }
 
-void Primitive::setIndexes(uint16_t* array, uint32_t count) {
+void Primitive::setIndexes(uint16_t* array, uint32_t count)
+{
     delete[] indexes;
     indexes = array;
     indexCount = count;
 }
 
-void Primitive::setTextureName(char* name) {
+void Primitive::setTextureName(char* name)
+{
     delete[] textureName;
     textureName = name;
 }

@@ -29,13 +29,17 @@ public:
     const char* getTextureName() const { return textureName; }
     // 0xFFFF past the end.
     uint16_t getIndex(uint32_t i) const { return i < indexCount ? indexes[i] : uint16_t(0xFFFF); }
-    void setIndex(uint32_t i, uint16_t v) { if (i < indexCount) indexes[i] = v; }
+    void setIndex(uint32_t i, uint16_t v)
+    {
+        if (i < indexCount)
+            indexes[i] = v;
+    }
     // Takes ownership of array (count entries, new[]'d), releasing the old one.
     void setIndexes(uint16_t* array, uint32_t count);
     // Takes ownership of name (new[]'d, zero-terminated, or null for no texture).
     void setTextureName(char* name);
 
-    uint32_t colour = 0;         // always below 256
+    uint32_t colour = 0; // always below 256
     uint32_t indexCount = 0;
     uint32_t reservedZero = 0;
     uint16_t* indexes = nullptr; // indexCount entries, owned

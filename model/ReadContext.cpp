@@ -2,40 +2,63 @@
 
 #include <new>
 
-const char* describeLoadFailure(LoadFailure failure) {
+const char* describeLoadFailure(LoadFailure failure)
+{
     switch (failure) {
-    case LoadFailure::None: return "no failure";
-    case LoadFailure::CannotOpen: return "file cannot be opened";
-    case LoadFailure::CannotRead: return "file cannot be read";
-    case LoadFailure::FileTooLarge: return "file is too large";
-    case LoadFailure::OutOfMemory: return "out of memory";
-    case LoadFailure::HeaderOutside: return "object header lies outside the file";
-    case LoadFailure::BadVersion: return "object header has an unknown version";
-    case LoadFailure::BadHeaderField: return "object header has an invalid count or offset";
-    case LoadFailure::HeaderReservedNotZero: return "object header has a nonzero reserved field";
-    case LoadFailure::VertexArrayOutside: return "vertex array lies outside the file";
-    case LoadFailure::PrimitiveArrayOutside: return "primitive array lies outside the file";
-    case LoadFailure::NameOutside: return "object name lies outside the file";
-    case LoadFailure::PrimitiveReservedNotZero: return "primitive has a nonzero reserved field";
-    case LoadFailure::BadIndexCount: return "primitive has an invalid index count";
-    case LoadFailure::IndexArrayOutside: return "index array lies outside the file";
-    case LoadFailure::TextureNameOutside: return "texture name lies outside the file";
-    case LoadFailure::Cycle: return "object headers form a cycle";
-    case LoadFailure::TooDeep: return "object tree is too deep";
-    case LoadFailure::TooManyObjects: return "model has too many objects";
-    case LoadFailure::TreeTooLarge: return "model needs too much memory";
+    case LoadFailure::None:
+        return "no failure";
+    case LoadFailure::CannotOpen:
+        return "file cannot be opened";
+    case LoadFailure::CannotRead:
+        return "file cannot be read";
+    case LoadFailure::FileTooLarge:
+        return "file is too large";
+    case LoadFailure::OutOfMemory:
+        return "out of memory";
+    case LoadFailure::HeaderOutside:
+        return "object header lies outside the file";
+    case LoadFailure::BadVersion:
+        return "object header has an unknown version";
+    case LoadFailure::BadHeaderField:
+        return "object header has an invalid count or offset";
+    case LoadFailure::HeaderReservedNotZero:
+        return "object header has a nonzero reserved field";
+    case LoadFailure::VertexArrayOutside:
+        return "vertex array lies outside the file";
+    case LoadFailure::PrimitiveArrayOutside:
+        return "primitive array lies outside the file";
+    case LoadFailure::NameOutside:
+        return "object name lies outside the file";
+    case LoadFailure::PrimitiveReservedNotZero:
+        return "primitive has a nonzero reserved field";
+    case LoadFailure::BadIndexCount:
+        return "primitive has an invalid index count";
+    case LoadFailure::IndexArrayOutside:
+        return "index array lies outside the file";
+    case LoadFailure::TextureNameOutside:
+        return "texture name lies outside the file";
+    case LoadFailure::Cycle:
+        return "object headers form a cycle";
+    case LoadFailure::TooDeep:
+        return "object tree is too deep";
+    case LoadFailure::TooManyObjects:
+        return "model has too many objects";
+    case LoadFailure::TreeTooLarge:
+        return "model needs too much memory";
     }
     return "unknown failure";
 }
 
-ReadContext::~ReadContext() {
+ReadContext::~ReadContext()
+{
     delete[] path;
     path = nullptr;
     delete[] slots;
     slots = nullptr;
 }
 
-bool ReadContext::take(uint64_t bytes) {
+bool ReadContext::take(uint64_t bytes)
+{
     if (bytes > bytesLeft) {
         bytesLeft = 0;
         return fail(LoadFailure::TreeTooLarge, pathCount > 0 ? path[pathCount - 1] : 0);
@@ -44,21 +67,26 @@ bool ReadContext::take(uint64_t bytes) {
     return true;
 }
 
-bool ReadContext::fail(LoadFailure why, uint32_t at) {
-    if (failure != LoadFailure::None) return false;
+bool ReadContext::fail(LoadFailure why, uint32_t at)
+{
+    if (failure != LoadFailure::None)
+        return false;
     failure = why;
     failureOffset = at;
     return false;
 }
 
-static uint32_t hashOffset(uint32_t offset) {
+static uint32_t hashOffset(uint32_t offset)
+{
     uint32_t h = offset * 0x9E3779B1u;
     return h ^ (h >> 15);
 }
 
-bool ReadContext::growPath() {
+bool ReadContext::growPath()
+{
     const uint32_t newCapacity = pathCapacity == 0 ? 64 : pathCapacity * 2;
-    if (newCapacity <= pathCapacity) return false;
+    if (newCapacity <= pathCapacity)
+        return false;
     const uint32_t newSlotCount = newCapacity * 2; // at most half full
     uint32_t* newPath = new (std::nothrow) uint32_t[newCapacity];
     uint32_t* newSlots = new (std::nothrow) uint32_t[newSlotCount];
@@ -67,11 +95,13 @@ bool ReadContext::growPath() {
         delete[] newSlots;
         return false;
     }
-    for (uint32_t i = 0; i < newSlotCount; ++i) newSlots[i] = ~0u;
+    for (uint32_t i = 0; i < newSlotCount; ++i)
+        newSlots[i] = ~0u;
     for (uint32_t i = 0; i < pathCount; ++i) {
         newPath[i] = path[i];
         uint32_t slot = hashOffset(path[i]) & (newSlotCount - 1);
-        while (newSlots[slot] != ~0u) slot = (slot + 1) & (newSlotCount - 1);
+        while (newSlots[slot] != ~0u)
+            slot = (slot + 1) & (newSlotCount - 1);
         newSlots[slot] = i;
     }
     delete[] path;
@@ -83,19 +113,24 @@ bool ReadContext::growPath() {
     return true;
 }
 
-bool ReadContext::enter(uint32_t headerOffset) {
+bool ReadContext::enter(uint32_t headerOffset)
+{
     uint32_t slot = 0;
     if (slotCount > 0) {
         slot = hashOffset(headerOffset) & (slotCount - 1);
         for (; slots[slot] != ~0u; slot = (slot + 1) & (slotCount - 1)) {
-            if (path[slots[slot]] == headerOffset) return fail(LoadFailure::Cycle, headerOffset);
+            if (path[slots[slot]] == headerOffset)
+                return fail(LoadFailure::Cycle, headerOffset);
         }
     }
-    if (objectsLeft == 0) return fail(LoadFailure::TooManyObjects, headerOffset);
+    if (objectsLeft == 0)
+        return fail(LoadFailure::TooManyObjects, headerOffset);
     if (pathCount == pathCapacity) {
-        if (!growPath()) return fail(LoadFailure::OutOfMemory, headerOffset);
+        if (!growPath())
+            return fail(LoadFailure::OutOfMemory, headerOffset);
         slot = hashOffset(headerOffset) & (slotCount - 1);
-        while (slots[slot] != ~0u) slot = (slot + 1) & (slotCount - 1);
+        while (slots[slot] != ~0u)
+            slot = (slot + 1) & (slotCount - 1);
     }
     slots[slot] = pathCount;
     path[pathCount] = headerOffset;
@@ -104,13 +139,15 @@ bool ReadContext::enter(uint32_t headerOffset) {
     return true;
 }
 
-void ReadContext::leave(uint32_t headerCount) {
+void ReadContext::leave(uint32_t headerCount)
+{
     // Removal in exact reverse order of insertion: nothing entered later can
     // have probed past the slot being cleared, so clearing it keeps every chain.
     for (uint32_t n = 0; n < headerCount && pathCount > 0; ++n) {
         --pathCount;
         uint32_t slot = hashOffset(path[pathCount]) & (slotCount - 1);
-        while (slots[slot] != pathCount) slot = (slot + 1) & (slotCount - 1);
+        while (slots[slot] != pathCount)
+            slot = (slot + 1) & (slotCount - 1);
         slots[slot] = ~0u;
     }
 }

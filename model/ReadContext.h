@@ -12,21 +12,21 @@ enum class LoadFailure : uint8_t {
     CannotRead,
     FileTooLarge,
     OutOfMemory,
-    HeaderOutside,         // header does not lie wholly inside the file
+    HeaderOutside, // header does not lie wholly inside the file
     BadVersion,
-    BadHeaderField,        // a count or offset field holds 0xFFFFFFFF
+    BadHeaderField, // a count or offset field holds 0xFFFFFFFF
     HeaderReservedNotZero,
     VertexArrayOutside,
     PrimitiveArrayOutside,
-    NameOutside,           // no zero-terminated name inside the file
+    NameOutside, // no zero-terminated name inside the file
     PrimitiveReservedNotZero,
-    BadIndexCount,         // indexCount is 0xFFFFFFFF
+    BadIndexCount, // indexCount is 0xFFFFFFFF
     IndexArrayOutside,
     TextureNameOutside,
-    Cycle,                 // a header leads back to itself
+    Cycle, // a header leads back to itself
     TooDeep,
     TooManyObjects,
-    TreeTooLarge,          // the tree would take more memory than a load may use
+    TreeTooLarge, // the tree would take more memory than a load may use
 };
 
 // A short lower-case phrase for messages, such as "object header lies outside the file".
@@ -55,14 +55,14 @@ public:
     uint32_t failureOffset = 0;
     uint64_t bytesLeft = MaxTreeBytes; // tests lower these to reach the limits cheaply
     uint32_t objectsLeft = MaxObjects;
-    uint32_t depth = 0;          // child levels below the root of the object being read
+    uint32_t depth = 0; // child levels below the root of the object being read
 
 private:
     bool growPath();
 
-    uint32_t* path = nullptr;    // header offsets, in the order entered
+    uint32_t* path = nullptr; // header offsets, in the order entered
     uint32_t pathCount = 0;
     uint32_t pathCapacity = 0;
-    uint32_t* slots = nullptr;   // open addressing over path positions; ~0u is empty
-    uint32_t slotCount = 0;      // a power of two
+    uint32_t* slots = nullptr; // open addressing over path positions; ~0u is empty
+    uint32_t slotCount = 0;    // a power of two
 };

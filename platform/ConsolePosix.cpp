@@ -2,7 +2,4 @@
 
 #include <unistd.h>
 
-bool standardErrorIsTerminal()
-{
-    return isatty(STDERR_FILENO) == 1;
-}
+bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }

@@ -254,9 +254,8 @@ StagedFile* stageFileContents(const char* path, const uint8_t* data, uint32_t si
     std::memcpy(staged->target, target, targetLength + 1);
     std::memcpy(staged->temp, target, folderLength);
 
-    staged->descriptor = fileFaultHit(FileStep::CreateTemporary)
-                             ? -1
-                             : createTemporary(staged->temp, folderLength, original.mode);
+    staged->descriptor =
+        fileFaultHit(FileStep::CreateTemporary) ? -1 : createTemporary(staged->temp, folderLength, original.mode);
     if (staged->descriptor < 0) {
         delete[] names;
         delete staged;

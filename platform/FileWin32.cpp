@@ -193,8 +193,8 @@ StagedFile* stageFileContents(const char* path, const uint8_t* data, uint32_t si
     std::memcpy(staged->target, target, targetLength + 1);
     // The attributes are given at creation; archive marks the new contents for backup.
     DWORD created = (attributes & KeptAttributes) | FILE_ATTRIBUTE_ARCHIVE;
-    staged->handle = fileFaultHit(FileStep::CreateTemporary) ? INVALID_HANDLE_VALUE
-                                                            : createTemporary(target, staged->temp, created);
+    staged->handle =
+        fileFaultHit(FileStep::CreateTemporary) ? INVALID_HANDLE_VALUE : createTemporary(target, staged->temp, created);
     if (staged->handle == INVALID_HANDLE_VALUE) {
         delete[] names;
         delete staged;
@@ -236,8 +236,8 @@ bool commitStagedFile(StagedFile* file)
 {
     if (!file || file->state != StagedState::Flushed)
         return false;
-    if (fileFaultHit(FileStep::Replace) ||
-        !MoveFileExA(file->temp, file->target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (fileFaultHit(FileStep::Replace)
+        || !MoveFileExA(file->temp, file->target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         file->state = StagedState::Failed;
         return false;
     }

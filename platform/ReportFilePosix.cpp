@@ -4,10 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-ReportFile::~ReportFile()
-{
-    close();
-}
+ReportFile::~ReportFile() { close(); }
 
 bool ReportFile::create(const char* path)
 {

@@ -2,15 +2,9 @@
 
 #include <windows.h>
 
-static HANDLE toHandle(intptr_t value)
-{
-    return reinterpret_cast<HANDLE>(value);
-}
+static HANDLE toHandle(intptr_t value) { return reinterpret_cast<HANDLE>(value); }
 
-ReportFile::~ReportFile()
-{
-    close();
-}
+ReportFile::~ReportFile() { close(); }
 
 bool ReportFile::create(const char* path)
 {

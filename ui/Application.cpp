@@ -26,7 +26,11 @@ struct ButtonLayout {
 };
 
 const ButtonLayout ButtonLayouts[ButtonCount] = {
-    {{107, 179}, IDB_SELECT_FILES, IDB_SELECT_FILES_PUSHED, IDB_SELECT_FILES_DISABLED, IDB_WIDE_FRAME,
+    {{107, 179},
+     IDB_SELECT_FILES,
+     IDB_SELECT_FILES_PUSHED,
+     IDB_SELECT_FILES_DISABLED,
+     IDB_WIDE_FRAME,
      IDB_WIDE_FRAME_FOCUSED},
     {{107, 223}, IDB_SCOUR, IDB_SCOUR_PUSHED, IDB_SCOUR_DISABLED, IDB_WIDE_FRAME, IDB_WIDE_FRAME_FOCUSED},
     {{107, 280}, IDB_ABOUT, IDB_ABOUT_PUSHED, IDB_ABOUT_DISABLED, IDB_NARROW_FRAME, IDB_NARROW_FRAME_FOCUSED},
@@ -108,8 +112,8 @@ bool Application::initialise(int showCommand)
     controls.dwICC = ICC_WIN95_CLASSES;
     InitCommonControlsEx(&controls);
 
-    tooltipWindow = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    tooltipWindow = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     messageHook = SetWindowsHookExA(WH_GETMESSAGE, tooltipRelayHook, nullptr, GetCurrentThreadId());
     if (tooltipWindow != nullptr)
         SendMessageA(tooltipWindow, TTM_ACTIVATE, TRUE, 0);
@@ -132,10 +136,9 @@ bool Application::initialise(int showCommand)
     if (!registerClasses())
         return false;
 
-    mainWindow = CreateWindowExA(0, mainClassName, windowTitle, MainWindowStyle,
-                                 centredPosition(GetSystemMetrics(SM_CXMAXIMIZED), width),
-                                 centredPosition(GetSystemMetrics(SM_CYMAXIMIZED), height), width, height, nullptr,
-                                 nullptr, instance, nullptr);
+    mainWindow = CreateWindowExA(
+        0, mainClassName, windowTitle, MainWindowStyle, centredPosition(GetSystemMetrics(SM_CXMAXIMIZED), width),
+        centredPosition(GetSystemMetrics(SM_CYMAXIMIZED), height), width, height, nullptr, nullptr, instance, nullptr);
     // Without its window the program could never be told to quit.
     if (mainWindow == nullptr)
         return false;
@@ -210,8 +213,8 @@ void Application::moveFocus(int index, int step)
 
 void Application::onSetFocus()
 {
-    if (buttons != nullptr && focusedButton < ButtonCount && buttons[focusedButton] != nullptr &&
-        buttons[focusedButton]->window != nullptr)
+    if (buttons != nullptr && focusedButton < ButtonCount && buttons[focusedButton] != nullptr
+        && buttons[focusedButton]->window != nullptr)
         SetFocus(buttons[focusedButton]->window);
 }
 
@@ -245,8 +248,8 @@ void Application::onCommand(HWND controlWindow, int controlId, int notificationC
 
 void Application::onDrawItem(HWND, UINT controlId, const DRAWITEMSTRUCT* drawInfo)
 {
-    if (drawInfo == nullptr || buttons == nullptr || controlId < UINT(FirstButtonId) ||
-        controlId >= UINT(FirstButtonId) + ButtonCount)
+    if (drawInfo == nullptr || buttons == nullptr || controlId < UINT(FirstButtonId)
+        || controlId >= UINT(FirstButtonId) + ButtonCount)
         return;
     const BitmapButton* button = buttons[controlId - UINT(FirstButtonId)];
     if (button != nullptr)
@@ -319,8 +322,9 @@ void Application::cleanFiles()
         run.cleanOne(fileList[k]);
     run.finish();
 
-    int answer = MessageBoxA(mainWindow, "File cleaning complete.\nWould you like to see the log file for more details?",
-                             "Cleaning Completed!", MB_YESNO | MB_ICONINFORMATION);
+    int answer =
+        MessageBoxA(mainWindow, "File cleaning complete.\nWould you like to see the log file for more details?",
+                    "Cleaning Completed!", MB_YESNO | MB_ICONINFORMATION);
     if (answer == IDYES && reportOpen)
         openReportInNotepad();
     setButtonsEnabled(true);

@@ -65,8 +65,8 @@ LRESULT CALLBACK tooltipRelayHook(int code, WPARAM wParam, LPARAM lParam)
         return CallNextHookEx(nullptr, code, wParam, lParam);
     // A negative code must go straight on to the next hook.
     const MSG* retrieved = reinterpret_cast<const MSG*>(lParam);
-    if (code >= 0 && retrieved != nullptr && application->tooltipWindow != nullptr &&
-        isRelayedMouseMessage(retrieved->message)) {
+    if (code >= 0 && retrieved != nullptr && application->tooltipWindow != nullptr
+        && isRelayedMouseMessage(retrieved->message)) {
         MSG relayed = {};
         relayed.hwnd = retrieved->hwnd;
         relayed.message = retrieved->message;

@@ -43,10 +43,12 @@ const std::vector<uint8_t> GrowingImage = [] {
 }();
 const std::vector<uint8_t> BrokenImage = {1, 0, 0, 0, 9, 9};
 
-const char TankCleaned[] = "\tOriginal file size: 10240 bytes\r\n\t12 vertexes removed\r\n\t1 face added\r\n"
-                           "\tCleaned file size: 9876 bytes";
-const char Grown[] = "\tOriginal file size: 54 bytes\r\n\t1 vertex added\r\n\t1 face added\r\n"
-                     "\tCleaned file size: 100 bytes";
+const char TankCleaned[] =
+    "\tOriginal file size: 10240 bytes\r\n\t12 vertexes removed\r\n\t1 face added\r\n"
+    "\tCleaned file size: 9876 bytes";
+const char Grown[] =
+    "\tOriginal file size: 54 bytes\r\n\t1 vertex added\r\n\t1 face added\r\n"
+    "\tCleaned file size: 100 bytes";
 
 std::string cleanedEntry(const std::string& path, const char* rest)
 {
@@ -85,8 +87,9 @@ protected:
 
     std::string log() const { return dir.file("log.txt"); }
 
-    RunResult runAll(const std::vector<std::string>& paths, const char* reportPath, CleanMode mode = CleanMode::Save,
-                     const std::function<void()>& afterBegin = [] {})
+    RunResult runAll(
+        const std::vector<std::string>& paths, const char* reportPath, CleanMode mode = CleanMode::Save,
+        const std::function<void()>& afterBegin = [] {})
     {
         RunResult result;
         BatchRun run(colourMap, mode);
@@ -243,7 +246,8 @@ TEST_F(BatchRunTest, FailedSaveKeepsTheOriginal)
             std::string expected = "Report:";
             for (uint32_t i = 0; i < 3; ++i) {
                 paths.push_back(put(std::string(1, char('a' + i)) + ".3do", i == failing ? tankImage() : GrowingImage));
-                expected += i == failing ? "\r\nError writing file: \"" + paths[i] + "\"" : cleanedEntry(paths[i], Grown);
+                expected +=
+                    i == failing ? "\r\nError writing file: \"" + paths[i] + "\"" : cleanedEntry(paths[i], Grown);
             }
             // Armed once the report is open, for the failing file's save.
             RunResult run = runAll(paths, log().c_str(), CleanMode::Save, [&] { injectFileFault(step, failing + 1); });

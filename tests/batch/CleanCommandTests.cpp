@@ -88,10 +88,7 @@ std::vector<CorpusCopy> copyCorpusPart(const std::string& folder, size_t step)
     return copies;
 }
 
-std::string fullPath(const std::string& path)
-{
-    return fs::absolute(path).lexically_normal().string();
-}
+std::string fullPath(const std::string& path) { return fs::absolute(path).lexically_normal().string(); }
 
 std::string head(const char* kind, const std::string& path)
 {
@@ -146,7 +143,8 @@ TEST(CleanCommand, CorpusRunLogMatchesTheFiles)
         ASSERT_TRUE(original.load(file.original.c_str()) && cleaned.load(copy.c_str())) << copy;
         int32_t vertices = int32_t(original.countVertices() - cleaned.countVertices());
         int32_t faces = int32_t(original.countPrimitives() - cleaned.countPrimitives());
-        expected += take(composeCleaned(copy.c_str(), uint32_t(before.size()), uint32_t(after.size()), vertices, faces));
+        expected +=
+            take(composeCleaned(copy.c_str(), uint32_t(before.size()), uint32_t(after.size()), vertices, faces));
         totals.addFile(int32_t(before.size() - after.size()), vertices, faces);
     }
     expected += take(composeTotals(totals, uint32_t(copies.size())));
@@ -192,10 +190,17 @@ TEST(CleanCommand, PerFileLinesAndExitCodes)
     WorkingFolder working(dir.path());
 
     // Usage errors touch nothing and write no log.
-    for (std::vector<std::string> arguments : std::vector<std::vector<std::string>>{
-             {"--remove", "256", "good.3do"}, {"--remove", "3,,4", "good.3do"}, {"--replace", "3", "good.3do"},
-             {"--replace", "3=300", "good.3do"}, {"--map", "missing.map", "good.3do"}, {"--frobnicate", "good.3do"},
-             {"good.3do", "--log"}, {"--log", "a.txt", "--no-log", "good.3do"}, {"--quiet"}, {}}) {
+    for (std::vector<std::string> arguments :
+         std::vector<std::vector<std::string>>{{"--remove", "256", "good.3do"},
+                                               {"--remove", "3,,4", "good.3do"},
+                                               {"--replace", "3", "good.3do"},
+                                               {"--replace", "3=300", "good.3do"},
+                                               {"--map", "missing.map", "good.3do"},
+                                               {"--frobnicate", "good.3do"},
+                                               {"good.3do", "--log"},
+                                               {"--log", "a.txt", "--no-log", "good.3do"},
+                                               {"--quiet"},
+                                               {}}) {
         CommandRun run = scour(arguments);
         EXPECT_EQ(run.exitCode, 2) << testing::PrintToString(arguments);
         EXPECT_EQ(dir.entries(), (std::vector<std::string>{"broken.3do", "good.3do"}));
@@ -208,14 +213,14 @@ TEST(CleanCommand, PerFileLinesAndExitCodes)
     EXPECT_NE(mixed.out.find(fullPath("broken.3do") + ": cannot read: "), std::string::npos) << mixed.out;
     EXPECT_NE(mixed.out.find(fullPath("missing.3do") + ": cannot read: "), std::string::npos) << mixed.out;
     // Colour 0 goes by default: 4 vertices and 2 faces become 3 and 1.
-    EXPECT_NE(mixed.out.find(fullPath("good.3do") + ": 4 -> 3 vertices, 2 -> 1 faces, " +
-                             std::to_string(image.size()) + " -> "),
+    EXPECT_NE(mixed.out.find(fullPath("good.3do") + ": 4 -> 3 vertices, 2 -> 1 faces, " + std::to_string(image.size())
+                             + " -> "),
               std::string::npos)
         << mixed.out;
     std::string log = readText("log.txt");
-    EXPECT_EQ(entryHeads(log), (std::vector<std::string>{head("Error reading file", "broken.3do"),
-                                                         head("File cleaned", "good.3do"),
-                                                         head("Error reading file", "missing.3do")}));
+    EXPECT_EQ(entryHeads(log),
+              (std::vector<std::string>{head("Error reading file", "broken.3do"), head("File cleaned", "good.3do"),
+                                        head("Error reading file", "missing.3do")}));
     EXPECT_NE(log.find("\r\n1 out of 3 files cleaned successfully\r\n"), std::string::npos) << log;
     EXPECT_EQ(readBytes(dir.file("broken.3do")), BrokenImage);
 
@@ -227,13 +232,14 @@ TEST(CleanCommand, PerFileLinesAndExitCodes)
     for (std::string line; std::getline(jsonLines, line);)
         lines.push_back(line);
     ASSERT_EQ(lines.size(), 3u) << json.out;
-    std::string brokenLine = "{\"path\": " + jsonString(fullPath("broken.3do").c_str()) + ", \"outcome\": \"read-error\", ";
+    std::string brokenLine =
+        "{\"path\": " + jsonString(fullPath("broken.3do").c_str()) + ", \"outcome\": \"read-error\", ";
     EXPECT_EQ(lines[0].rfind(brokenLine + "\"error\": ", 0), 0u) << lines[0];
-    EXPECT_EQ(lines[1], "{\"path\": " + jsonString(fullPath("good.3do").c_str()) +
-                            ", \"outcome\": \"cleaned\", \"changed\": true, \"sizeBefore\": " +
-                            std::to_string(image.size()) + ", \"sizeAfter\": " +
-                            std::to_string(readBytes("good.3do").size()) +
-                            ", \"verticesBefore\": 4, \"verticesAfter\": 3, \"facesBefore\": 2, \"facesAfter\": 1}");
+    EXPECT_EQ(lines[1],
+              "{\"path\": " + jsonString(fullPath("good.3do").c_str())
+                  + ", \"outcome\": \"cleaned\", \"changed\": true, \"sizeBefore\": " + std::to_string(image.size())
+                  + ", \"sizeAfter\": " + std::to_string(readBytes("good.3do").size())
+                  + ", \"verticesBefore\": 4, \"verticesAfter\": 3, \"facesBefore\": 2, \"facesAfter\": 1}");
     EXPECT_EQ(lines[2].rfind("{\"totals\": {\"files\": 2, \"filesCleaned\": 1, \"filesChanged\": 1, ", 0), 0u)
         << lines[2];
 
@@ -311,8 +317,8 @@ TEST(CleanCommand, CheckListsWhatWouldChangeAndWritesNothing)
     EXPECT_EQ(clean.out.find("would change:"), std::string::npos) << clean.out;
     CommandRun recoloured = scour({"--check", "--keep-all", "--replace", "5=6", "models/a.3do"});
     EXPECT_EQ(recoloured.exitCode, 1);
-    EXPECT_NE(recoloured.out.find("3 -> 3 vertices, 2 -> 2 faces, " + std::to_string(cleaned.size()) + " -> " +
-                                  std::to_string(cleaned.size()) + " bytes"),
+    EXPECT_NE(recoloured.out.find("3 -> 3 vertices, 2 -> 2 faces, " + std::to_string(cleaned.size()) + " -> "
+                                  + std::to_string(cleaned.size()) + " bytes"),
               std::string::npos)
         << recoloured.out;
 

@@ -30,22 +30,23 @@ TEST(ReportEntry, DifferenceWords)
         const char* faces;
         const char* bytes;
     };
-    for (const Case& c : {Case{0, "0 vertexes removed", "0 faces removed", "0 bytes removed"},
-                          Case{1, "1 vertex removed", "1 face removed", "1 byte removed"},
-                          Case{-1, "1 vertex added", "1 face added", "1 byte added"},
-                          Case{-2, "2 vertexes added", "2 faces added", "2 bytes added"},
-                          Case{INT32_MAX, "2147483647 vertexes removed", "2147483647 faces removed",
-                               "2147483647 bytes removed"},
-                          Case{INT32_MIN, "2147483648 vertexes added", "2147483648 faces added",
-                               "2147483648 bytes added"}}) {
+    for (const Case& c :
+         {Case{0, "0 vertexes removed", "0 faces removed", "0 bytes removed"},
+          Case{1, "1 vertex removed", "1 face removed", "1 byte removed"},
+          Case{-1, "1 vertex added", "1 face added", "1 byte added"},
+          Case{-2, "2 vertexes added", "2 faces added", "2 bytes added"},
+          Case{INT32_MAX, "2147483647 vertexes removed", "2147483647 faces removed", "2147483647 bytes removed"},
+          Case{INT32_MIN, "2147483648 vertexes added", "2147483648 faces added", "2147483648 bytes added"}}) {
         std::string cleaned = take(composeCleaned("x", 7, 0, c.difference, c.difference));
-        EXPECT_EQ(cleaned, std::string("\r\nFile cleaned: \"x\"\r\n\tOriginal file size: 7 bytes\r\n\t") +
-                               c.vertices + "\r\n\t" + c.faces + "\r\n\tCleaned file size: 0 bytes");
+        EXPECT_EQ(cleaned,
+                  std::string("\r\nFile cleaned: \"x\"\r\n\tOriginal file size: 7 bytes\r\n\t") + c.vertices + "\r\n\t"
+                      + c.faces + "\r\n\tCleaned file size: 0 bytes");
         CleanTotals totals;
         totals.bytesSaved = totals.verticesRemoved = totals.facesRemoved = c.difference;
         totals.filesCleaned = 3;
-        EXPECT_EQ(take(composeTotals(totals, 5)), std::string("\r\n3 out of 5 files cleaned successfully\r\n\t") + c.vertices + "\r\n\t" +
-                              c.faces + "\r\n\t" + c.bytes);
+        EXPECT_EQ(take(composeTotals(totals, 5)),
+                  std::string("\r\n3 out of 5 files cleaned successfully\r\n\t") + c.vertices + "\r\n\t" + c.faces
+                      + "\r\n\t" + c.bytes);
     }
 }
 

@@ -21,19 +21,22 @@ namespace {
 
 uint32_t failAt = 0; // the failAt-th nothrow new[] from now on returns null; 0: none
 
-uint32_t below(std::mt19937& random, uint32_t limit) {
+uint32_t below(std::mt19937& random, uint32_t limit)
+{
     return std::uniform_int_distribution<uint32_t>(0, limit - 1)(random);
 }
 
 // A few objects with many equal vertices, every kind of face and selection value.
-ModelObject* randomTree(std::mt19937& r, uint32_t maxVertices) {
+ModelObject* randomTree(std::mt19937& r, uint32_t maxVertices)
+{
     std::vector<ModelObject*> objects;
     for (uint32_t n = 1 + below(r, 5); n > 0; --n) {
         uint32_t vertexCount = below(r, maxVertices + 1);
         uint32_t range = 1 + below(r, 4);
         std::vector<Vertex> vertices(vertexCount);
         for (Vertex& v : vertices)
-            v = {int32_t(below(r, range)) - 1, int32_t(below(r, range)), below(r, 8) ? int32_t(below(r, 2)) : INT32_MIN};
+            v = {int32_t(below(r, range)) - 1, int32_t(below(r, range)),
+                 below(r, 8) ? int32_t(below(r, 2)) : INT32_MIN};
         std::vector<Face> faces(below(r, 12));
         for (Face& face : faces) {
             face.colour = below(r, 3) ? below(r, 8) : below(r, 256);
@@ -48,7 +51,8 @@ ModelObject* randomTree(std::mt19937& r, uint32_t maxVertices) {
         if (!objects.empty()) { // below or after an earlier object, at the end of its chain
             ModelObject* parent = objects[below(r, uint32_t(objects.size()))];
             ModelObject** link = below(r, 2) ? &parent->child : &parent->sibling;
-            while (*link != nullptr) link = &(*link)->sibling;
+            while (*link != nullptr)
+                link = &(*link)->sibling;
             *link = object;
         }
         objects.push_back(object);
@@ -57,7 +61,8 @@ ModelObject* randomTree(std::mt19937& r, uint32_t maxVertices) {
 }
 
 // A face as its colour, texture, trailing words and its vertices' coordinates in order.
-std::string faceText(const ModelObject& object, const Primitive& face, uint32_t colour) {
+std::string faceText(const ModelObject& object, const Primitive& face, uint32_t colour)
+{
     std::ostringstream out;
     out << colour << '/' << (face.textureName ? face.textureName : "<none>") << '#' << face.reservedZero << ','
         << face.trailing1 << ',' << face.trailing2 << ',' << face.trailing3;
@@ -68,7 +73,8 @@ std::string faceText(const ModelObject& object, const Primitive& face, uint32_t 
 }
 
 // What cleaning promises for one object; "" when all holds.
-std::string broken(const ModelObject& original, const ModelObject& cleaned, const ColourMap& map) {
+std::string broken(const ModelObject& original, const ModelObject& cleaned, const ColourMap& map)
+{
     std::vector<std::string> expected;
     std::vector<std::string> actual;
     int32_t selection = original.selectionPrimitive;
@@ -77,11 +83,14 @@ std::string broken(const ModelObject& original, const ModelObject& cleaned, cons
         uint32_t entry = map.entry(face.colour);
         bool isSelection = int64_t(p) == original.selectionPrimitive;
         // Only untextured faces of a removed colour, neither lines nor the selection, go.
-        if (face.textureName == nullptr && entry >= ColourCount && !isSelection && face.indexCount != 2) continue;
-        if (isSelection) selection = int32_t(expected.size());
+        if (face.textureName == nullptr && entry >= ColourCount && !isSelection && face.indexCount != 2)
+            continue;
+        if (isSelection)
+            selection = int32_t(expected.size());
         expected.push_back(faceText(original, face, entry < ColourCount ? entry : face.colour));
     }
-    if (expected.empty()) expected.push_back("0/<none>#0,0,0,0 0,0,0");
+    if (expected.empty())
+        expected.push_back("0/<none>#0,0,0,0 0,0,0");
     for (uint32_t p = 0; p < cleaned.primitiveCount; ++p)
         actual.push_back(faceText(cleaned, cleaned.primitives[p], cleaned.primitives[p].colour));
     if (actual != expected || cleaned.selectionPrimitive != selection)
@@ -92,26 +101,33 @@ std::string broken(const ModelObject& original, const ModelObject& cleaned, cons
     uint32_t firstUnseen = 0;
     for (uint32_t p = 0; p < cleaned.primitiveCount; ++p) {
         for (uint32_t k = 0; k < cleaned.primitives[p].indexCount; ++k) {
-            if (cleaned.primitives[p].indexes[k] > firstUnseen) return "vertex numbers do not follow first use";
+            if (cleaned.primitives[p].indexes[k] > firstUnseen)
+                return "vertex numbers do not follow first use";
             firstUnseen += cleaned.primitives[p].indexes[k] == firstUnseen;
         }
     }
-    return distinct.size() == cleaned.vertexCount && firstUnseen == cleaned.vertexCount ? "" : "duplicate or unused vertices";
+    return distinct.size() == cleaned.vertexCount && firstUnseen == cleaned.vertexCount
+        ? ""
+        : "duplicate or unused vertices";
 }
 
-bool indexesInRange(ModelObject* root) {
+bool indexesInRange(ModelObject* root)
+{
     for (const ModelObject* object : objectsOf(root))
         for (uint32_t p = 0; p < object->primitiveCount; ++p)
             for (uint32_t k = 0; k < object->primitives[p].indexCount; ++k)
-                if (object->primitives[p].indexes[k] >= object->vertexCount) return false;
+                if (object->primitives[p].indexes[k] >= object->vertexCount)
+                    return false;
     return true;
 }
 
 } // namespace
 
 // Replaced for the whole program; the memory still comes from the ordinary new[].
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    if (failAt != 0 && --failAt == 0) return nullptr;
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    if (failAt != 0 && --failAt == 0)
+        return nullptr;
     try {
         return ::operator new[](size);
     } catch (...) {
@@ -119,7 +135,8 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     }
 }
 
-TEST(CleanReference, RandomTreesAndMapsAndFailedAllocations) {
+TEST(CleanReference, RandomTreesAndMapsAndFailedAllocations)
+{
     std::mt19937 random(20240607);
     const ColourMap keepAll = mapWith(&ColourMap::keepAll);
     const ColourMap fixed[] = {ColourMap(), keepAll, mapWith(&ColourMap::removeAll)};
@@ -155,26 +172,30 @@ TEST(CleanReference, RandomTreesAndMapsAndFailedAllocations) {
             }
             ASSERT_EQ(result, CleanResult::OutOfMemory) << i << ", occurrence " << occurrence;
             size_t o = 0;
-            while (o < now.size() && now[o] == after[o]) ++o;
+            while (o < now.size() && now[o] == after[o])
+                ++o;
             for (; o < now.size(); ++o)
                 ASSERT_EQ(now[o], before[o]) << i << ", occurrence " << occurrence << ", object " << o;
         }
     }
 }
 
-TEST(CleanCorpus, EveryModelWithSeveralMaps) {
+TEST(CleanCorpus, EveryModelWithSeveralMaps)
+{
     REQUIRE_CORPUS();
     std::vector<std::string> files = corpusFiles();
     ASSERT_FALSE(files.empty());
     // The last: colour 0 removed, a band recoloured, its target removed.
     std::vector<ColourMap> maps{ColourMap(), mapWith(&ColourMap::keepAll), mapWith(&ColourMap::removeAll),
                                 mapWith(&ColourMap::setDefault, {{200, ColourRemoved}, {1, 0}})};
-    for (uint32_t c = 80; c < 96; ++c) maps[3].setEntry(c, 200);
+    for (uint32_t c = 80; c < 96; ++c)
+        maps[3].setEntry(c, 200);
     uint32_t cleanedFiles = 0, corruptFiles = 0;
     for (const std::string& path : files) {
         std::vector<uint8_t> bytes = readBytes(path);
         Model original;
-        if (!original.read(bytes.data(), uint32_t(bytes.size()))) continue; // the reader's tests explain these
+        if (!original.read(bytes.data(), uint32_t(bytes.size())))
+            continue; // the reader's tests explain these
         bool corrupt = !indexesInRange(original.root);
         for (const ColourMap& map : maps) {
             Model model;
@@ -185,7 +206,8 @@ TEST(CleanCorpus, EveryModelWithSeveralMaps) {
             ASSERT_EQ(before.size(), after.size()) << path;
             for (size_t i = 0; i < before.size(); ++i) {
                 // A file with a corrupt index is left as it was.
-                std::string fault = corrupt ? (show(*before[i]) == show(*after[i]) ? "" : "changed") : broken(*before[i], *after[i], map);
+                std::string fault = corrupt ? (show(*before[i]) == show(*after[i]) ? "" : "changed")
+                                            : broken(*before[i], *after[i], map);
                 ASSERT_EQ(fault, "") << path << ", object " << i;
             }
             if (&map == &maps[1] && !corrupt) { // keepAll a second time changes nothing
@@ -196,8 +218,8 @@ TEST(CleanCorpus, EveryModelWithSeveralMaps) {
         }
         ++(corrupt ? corruptFiles : cleanedFiles);
     }
-    std::cout << "[ corpus   ] " << files.size() << " files: " << cleanedFiles << " cleaned with 4 maps, " << corruptFiles
-              << " with indexes past their object's vertices\n";
+    std::cout << "[ corpus   ] " << files.size() << " files: " << cleanedFiles << " cleaned with 4 maps, "
+              << corruptFiles << " with indexes past their object's vertices\n";
     // Nearly all of the corpus consists of ordinary, loadable models.
     EXPECT_GT(cleanedFiles, files.size() * 9 / 10);
 }

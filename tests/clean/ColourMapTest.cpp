@@ -5,51 +5,62 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/ColourOptions.h"
 #include "clean/ColourMap.h"
 #include "clean/ColourMapFile.h"
+#include "cli/ColourOptions.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-std::vector<uint32_t> entries(const ColourMap& map, uint32_t count = ColourCount) {
+std::vector<uint32_t> entries(const ColourMap& map, uint32_t count = ColourCount)
+{
     return std::vector<uint32_t>(map.entries, map.entries + count);
 }
 
 // The chosen colours, or the error message.
-std::string parsed(const char* text) {
+std::string parsed(const char* text)
+{
     bool colours[ColourCount] = {};
     char error[256] = "";
     std::string chosen = parseColourList(text, colours, error, sizeof error) ? "" : std::string("error: ") + error;
-    for (uint32_t c = 0; c < ColourCount; ++c) chosen += colours[c] ? std::to_string(c) + " " : "";
+    for (uint32_t c = 0; c < ColourCount; ++c)
+        chosen += colours[c] ? std::to_string(c) + " " : "";
     return chosen;
 }
 
 } // namespace
 
-TEST(ColourMap, WholeMapsAndStates) {
+TEST(ColourMap, WholeMapsAndStates)
+{
     ColourMap map;
     EXPECT_TRUE(map.entry(0) == ColourRemoved && map.entry(1) == 1 && map.entry(255) == 255); // a new map: the default
-    for (auto [fill, removed] : {std::pair{&ColourMap::keepAll, 0u}, {&ColourMap::setDefault, 1u}, {&ColourMap::removeAll, 256u}}) {
+    for (auto [fill, removed] :
+         {std::pair{&ColourMap::keepAll, 0u}, {&ColourMap::setDefault, 1u}, {&ColourMap::removeAll, 256u}}) {
         (map.*fill)();
-        for (uint32_t c = 0; c < ColourCount; ++c) ASSERT_EQ(map.entry(c), c < removed ? ColourRemoved : c) << c;
+        for (uint32_t c = 0; c < ColourCount; ++c)
+            ASSERT_EQ(map.entry(c), c < removed ? ColourRemoved : c) << c;
     }
-    for (auto [colour, entry, state] : {std::tuple{0u, ColourRemoved, ColourState::Removed}, {255u, 255u, ColourState::Kept},
-                                        {3u, 7u, ColourState::Replaced}, {4u, 0u, ColourState::Replaced},
-                                        {5u, 256u + 5, ColourState::Replaced}, {6u, 0xFFFFFFFEu, ColourState::Replaced}}) {
+    for (auto [colour, entry, state] : {std::tuple{0u, ColourRemoved, ColourState::Removed},
+                                        {255u, 255u, ColourState::Kept},
+                                        {3u, 7u, ColourState::Replaced},
+                                        {4u, 0u, ColourState::Replaced},
+                                        {5u, 256u + 5, ColourState::Replaced},
+                                        {6u, 0xFFFFFFFEu, ColourState::Replaced}}) {
         map.setEntry(colour, entry);
         EXPECT_EQ(map.state(colour), state) << colour;
     }
     EXPECT_EQ(int(ColourState::Kept) + 10 * int(ColourState::Removed) + 100 * int(ColourState::Replaced), 210);
 }
 
-TEST(ColourMap, StoredFormAndFile) {
+TEST(ColourMap, StoredFormAndFile)
+{
     ColourMap map;
     map.setEntry(1, 0x04030201);
     map.setEntry(255, 7);
     std::vector<uint8_t> bytes(ColourMapBytes);
     map.toBytes(bytes.data());
-    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 12), (std::vector<uint8_t>{255, 255, 255, 255, 1, 2, 3, 4, 2, 0, 0, 0}));
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 12),
+              (std::vector<uint8_t>{255, 255, 255, 255, 1, 2, 3, 4, 2, 0, 0, 0}));
     EXPECT_EQ(bytes[1020], 7);
     // A shorter form overwrites only its bytes: 512 of them entries 0 to 127.
     ColourMap half;
@@ -72,14 +83,27 @@ TEST(ColourMap, StoredFormAndFile) {
     EXPECT_EQ(entries(loaded), entries(map));
 }
 
-TEST(ColourOptions, ColourListsAndOptionsInOrder) {
-    for (auto [text, result] : {std::pair{"0,5,80-83", "0 5 80 81 82 83 "}, {"7-7,3,3", "3 7 "}, {"007,255", "7 255 "},
-                                {"", "empty"}, {"1,,2", "empty"}, {"1,", "empty"}, {"256", "out of range"},
-                                {"99999999999", "out of range"}, {"250-300", "out of range"}, {"5a", "not a colour"},
-                                {" 5", "not a colour"}, {"+4", "not a colour"}, {"1-2-3", "not a colour"},
-                                {"-3", "missing"}, {"3-", "missing"}, {"95-80", "reversed"}}) {
+TEST(ColourOptions, ColourListsAndOptionsInOrder)
+{
+    for (auto [text, result] : {std::pair{"0,5,80-83", "0 5 80 81 82 83 "},
+                                {"7-7,3,3", "3 7 "},
+                                {"007,255", "7 255 "},
+                                {"", "empty"},
+                                {"1,,2", "empty"},
+                                {"1,", "empty"},
+                                {"256", "out of range"},
+                                {"99999999999", "out of range"},
+                                {"250-300", "out of range"},
+                                {"5a", "not a colour"},
+                                {" 5", "not a colour"},
+                                {"+4", "not a colour"},
+                                {"1-2-3", "not a colour"},
+                                {"-3", "missing"},
+                                {"3-", "missing"},
+                                {"95-80", "reversed"}}) {
         std::string got = parsed(text);
-        EXPECT_TRUE(got == result || (got.rfind("error: ", 0) == 0 && got.find(result) != std::string::npos)) << text << ": " << got;
+        EXPECT_TRUE(got == result || (got.rfind("error: ", 0) == 0 && got.find(result) != std::string::npos))
+            << text << ": " << got;
     }
     std::string all = parsed("0-255");
     EXPECT_EQ(std::count(all.begin(), all.end(), ' '), 256);
@@ -95,17 +119,27 @@ TEST(ColourOptions, ColourListsAndOptionsInOrder) {
     ASSERT_TRUE(writeBytes(shortMap, std::vector<uint8_t>(512, 0)));
     ColourMap map;
     char error[256];
-    for (auto [option, value] : {std::pair{"--remove", "1-3,9"}, {"--keep", "0,2"}, {"--replace", "9=4"},
-                                 {"--replace", "10-11=0"}, {"--save-map", saved.c_str()}, {"--remove-all", nullptr},
-                                 {"--keep-all", nullptr}, {"--map", saved.c_str()}})
+    for (auto [option, value] : {std::pair{"--remove", "1-3,9"},
+                                 {"--keep", "0,2"},
+                                 {"--replace", "9=4"},
+                                 {"--replace", "10-11=0"},
+                                 {"--save-map", saved.c_str()},
+                                 {"--remove-all", nullptr},
+                                 {"--keep-all", nullptr},
+                                 {"--map", saved.c_str()}})
         ASSERT_TRUE(applyColourOption(option, value, map, error, sizeof error)) << option << ": " << error;
-    EXPECT_EQ(entries(map, 13), (std::vector<uint32_t>{0, ColourRemoved, 2, ColourRemoved, 4, 5, 6, 7, 8, 4, 0, 0, 12}));
+    EXPECT_EQ(entries(map, 13),
+              (std::vector<uint32_t>{0, ColourRemoved, 2, ColourRemoved, 4, 5, 6, 7, 8, 4, 0, 0, 12}));
     // Failed options say why and leave the map as it was.
     map.removeAll();
-    for (auto [option, value, says] : {std::tuple{"--replace", "3", "FROM=TO"}, {"--replace", "3=256", "out of range"},
-                                       {"--replace", "=4", "empty"}, {"--replace", "4=", "missing"},
-                                       {"--remove", nullptr, "needs a value"}, {"--paint", "3", "unknown"},
-                                       {"--keep", "4,zz", "not a colour"}, {"--map", shortMap.c_str(), "1024 bytes"},
+    for (auto [option, value, says] : {std::tuple{"--replace", "3", "FROM=TO"},
+                                       {"--replace", "3=256", "out of range"},
+                                       {"--replace", "=4", "empty"},
+                                       {"--replace", "4=", "missing"},
+                                       {"--remove", nullptr, "needs a value"},
+                                       {"--paint", "3", "unknown"},
+                                       {"--keep", "4,zz", "not a colour"},
+                                       {"--map", shortMap.c_str(), "1024 bytes"},
                                        {"--save-map", badPath.c_str(), "cannot write"}}) {
         EXPECT_FALSE(applyColourOption(option, value, map, error, sizeof error)) << option;
         EXPECT_NE(std::string(error).find(says), std::string::npos) << option << ": " << error;

@@ -11,7 +11,8 @@
 #include "clean/ColourMap.h"
 #include "platform/Settings.h"
 
-TEST(Settings, ColourMapInTheRegistry) {
+TEST(Settings, ColourMapInTheRegistry)
+{
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Quillon");
     ColourMap map, loaded;
     for (bool first : {true, false}) {
@@ -34,15 +35,17 @@ TEST(Settings, ColourMapInTheRegistry) {
     std::vector<BYTE> stored(2000), expected(ColourMapBytes);
     map.toBytes(expected.data());
     DWORD size = DWORD(stored.size());
-    ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, "Software\\Quillon\\Scourwell", "PaletteStates", RRF_RT_REG_BINARY, nullptr,
-                           stored.data(), &size), ERROR_SUCCESS);
+    ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, "Software\\Quillon\\Scourwell", "PaletteStates", RRF_RT_REG_BINARY,
+                           nullptr, stored.data(), &size),
+              ERROR_SUCCESS);
     stored.resize(size);
     EXPECT_EQ(stored, expected);
     key = openSettingsKey(nullptr);
     ASSERT_TRUE(key != nullptr && loadColourMap(key, loaded));
     EXPECT_EQ(std::memcmp(loaded.entries, map.entries, ColourMapBytes), 0);
     // 512 bytes replace entries 0 to 127; the rest keep the default.
-    ASSERT_EQ(RegSetValueExA(key, "PaletteStates", 0, REG_BINARY, std::vector<BYTE>(512, 0xFF).data(), 512), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key, "PaletteStates", 0, REG_BINARY, std::vector<BYTE>(512, 0xFF).data(), 512),
+              ERROR_SUCCESS);
     ColourMap half;
     EXPECT_TRUE(loadColourMap(key, half));
     EXPECT_TRUE(half.entry(127) == ColourRemoved && half.entry(128) == 128u);

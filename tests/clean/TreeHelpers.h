@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "clean/ColourMap.h"
 #include "ReferenceClean.h"
+#include "clean/ColourMap.h"
 #include "model/ModelBuilders.h" // Face and makeObject
 
 // base (setDefault, keepAll or removeAll), then the given colours' entries.

@@ -22,7 +22,8 @@ struct Sample {
     Image image;
     uint32_t triangle, line, child;
 };
-Sample sample() {
+Sample sample()
+{
     Sample s;
     Image& im = s.image;
     im.add({1, 3, 2, 5, 0x80000000u, 0xFFFFFFFFu, 7, 0, 0, 0, 0, 0, 0});
@@ -41,7 +42,8 @@ Sample sample() {
 // Headers at 52 x k named by one string after them; links[k] = (child, sibling)
 // as header numbers, 0 for none.
 using Links = std::vector<std::pair<uint32_t, uint32_t>>;
-Image linked(const Links& links) {
+Image linked(const Links& links)
+{
     Image im;
     for (const auto& link : links) {
         const uint32_t at = im.addHeader(52 * static_cast<uint32_t>(links.size()));
@@ -53,39 +55,48 @@ Image linked(const Links& links) {
 }
 
 // Header k's child is header k + 1, n links deep.
-Links chain(uint32_t n) {
+Links chain(uint32_t n)
+{
     Links links;
-    for (uint32_t k = 0; k <= n; ++k) links.push_back({k < n ? k + 1 : 0, 0});
+    for (uint32_t k = 0; k <= n; ++k)
+        links.push_back({k < n ? k + 1 : 0, 0});
     return links;
 }
 
 // Why a real file may be refused, checked against its bytes; empty when unexplained.
-std::string explain(const Model& model, const Image& im) {
+std::string explain(const Model& model, const Image& im)
+{
     const uint32_t at = model.failureOffset;
     switch (model.failure) {
-    case F::HeaderOutside: return at <= im.size() && im.size() - at < 52 ? "header cut short" : "";
-    case F::BadVersion: return im.get32(at) != 1 ? "version " + std::to_string(im.get32(at)) : "";
+    case F::HeaderOutside:
+        return at <= im.size() && im.size() - at < 52 ? "header cut short" : "";
+    case F::BadVersion:
+        return im.get32(at) != 1 ? "version " + std::to_string(im.get32(at)) : "";
     case F::VertexArrayOutside: // at is the offset field; its count is 32 bytes before
-    case F::PrimitiveArrayOutside: return im.get32(at) == im.size() && im.get32(at - 32) == 0 ? "empty at the end" : "";
-    default: return "";
+    case F::PrimitiveArrayOutside:
+        return im.get32(at) == im.size() && im.get32(at - 32) == 0 ? "empty at the end" : "";
+    default:
+        return "";
     }
 }
 
 } // namespace
 
-TEST(Reader, ValidFileLoadsEveryField) {
+TEST(Reader, ValidFileLoadsEveryField)
+{
     Sample s = sample();
     Model model;
     ASSERT_TRUE(readExact(model, s.image.bytes)) << describeLoadFailure(model.failure);
     const ModelObject& r = *model.root;
     ASSERT_TRUE(r.vertexCount == 3 && r.primitiveCount == 2 && r.child != nullptr);
     const Primitive &t = r.primitives[0], &l = r.primitives[1];
-    EXPECT_EQ(Values({r.selectionPrimitive, r.offsetX, r.offsetY, r.offsetZ, r.vertices[1].x, r.vertices[1].y,
-                      r.vertices[2].z, t.colour, t.indexCount, t.getIndex(0), t.getIndex(1), t.getIndex(2),
-                      t.trailing1, t.trailing2, t.trailing3, l.colour, l.indexCount, l.getIndex(0), l.getIndex(1),
-                      model.loadedSize}),
-              Values({5, INT32_MIN, -1, 7, 300, 400, 800, 5, 3, 200, 1, 2, 0xFFFFFFFF, 1, 0xDEADBEEF, 9, 2, 1, 2,
-                      s.image.size()}));
+    EXPECT_EQ(
+        Values({r.selectionPrimitive, r.offsetX,       r.offsetY,    r.offsetZ,     r.vertices[1].x, r.vertices[1].y,
+                r.vertices[2].z,      t.colour,        t.indexCount, t.getIndex(0), t.getIndex(1),   t.getIndex(2),
+                t.trailing1,          t.trailing2,     t.trailing3,  l.colour,      l.indexCount,    l.getIndex(0),
+                l.getIndex(1),        model.loadedSize}),
+        Values({5, INT32_MIN, -1,         7, 300,        400, 800, 5, 3, 200,
+                1, 2,         0xFFFFFFFF, 1, 0xDEADBEEF, 9,   2,   1, 2, s.image.size()}));
     EXPECT_STREQ(r.name, "base");
     EXPECT_STREQ(t.getTextureName(), "tex1");
     EXPECT_EQ(l.getTextureName(), nullptr);
@@ -100,28 +111,45 @@ TEST(Reader, ValidFileLoadsEveryField) {
     EXPECT_EQ(readField(four, 4, 0xFFFFFFFEu), InvalidOffset);
 }
 
-TEST(Reader, MalformedFieldsFailWithReasonAndPlace) {
+TEST(Reader, MalformedFieldsFailWithReasonAndPlace)
+{
     const Sample s = sample();
     const uint32_t end = s.image.size(), c = s.child, tri = s.triangle, line = s.line;
-    const struct { uint32_t at, value; F why; uint32_t where; } cases[] = {
-        {H::Version, 2, F::BadVersion, 0}, {c + H::Version, 0, F::BadVersion, c},
-        {H::VertexCount, ~0u, F::BadHeaderField, 4}, {H::PrimitiveCount, ~0u, F::BadHeaderField, 8},
-        {H::NameAt, ~0u, F::BadHeaderField, 28}, {H::Reserved, 1, F::HeaderReservedNotZero, 32},
-        {H::VertexArray, ~0u, F::BadHeaderField, 36}, {H::PrimitiveArray, ~0u, F::BadHeaderField, 40},
-        {c + H::Sibling, ~0u, F::BadHeaderField, c + 44}, {c + H::Child, ~0u, F::BadHeaderField, c + 48},
+    const struct {
+        uint32_t at, value;
+        F why;
+        uint32_t where;
+    } cases[] = {
+        {H::Version, 2, F::BadVersion, 0},
+        {c + H::Version, 0, F::BadVersion, c},
+        {H::VertexCount, ~0u, F::BadHeaderField, 4},
+        {H::PrimitiveCount, ~0u, F::BadHeaderField, 8},
+        {H::NameAt, ~0u, F::BadHeaderField, 28},
+        {H::Reserved, 1, F::HeaderReservedNotZero, 32},
+        {H::VertexArray, ~0u, F::BadHeaderField, 36},
+        {H::PrimitiveArray, ~0u, F::BadHeaderField, 40},
+        {c + H::Sibling, ~0u, F::BadHeaderField, c + 44},
+        {c + H::Child, ~0u, F::BadHeaderField, c + 48},
         // Offsets exactly at the end fail; what ends exactly at the end loads.
-        {c + H::NameAt, end, F::NameOutside, c + 28}, {c + H::NameAt, end - 1, F::None, 0},
-        {H::Child, end - 51, F::HeaderOutside, end - 51}, {c + H::Sibling, ~0u - 15, F::HeaderOutside, ~0u - 15},
-        {H::VertexArray, end - 36, F::None, 0}, {H::VertexArray, end - 35, F::VertexArrayOutside, 36},
-        {c + H::VertexArray, end - 1, F::None, 0}, {c + H::VertexArray, end, F::VertexArrayOutside, c + 36},
+        {c + H::NameAt, end, F::NameOutside, c + 28},
+        {c + H::NameAt, end - 1, F::None, 0},
+        {H::Child, end - 51, F::HeaderOutside, end - 51},
+        {c + H::Sibling, ~0u - 15, F::HeaderOutside, ~0u - 15},
+        {H::VertexArray, end - 36, F::None, 0},
+        {H::VertexArray, end - 35, F::VertexArrayOutside, 36},
+        {c + H::VertexArray, end - 1, F::None, 0},
+        {c + H::VertexArray, end, F::VertexArrayOutside, c + 36},
         {c + H::PrimitiveArray, end, F::PrimitiveArrayOutside, c + 40},
-        {line + 12, end - 4, F::None, 0}, {line + 12, end - 3, F::IndexArrayOutside, line + 12},
-        {tri + 16, end, F::TextureNameOutside, tri + 16}, {tri + 16, ~0u - 15, F::TextureNameOutside, tri + 16},
+        {line + 12, end - 4, F::None, 0},
+        {line + 12, end - 3, F::IndexArrayOutside, line + 12},
+        {tri + 16, end, F::TextureNameOutside, tri + 16},
+        {tri + 16, ~0u - 15, F::TextureNameOutside, tri + 16},
         // count x size wraps around to a small number.
         {H::VertexCount, 0x15555556u, F::VertexArrayOutside, 36},
         {H::PrimitiveCount, 0x08000002u, F::PrimitiveArrayOutside, 40},
         {line + 4, 0x80000002u, F::IndexArrayOutside, line + 12},
-        {line + 4, ~0u, F::BadIndexCount, line + 4}, {line + 8, 3, F::PrimitiveReservedNotZero, line + 8},
+        {line + 4, ~0u, F::BadIndexCount, line + 4},
+        {line + 8, 3, F::PrimitiveReservedNotZero, line + 8},
     };
     for (const auto& k : cases) {
         Image im = s.image;
@@ -134,7 +162,8 @@ TEST(Reader, MalformedFieldsFailWithReasonAndPlace) {
     }
 }
 
-TEST(Reader, EveryTruncationFails) {
+TEST(Reader, EveryTruncationFails)
+{
     const Bytes bytes = sample().image.bytes;
     const std::set<F> expected = {F::HeaderOutside,     F::VertexArrayOutside, F::PrimitiveArrayOutside,
                                   F::IndexArrayOutside, F::TextureNameOutside, F::NameOutside};
@@ -145,14 +174,20 @@ TEST(Reader, EveryTruncationFails) {
     }
 }
 
-TEST(Reader, CyclesDepthAndTreeSize) {
+TEST(Reader, CyclesDepthAndTreeSize)
+{
     Links cycleBelowGrownPath = chain(MaxObjectDepth);
     cycleBelowGrownPath.back().second = 1;
     Links leftThenNamedAgain = chain(200); // the root's sibling is a header the path has left
     leftThenNamedAgain[0].second = 100;
     Links doubling; // header k's child and sibling are both k + 1: 2^40 objects
-    for (uint32_t k = 0; k < 40; ++k) doubling.push_back({k < 39 ? k + 1 : 0, k < 39 ? k + 1 : 0});
-    const struct { const char* what; Links links; F why; } cases[] = {
+    for (uint32_t k = 0; k < 40; ++k)
+        doubling.push_back({k < 39 ? k + 1 : 0, k < 39 ? k + 1 : 0});
+    const struct {
+        const char* what;
+        Links links;
+        F why;
+    } cases[] = {
         {"sibling is itself", {{1, 0}, {0, 1}}, F::Cycle},
         {"child is itself", {{1, 0}, {1, 0}}, F::Cycle},
         {"grandchild is the child", {{1, 0}, {2, 0}, {1, 0}}, F::Cycle},
@@ -174,7 +209,8 @@ TEST(Reader, CyclesDepthAndTreeSize) {
     // With a large vertex array in every header, tree memory runs out first.
     Image im = linked(doubling);
     im.bytes.resize(12 * 100000);
-    for (uint32_t k = 0; k < 40; ++k) im.put32(52 * k + H::VertexCount, 100000);
+    for (uint32_t k = 0; k < 40; ++k)
+        im.put32(52 * k + H::VertexCount, 100000);
     Model model;
     EXPECT_FALSE(readExact(model, im.bytes));
     EXPECT_EQ(model.failure, F::TreeTooLarge);
@@ -182,7 +218,8 @@ TEST(Reader, CyclesDepthAndTreeSize) {
     EXPECT_EQ(model.failure, F::FileTooLarge);
 }
 
-TEST(Primitive, AccessorsAndDeepCopy) {
+TEST(Primitive, AccessorsAndDeepCopy)
+{
     Primitive p, copy, none;
     p.setIndex(0, 3); // no array: nothing happens
     EXPECT_EQ(p.getIndex(0), 0xFFFF);
@@ -201,7 +238,8 @@ TEST(Primitive, AccessorsAndDeepCopy) {
     EXPECT_TRUE(none.getIndexes() == nullptr && none.getTextureName() == nullptr);
 }
 
-TEST(Corpus, LoadsOrFailsForAKnownReasonAndRoundTrips) {
+TEST(Corpus, LoadsOrFailsForAKnownReasonAndRoundTrips)
+{
     REQUIRE_CORPUS();
     int loaded = 0;
     for (const std::string& path : corpusFiles()) {

@@ -14,7 +14,8 @@ namespace {
 
 // root (textures b, -) -> child (c, B, b with no indexes) -> its sibling (d, -);
 // root's sibling, without a name (a, the empty name, no indexes).
-void buildFamily(Model& model) {
+void buildFamily(Model& model)
+{
     model.root = newObject("root", 4, {{3, {0, 1, 2}, "b"}, {250, {3, 2}}});
     model.root->child = newObject("child", 2, {{0, {0}, "c"}, {0, {1, 0}, "B"}, {0, {}, "b"}});
     model.root->child->sibling = newObject("brother", 1, {{0, {0, 0, 0, 0}, "d"}, {0, {0}}});
@@ -24,7 +25,8 @@ void buildFamily(Model& model) {
 
 // Depth first, each header's name, vertex, primitive, sibling and child offsets,
 // then each of its records' index array and texture name offsets.
-void layout(const Image& im, uint32_t at, Words& out) {
+void layout(const Image& im, uint32_t at, Words& out)
+{
     do {
         for (uint32_t field : {H::NameAt, H::VertexArray, H::PrimitiveArray, H::Sibling, H::Child}) {
             out.push_back(im.get32(at + field));
@@ -33,14 +35,16 @@ void layout(const Image& im, uint32_t at, Words& out) {
         for (uint32_t i = 0; i < im.get32(at + H::PrimitiveCount); ++i) {
             out.insert(out.end(), {im.get32(records + 32 * i + 12), im.get32(records + 32 * i + 16)});
         }
-        if (im.get32(at + H::Child) != 0) layout(im, im.get32(at + H::Child), out);
+        if (im.get32(at + H::Child) != 0)
+            layout(im, im.get32(at + H::Child), out);
         at = im.get32(at + H::Sibling);
     } while (at != 0);
 }
 
 } // namespace
 
-TEST(Writer, ExamplesToTheByte) {
+TEST(Writer, ExamplesToTheByte)
+{
     Model one;
     one.root = newObject("root", 3, {{0x42, {2, 0, 1}, "abc", {0xFFFFFFFFu, 0, 17}}});
     one.root->offsetX = -5; // every field distinct from its neighbours
@@ -70,7 +74,8 @@ TEST(Writer, ExamplesToTheByte) {
     EXPECT_EQ(composeBytes(two).size(), 154u);
 }
 
-TEST(Writer, TextureNamesOnceInOrderOfFirstUseAndEveryOffset) {
+TEST(Writer, TextureNamesOnceInOrderOfFirstUseAndEveryOffset)
+{
     Model model;
     buildFamily(model);
     const Image im{composeBytes(model)};
@@ -79,13 +84,14 @@ TEST(Writer, TextureNamesOnceInOrderOfFirstUseAndEveryOffset) {
     EXPECT_EQ(std::memcmp(im.bytes.data() + 52, "b\0c\0B\0d\0a\0", 11), 0);
     Words offsets;
     layout(im, 0, offsets);
-    EXPECT_EQ(offsets, Words({185, 73,  121, 520, 190, 63,  52,  69,  0,            // root
-                              368, 248, 272, 374, 0,   242, 54,  244, 56, 248, 52, // child
-                              512, 436, 448, 0,   0,   426, 58,  434, 0,           // brother
-                              638, 0,   574, 0,   0,   572, 60,  574, 62}));       // root's sibling, name ""
+    EXPECT_EQ(offsets, Words({185, 73,  121, 520, 190, 63,  52, 69,  0,           // root
+                              368, 248, 272, 374, 0,   242, 54, 244, 56, 248, 52, // child
+                              512, 436, 448, 0,   0,   426, 58, 434, 0,           // brother
+                              638, 0,   574, 0,   0,   572, 60, 574, 62}));       // root's sibling, name ""
 }
 
-TEST(Writer, EveryInjectedComposeFailureIsNoticed) {
+TEST(Writer, EveryInjectedComposeFailureIsNoticed)
+{
     Model model;
     buildFamily(model);
     const Bytes good = composeBytes(model);
@@ -93,13 +99,15 @@ TEST(Writer, EveryInjectedComposeFailureIsNoticed) {
         ASSERT_LT(allowed, 100000u);
         OutputBuffer file;
         file.failAfter(allowed);
-        if (!model.compose(file)) continue;
+        if (!model.compose(file))
+            continue;
         EXPECT_EQ(Bytes(file.data(), file.data() + file.size()), good); // no failure went unnoticed
         break;
     }
 }
 
-TEST(Writer, SaveRoundTripsOrLeavesTheFileByteIdentical) {
+TEST(Writer, SaveRoundTripsOrLeavesTheFileByteIdentical)
+{
     Model model;
     buildFamily(model);
     const Bytes good = composeBytes(model), original(300, 0xAB);
@@ -125,13 +133,15 @@ TEST(Writer, SaveRoundTripsOrLeavesTheFileByteIdentical) {
     EXPECT_EQ(loaded.root, nullptr);
 }
 
-TEST(OutputBuffer, GrowsPatchesAndFailsForGood) {
+TEST(OutputBuffer, GrowsPatchesAndFailsForGood)
+{
     OutputBuffer file;
     EXPECT_FALSE(file.reserve(uint64_t(1) << 32));
     EXPECT_EQ(writeField(file, 0x04030201u), 0u);
     EXPECT_EQ(writeString(file, "xy"), 4u);
     std::vector<uint16_t> indexes(3000);
-    for (uint16_t i = 0; i < 3000; ++i) indexes[i] = i;
+    for (uint16_t i = 0; i < 3000; ++i)
+        indexes[i] = i;
     EXPECT_EQ(writeIndexArray(file, indexes.data(), 3000), 7u); // grows twice, in several blocks
     EXPECT_EQ(patchField(file, 2, 0xAABBCCDDu), 6007u);
     EXPECT_EQ(Bytes(file.data(), file.data() + 9), Bytes({1, 2, 0xDD, 0xCC, 0xBB, 0xAA, 0, 0, 0}));
@@ -142,13 +152,16 @@ TEST(OutputBuffer, GrowsPatchesAndFailsForGood) {
     EXPECT_EQ(file.size(), 6007u);
 }
 
-TEST(DeepTree, LimitDepthAndLongSiblingChainRoundTrip) {
+TEST(DeepTree, LimitDepthAndLongSiblingChainRoundTrip)
+{
     // Recursion over 60000 siblings or a deep release would overflow a 1 MB stack.
     Model model;
     model.root = newObject("root");
     ModelObject* last = model.root;
-    for (uint32_t i = 0; i < MaxObjectDepth; ++i) last = last->child = newObject("d", 0, {{0, {0}, i % 2 ? "o" : "e"}});
-    for (uint32_t i = 0; i < 60000; ++i) last = last->sibling = newObject("s", 1);
+    for (uint32_t i = 0; i < MaxObjectDepth; ++i)
+        last = last->child = newObject("d", 0, {{0, {0}, i % 2 ? "o" : "e"}});
+    for (uint32_t i = 0; i < 60000; ++i)
+        last = last->sibling = newObject("s", 1);
     EXPECT_EQ(model.countVertices(), 60000u);
     EXPECT_EQ(model.countPrimitives(), MaxObjectDepth);
     const Bytes image = composeBytes(model);

@@ -24,14 +24,17 @@ using Names = std::vector<std::string>;
 namespace {
 
 // An odd multiplier walks through all 256 values in every 256 bytes.
-Bytes pattern(size_t length, size_t seed) {
+Bytes pattern(size_t length, size_t seed)
+{
     Bytes bytes(length);
-    for (size_t i = 0; i < length; ++i) bytes[i] = static_cast<uint8_t>(i * 131 + (i >> 8) + seed);
+    for (size_t i = 0; i < length; ++i)
+        bytes[i] = static_cast<uint8_t>(i * 131 + (i >> 8) + seed);
     return bytes;
 }
 
 // The result and the bytes read; the buffer must be null exactly when nothing was read.
-std::pair<ReadFileResult, Bytes> load(const std::string& path, uint32_t maxSize) {
+std::pair<ReadFileResult, Bytes> load(const std::string& path, uint32_t maxSize)
+{
     static uint8_t stale;
     uint8_t* data = &stale;
     uint32_t size = 12345;
@@ -46,24 +49,30 @@ std::pair<ReadFileResult, Bytes> load(const std::string& path, uint32_t maxSize)
     return {result, bytes};
 }
 
-bool replace(const std::string& path, const Bytes& bytes) {
+bool replace(const std::string& path, const Bytes& bytes)
+{
     return replaceFileContents(path.c_str(), bytes.empty() ? nullptr : bytes.data(), uint32_t(bytes.size()));
 }
 
-StagedFile* stage(const std::string& path, const Bytes& bytes) {
+StagedFile* stage(const std::string& path, const Bytes& bytes)
+{
     return stageFileContents(path.c_str(), bytes.data(), uint32_t(bytes.size()));
 }
 
 // Flushes, commits what flushed, syncs and releases a group; what each step reported.
-void saveGroup(StagedFile* (&files)[3], bool (&flushed)[3], bool (&committed)[3]) {
+void saveGroup(StagedFile* (&files)[3], bool (&flushed)[3], bool (&committed)[3])
+{
     flushStagedFiles(files, 3, flushed);
-    for (unsigned i = 0; i < 3; ++i) committed[i] = commitStagedFile(files[i]);
+    for (unsigned i = 0; i < 3; ++i)
+        committed[i] = commitStagedFile(files[i]);
     syncStagedFolders(files, 3);
-    for (StagedFile* file : files) releaseStagedFile(file);
+    for (StagedFile* file : files)
+        releaseStagedFile(file);
 }
 
 // On Windows this sets the read-only attribute.
-void makeReadOnly(const std::string& path) {
+void makeReadOnly(const std::string& path)
+{
     fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
 }
@@ -78,13 +87,22 @@ protected:
 
 } // namespace
 
-TEST_F(FileTest, ReadWholeFileLimitsAndInjectedFaults) {
+TEST_F(FileTest, ReadWholeFileLimitsAndInjectedFaults)
+{
     const Bytes bytes = pattern(256 * 5 + 3, 7);
     ASSERT_TRUE(writeBytes(unit, bytes) && writeBytes(dir.file("empty.3do"), {}));
-    const struct { std::string path; uint32_t maxSize; ReadFileResult result; size_t read; } cases[] = {
-        {dir.file("absent.3do"), 1000, ReadFileResult::CannotOpen, 0}, {dir.path(), 1000, ReadFileResult::CannotOpen, 0},
-        {dir.file("empty.3do"), 1000, ReadFileResult::Ok, 0}, {unit, 1u << 20, ReadFileResult::Ok, 1283},
-        {unit, 1283, ReadFileResult::Ok, 1283}, {unit, 1282, ReadFileResult::TooLarge, 0}, // the limit is inclusive
+    const struct {
+        std::string path;
+        uint32_t maxSize;
+        ReadFileResult result;
+        size_t read;
+    } cases[] = {
+        {dir.file("absent.3do"), 1000, ReadFileResult::CannotOpen, 0},
+        {dir.path(), 1000, ReadFileResult::CannotOpen, 0},
+        {dir.file("empty.3do"), 1000, ReadFileResult::Ok, 0},
+        {unit, 1u << 20, ReadFileResult::Ok, 1283},
+        {unit, 1283, ReadFileResult::Ok, 1283},
+        {unit, 1282, ReadFileResult::TooLarge, 0}, // the limit is inclusive
     };
     for (const auto& k : cases) {
         EXPECT_EQ(load(k.path, k.maxSize), std::make_pair(k.result, Bytes(bytes.begin(), bytes.begin() + long(k.read))))
@@ -102,7 +120,8 @@ TEST_F(FileTest, ReadWholeFileLimitsAndInjectedFaults) {
     EXPECT_EQ(load(unit, 2000).second, bytes);
 }
 
-TEST_F(FileTest, ReplaceCreatesShortensAndLengthensButRefusesWhatItMustNot) {
+TEST_F(FileTest, ReplaceCreatesShortensAndLengthensButRefusesWhatItMustNot)
+{
     for (size_t length : {77u, 3000u, 1234u, 5000u, 0u}) { // the first creates the file
         EXPECT_TRUE(replace(unit, pattern(length, length))) << length;
         EXPECT_EQ(readBytes(unit), pattern(length, length)) << length;
@@ -120,13 +139,15 @@ TEST_F(FileTest, ReplaceCreatesShortensAndLengthensButRefusesWhatItMustNot) {
     EXPECT_EQ(dir.entries(), (Names{"folder", "locked.3do", "unit.3do"}));
 }
 
-TEST_F(FileTest, FaultAtEveryStepKeepsOriginalAndLeavesNoStray) {
+TEST_F(FileTest, FaultAtEveryStepKeepsOriginalAndLeavesNoStray)
+{
     const Bytes original = pattern(4000, 2), large = pattern(3 * size_t{MaxWriteChunk} + 17, 8);
     for (bool existing : {false, true}) {
         ASSERT_TRUE(!existing || writeBytes(unit, original));
         for (uint8_t s = 0; s < uint8_t(FileStep::Count); ++s) {
             // Saving never reads; a missing file is not opened.
-            if (FileStep(s) == FileStep::Read || (FileStep(s) == FileStep::Open && !existing)) continue;
+            if (FileStep(s) == FileStep::Read || (FileStep(s) == FileStep::Open && !existing))
+                continue;
             injectFileFault(FileStep(s), 1);
             EXPECT_FALSE(replace(unit, pattern(3000, 1))) << int(s);
             EXPECT_EQ(dir.entries(), existing ? onlyUnit : Names{}) << int(s);
@@ -146,7 +167,8 @@ TEST_F(FileTest, FaultAtEveryStepKeepsOriginalAndLeavesNoStray) {
 }
 
 #ifdef _WIN32
-TEST_F(FileTest, HiddenAndSystemAttributesKept) {
+TEST_F(FileTest, HiddenAndSystemAttributesKept)
+{
     ASSERT_TRUE(writeBytes(unit, pattern(64, 0)));
     ASSERT_TRUE(SetFileAttributesA(unit.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     EXPECT_TRUE(replace(unit, pattern(32, 1)));
@@ -156,7 +178,8 @@ TEST_F(FileTest, HiddenAndSystemAttributesKept) {
     EXPECT_EQ(dir.entries(), onlyUnit);
 }
 #else
-TEST_F(FileTest, PermissionBitsOwnerAndSymbolicLinkKept) {
+TEST_F(FileTest, PermissionBitsOwnerAndSymbolicLinkKept)
+{
     ASSERT_TRUE(writeBytes(unit, pattern(64, 0)));
     struct stat info;
     for (mode_t mode : {0640, 0755, 0600, 0602, 04755, 02750}) {
@@ -176,7 +199,8 @@ TEST_F(FileTest, PermissionBitsOwnerAndSymbolicLinkKept) {
     EXPECT_FALSE(fs::is_symlink(models / "unit.3do"));
     EXPECT_EQ(std::distance(fs::directory_iterator(links), fs::directory_iterator()), 1);
     EXPECT_EQ(std::distance(fs::directory_iterator(models), fs::directory_iterator()), 1);
-    if (geteuid() != 0) GTEST_SKIP() << "only root can give a file away; ownership not checked";
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file away; ownership not checked";
     ASSERT_EQ(chown(unit.c_str(), 1234, 5678), 0);
     EXPECT_TRUE(replace(unit, pattern(16, 0)));
     ASSERT_EQ(stat(unit.c_str(), &info), 0);
@@ -187,15 +211,19 @@ TEST_F(FileTest, PermissionBitsOwnerAndSymbolicLinkKept) {
 // Three files saved as one group, with a fault armed for the second file at each
 // step in turn: the second keeps its original, the others are replaced, and no
 // temporary file is left.
-TEST_F(FileTest, FaultInOneFileOfAGroupSparesTheOthers) {
+TEST_F(FileTest, FaultInOneFileOfAGroupSparesTheOthers)
+{
     const Names names{"a.3do", "b.3do", "c.3do"};
     for (uint8_t s = 0; s < uint8_t(FileStep::Count); ++s) {
-        if (FileStep(s) == FileStep::Read) continue;
+        if (FileStep(s) == FileStep::Read)
+            continue;
         SCOPED_TRACE(int(s));
-        for (unsigned i = 0; i < 3; ++i) ASSERT_TRUE(writeBytes(dir.file(names[i]), pattern(500 + i, i)));
+        for (unsigned i = 0; i < 3; ++i)
+            ASSERT_TRUE(writeBytes(dir.file(names[i]), pattern(500 + i, i)));
         injectFileFault(FileStep(s), 2);
         StagedFile* files[3] = {};
-        for (unsigned i = 0; i < 3; ++i) files[i] = stage(dir.file(names[i]), pattern(300 + i, 10 + i));
+        for (unsigned i = 0; i < 3; ++i)
+            files[i] = stage(dir.file(names[i]), pattern(300 + i, 10 + i));
         bool flushed[3] = {true, true, true}, committed[3] = {};
         saveGroup(files, flushed, committed);
         clearFileFaults();
@@ -203,12 +231,14 @@ TEST_F(FileTest, FaultInOneFileOfAGroupSparesTheOthers) {
         EXPECT_FALSE(committed[1]);
         // A file that failed before its flush is never reported flushed.
         EXPECT_EQ(flushed[1], FileStep(s) == FileStep::Replace);
-        for (unsigned i = 0; i < 3; ++i) EXPECT_EQ(readBytes(dir.file(names[i])), i == 1 ? pattern(501, 1) : pattern(300 + i, 10 + i));
+        for (unsigned i = 0; i < 3; ++i)
+            EXPECT_EQ(readBytes(dir.file(names[i])), i == 1 ? pattern(501, 1) : pattern(300 + i, 10 + i));
         EXPECT_EQ(dir.entries(), names);
     }
 }
 
-TEST_F(FileTest, OnlyAFlushedFileIsCommittedAndReleaseRemovesTheRest) {
+TEST_F(FileTest, OnlyAFlushedFileIsCommittedAndReleaseRemovesTheRest)
+{
     const Bytes original = pattern(400, 6), bytes = pattern(200, 1);
     ASSERT_TRUE(writeBytes(unit, original));
     StagedFile* file = stage(unit, bytes);
@@ -232,7 +262,8 @@ TEST_F(FileTest, OnlyAFlushedFileIsCommittedAndReleaseRemovesTheRest) {
     const fs::path other = fs::path(dir.path()) / "other";
     ASSERT_TRUE(fs::create_directory(other));
     const Names paths{dir.file("a.3do"), (other / "b.3do").string(), dir.file("locked.3do")};
-    for (const std::string& path : paths) ASSERT_TRUE(writeBytes(path, pattern(90, 0)));
+    for (const std::string& path : paths)
+        ASSERT_TRUE(writeBytes(path, pattern(90, 0)));
     makeReadOnly(paths[2]);
     StagedFile* files[3] = {stage(paths[0], bytes), stage(paths[1], bytes), stage(paths[2], bytes)};
     EXPECT_EQ(files[2], nullptr);
@@ -246,17 +277,23 @@ TEST_F(FileTest, OnlyAFlushedFileIsCommittedAndReleaseRemovesTheRest) {
     EXPECT_EQ(std::distance(fs::directory_iterator(other), fs::directory_iterator()), 1);
 }
 
-TEST_F(FileTest, FileSizesBeyond31BitsAreNeverWrapped) {
+TEST_F(FileTest, FileSizesBeyond31BitsAreNeverWrapped)
+{
     ASSERT_TRUE(writeBytes(unit, pattern(1234, 0)) && writeBytes(dir.file("empty.3do"), {}));
     // Sparse files: no disk space is used.
     std::error_code error;
-    for (auto [name, size] : {std::pair{"largest.3do", 0x7FFFFFFFull}, {"beyond.3do", 0x80000000ull}, {"huge.3do", 0x100000064ull}}) {
+    for (auto [name, size] :
+         {std::pair{"largest.3do", 0x7FFFFFFFull}, {"beyond.3do", 0x80000000ull}, {"huge.3do", 0x100000064ull}}) {
         ASSERT_TRUE(writeBytes(dir.file(name), {}));
         fs::resize_file(dir.file(name), size, error);
         ASSERT_FALSE(error) << name;
     }
-    for (auto [path, size] : {std::pair{unit, 1234}, {dir.file("empty.3do"), 0}, {dir.file("absent.3do"), -1},
-                              {dir.path(), -1}, {dir.file("largest.3do"), 0x7FFFFFFF}, {dir.file("beyond.3do"), -1},
+    for (auto [path, size] : {std::pair{unit, 1234},
+                              {dir.file("empty.3do"), 0},
+                              {dir.file("absent.3do"), -1},
+                              {dir.path(), -1},
+                              {dir.file("largest.3do"), 0x7FFFFFFF},
+                              {dir.file("beyond.3do"), -1},
                               {dir.file("huge.3do"), -1}}) {
         EXPECT_EQ(fileSize(path.c_str()), size) << path;
     }

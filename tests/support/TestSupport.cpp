@@ -34,7 +34,8 @@ std::vector<std::string> corpusFiles()
         if (!it->is_regular_file(error))
             continue;
         std::string extension = it->path().extension().string();
-        std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        std::transform(extension.begin(), extension.end(), extension.begin(),
+                       [](unsigned char c) { return char(std::tolower(c)); });
         if (extension == ".3do")
             files.push_back(it->path().string());
     }
@@ -74,10 +75,7 @@ TempDir::~TempDir()
     fs::remove_all(dir, error);
 }
 
-std::string TempDir::file(const std::string& name) const
-{
-    return (fs::path(dir) / name).string();
-}
+std::string TempDir::file(const std::string& name) const { return (fs::path(dir) / name).string(); }
 
 std::vector<std::string> TempDir::entries() const
 {

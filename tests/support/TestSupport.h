@@ -16,12 +16,13 @@ bool runningUnderCi();
 
 // Skips the test with a visible message when the corpus is absent, or fails
 // under CI.
-#define REQUIRE_CORPUS()                                                          \
-    do {                                                                          \
-        if (corpusDir().empty()) {                                                \
-            if (runningUnderCi()) FAIL() << "model corpus missing under CI";      \
-            GTEST_SKIP() << "model corpus not found beside the project; skipped"; \
-        }                                                                         \
+#define REQUIRE_CORPUS()                                                                                               \
+    do {                                                                                                               \
+        if (corpusDir().empty()) {                                                                                     \
+            if (runningUnderCi())                                                                                      \
+                FAIL() << "model corpus missing under CI";                                                             \
+            GTEST_SKIP() << "model corpus not found beside the project; skipped";                                      \
+        }                                                                                                              \
     } while (0)
 
 // A fresh folder under the system's temporary directory, removed with its

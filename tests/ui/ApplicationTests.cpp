@@ -161,8 +161,8 @@ TEST_F(ApplicationTest, FocusMemoryAndCommandsOutsideTheButtons)
     DestroyWindow(other);
 
     // Other ids, and other notifications of the buttons' ids, do nothing.
-    const int commands[][2] = {{999, BN_CLICKED}, {1004, BN_CLICKED}, {0, BN_CLICKED}, {1003, BN_DBLCLK},
-                               {1001, BN_KILLFOCUS}, {1003, BN_PUSHED}};
+    const int commands[][2] = {{999, BN_CLICKED}, {1004, BN_CLICKED},   {0, BN_CLICKED},
+                               {1003, BN_DBLCLK}, {1001, BN_KILLFOCUS}, {1003, BN_PUSHED}};
     for (const auto& command : commands)
         SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(command[0], command[1]), LPARAM(button(3)));
     EXPECT_FALSE(pumpMessages(50));
@@ -215,12 +215,13 @@ TEST_F(ApplicationTest, HookRelaysPressesAndMovesButNotDoubleClicksOrOtherMessag
     // Each as it was retrieved, with the time and the point zero.
     std::vector<UINT> seen;
     for (const MSG& m : relayed) {
-        if (m.hwnd == target && m.wParam == 0x1234 && m.lParam == LPARAM(m.message) && m.time == 0 && m.pt.x == 0 &&
-            m.pt.y == 0)
+        if (m.hwnd == target && m.wParam == 0x1234 && m.lParam == LPARAM(m.message) && m.time == 0 && m.pt.x == 0
+            && m.pt.y == 0)
             seen.push_back(m.message);
     }
-    EXPECT_EQ(seen, (std::vector<UINT>{WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP,
-                                       WM_MBUTTONDOWN, WM_MBUTTONUP}));
+    EXPECT_EQ(seen,
+              (std::vector<UINT>{WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP,
+                                 WM_MBUTTONDOWN, WM_MBUTTONUP}));
     DestroyWindow(target);
 }
 
@@ -249,7 +250,7 @@ TEST_F(ApplicationTest, PointerRestingOnAFaceShowsItsTooltip)
 TEST_F(ApplicationTest, ClientAreaIsTheBackgroundWithEachButtonsFrameAndFace)
 {
     enum Look { Normal, Pushed, Disabled };
-    auto check = [this](uint32_t focused, const Look (&looks)[ButtonCount], const char* screenshot) {
+    auto check = [this](uint32_t focused, const Look(&looks)[ButtonCount], const char* screenshot) {
         RedrawWindow(application->mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         pumpMessages(50);
         Capture expected = renderBitmap(application->instance, IDB_BACKGROUND);

@@ -145,20 +145,20 @@ TEST(DialogTemplates, AboutBoxIsCaptionlessWithItsTextsInOrder)
     auto text = [](int y, int cy, const char* start) {
         return "50020000 0 4 " + std::to_string(y) + " 296 " + std::to_string(cy) + " 65535 STATIC \"" + start;
     };
-    expectLines(about, {"800008C0 0 0 0 304 257 \"\" \"\" \"\" 8 \"Tahoma\"",
-                        "50010001 0 123 240 56 12 1000 BUTTON \"OK\"",
-                        "50020201 0 4 4 296 8 65535 STATIC \"About Scourwell\"", credits.substr(0, credits.size() - 1),
-                        text(16, 8, "Scouring performs four actions:"),
-                        text(28, 24, "1) It removes any face that does not have a texture"),
-                        text(56, 16, "The exception is that it does not remove any lines"),
-                        text(76, 8, "2) It removes any vertexes that do not belong to any face in the object."),
-                        text(89, 16, "3) It removes all duplicate and usused texture names."),
-                        text(108, 16, "4) It adds a single point to any part of the object that has no faces."),
-                        text(128, 16, "The aim of all this is to reduce the file size"),
-                        text(200, 24, "Every effort has been made to ensure that cleaned models"),
-                        text(148, 8, "Scouring is a two stage process:"),
-                        text(160, 16, "1) Press 'Select 3DO File(s)' on the main window"),
-                        text(180, 16, "2) Press 'Scour!' on the main window and choose which colour indexes")});
+    expectLines(about,
+                {"800008C0 0 0 0 304 257 \"\" \"\" \"\" 8 \"Tahoma\"", "50010001 0 123 240 56 12 1000 BUTTON \"OK\"",
+                 "50020201 0 4 4 296 8 65535 STATIC \"About Scourwell\"", credits.substr(0, credits.size() - 1),
+                 text(16, 8, "Scouring performs four actions:"),
+                 text(28, 24, "1) It removes any face that does not have a texture"),
+                 text(56, 16, "The exception is that it does not remove any lines"),
+                 text(76, 8, "2) It removes any vertexes that do not belong to any face in the object."),
+                 text(89, 16, "3) It removes all duplicate and usused texture names."),
+                 text(108, 16, "4) It adds a single point to any part of the object that has no faces."),
+                 text(128, 16, "The aim of all this is to reduce the file size"),
+                 text(200, 24, "Every effort has been made to ensure that cleaned models"),
+                 text(148, 8, "Scouring is a two stage process:"),
+                 text(160, 16, "1) Press 'Select 3DO File(s)' on the main window"),
+                 text(180, 16, "2) Press 'Scour!' on the main window and choose which colour indexes")});
     ASSERT_EQ(about.size(), 15u); // the dialog and its 14 controls
     EXPECT_GT(about[3].size(), credits.size() + 1) << about[3];
 }
@@ -179,8 +179,8 @@ TEST_F(ApplicationTest, ColourDialogEndsOnlyByOkCancelOrCloseAndTakesItsTipsAlon
         UINT message;
         WPARAM wParam;
         INT_PTR result;
-    } endings[] = {{WM_COMMAND, 1003, 1}, {WM_COMMAND, 1004, 0}, {WM_SYSCOMMAND, SC_CLOSE, 0},
-                   {WM_SYSCOMMAND, SC_CLOSE | 2, 0}};
+    } endings[] = {
+        {WM_COMMAND, 1003, 1}, {WM_COMMAND, 1004, 0}, {WM_SYSCOMMAND, SC_CLOSE, 0}, {WM_SYSCOMMAND, SC_CLOSE | 2, 0}};
     HWND tooltips = application->tooltipWindow;
     LRESULT buttonTools = SendMessageA(tooltips, TTM_GETTOOLCOUNT, 0, 0);
     for (const auto& ending : endings) {

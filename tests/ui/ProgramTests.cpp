@@ -40,11 +40,17 @@ TEST(Program, ResourcesOfTheBuiltProgram)
     const std::set<std::vector<int>> entries = {{icons[6], icons[7], icons[8]}, {icons[20], icons[21], icons[22]}};
     EXPECT_EQ(entries, (std::set<std::vector<int>>{{16, 16, 16}, {32, 32, 16}})); // width, height, colours
 
-    const char* strings[] = {"QuillonScourwell", "Quillon Scourwell 1.1", "Select the 3DO file(s) you wish to Scour",
-                             "Scour the selected 3DO file(s)", "About Scourwell", "Quit Scourwell",
-                             "PaletteSelector", "Scours the selected 3DO files(s).",
+    const char* strings[] = {"QuillonScourwell",
+                             "Quillon Scourwell 1.1",
+                             "Select the 3DO file(s) you wish to Scour",
+                             "Scour the selected 3DO file(s)",
+                             "About Scourwell",
+                             "Quit Scourwell",
+                             "PaletteSelector",
+                             "Scours the selected 3DO files(s).",
                              "Returns to the main window without Scouring.",
-                             "Un-sets all removed and replaced colours.", "Sets all colours to be removed."};
+                             "Un-sets all removed and replaced colours.",
+                             "Sets all colours to be removed."};
     for (uint32_t id = 1; id <= 11; ++id) {
         char text[256] = {};
         LoadStringA(module, id, text, sizeof(text));
@@ -74,8 +80,8 @@ TEST(Program, FirstStartCreatesItsKeyAndQuitOrCloseExitWithZero)
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION process = {};
-        ASSERT_TRUE(CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                   &process))
+        ASSERT_TRUE(
+            CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
             << path;
         WaitForInputIdle(process.hProcess, 20000); // until it waits in its message loop
         HWND window = FindWindowA("QuillonScourwell", nullptr);

@@ -105,13 +105,13 @@ std::future<Answer> answerDialog(const char* title, int command, std::vector<HWN
 {
     auto answer = std::make_shared<Answer>();
     std::shared_future<bool> shown = onDialog(title, [answer, command, watched](HWND box) {
-        char text[1024] = {};
-        GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
-        *answer = {text, GetWindow(box, GW_OWNER), {}};
-        for (HWND window : watched)
-            answer->enabled.push_back(IsWindowEnabled(window) != FALSE);
-        PostMessageA(box, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
-    }).share();
+                                         char text[1024] = {};
+                                         GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+                                         *answer = {text, GetWindow(box, GW_OWNER), {}};
+                                         for (HWND window : watched)
+                                             answer->enabled.push_back(IsWindowEnabled(window) != FALSE);
+                                         PostMessageA(box, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
+                                     }).share();
     return std::async(std::launch::deferred, [answer, shown] {
         shown.wait();
         return *answer;
