@@ -11,7 +11,7 @@
 #include "BenchSupport.h"
 
 #include "../tests/clean/ReferenceClean.h"
-#include "clean/CleanResult.h"
+#include "clean/CleaningPass.h"
 #include "clean/ColourMap.h"
 #include "model/Model.h"
 
@@ -25,7 +25,7 @@ const std::vector<const CorpusFile*>& cleanableCorpus()
         for (const CorpusFile& file : corpus()) {
             Model model;
             if (model.read(file.bytes.data(), uint32_t(file.bytes.size()))
-                && model.clean(ColourMap()) == CleanResult::Cleaned)
+                && cleanModel(model, ColourMap()) == CleanResult::Cleaned)
                 chosen.push_back(&file);
         }
         return chosen;
@@ -69,7 +69,7 @@ void BM_CorpusReadAndClean(benchmark::State& state)
         for (const CorpusFile* file : cleanableCorpus()) {
             Model model;
             model.read(file->bytes.data(), uint32_t(file->bytes.size()));
-            benchmark::DoNotOptimize(model.clean(map));
+            benchmark::DoNotOptimize(cleanModel(model, map));
         }
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * cleanableBytes());
@@ -93,7 +93,7 @@ void BM_CorpusClean(benchmark::State& state)
         }
         state.ResumeTiming();
         for (std::unique_ptr<Model>& model : models)
-            benchmark::DoNotOptimize(model->clean(map));
+            benchmark::DoNotOptimize(cleanModel(*model, map));
         state.PauseTiming();
         models.clear();
         state.ResumeTiming();
@@ -138,7 +138,7 @@ void BM_CleanLargeObject(benchmark::State& state)
         state.PauseTiming();
         std::unique_ptr<ModelObject> object(largeObject(n));
         state.ResumeTiming();
-        benchmark::DoNotOptimize(object->clean(map));
+        benchmark::DoNotOptimize(cleanObjects(*object, map));
         state.PauseTiming();
         object.reset();
         state.ResumeTiming();

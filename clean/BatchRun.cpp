@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "clean/CleaningPass.h"
 #include "clean/ReportEntry.h"
 #include "model/Model.h"
 #include "model/OutputBuffer.h"
@@ -13,7 +14,7 @@ static bool cleanLoaded(Model& model, const ColourMap& colourMap, FileResult& re
     result.sizeBefore = model.loadedSize;
     result.verticesBefore = model.countVertices();
     result.facesBefore = model.countPrimitives();
-    result.cleanResult = model.clean(colourMap);
+    result.cleanResult = cleanModel(model, colourMap);
     if (result.cleanResult != CleanResult::Cleaned)
         return false;
     result.verticesAfter = model.countVertices();
@@ -21,14 +22,14 @@ static bool cleanLoaded(Model& model, const ColourMap& colourMap, FileResult& re
     return true;
 }
 
-// Loads, cleans and composes one file and, in Save mode, stages its new contents
-// in *staged. The image is released as soon as it is written out. The outcome
-// is Cleaned when the file only waits for its save.
+// Loads, cleans and composes one file; in Save mode *image receives the new
+// contents (new[]'d) to save. The outcome is Cleaned when the file only waits
+// for its save.
 static void prepareFile(const char* path, const ColourMap& colourMap, CleanMode mode, FileResult& result,
-                        StagedFile** staged)
+                        uint8_t** image)
 {
     result = FileResult();
-    *staged = nullptr;
+    *image = nullptr;
     Model model;
     // A dry run keeps the original bytes to tell whether cleaning changes them.
     uint8_t* original = nullptr;
@@ -37,39 +38,27 @@ static void prepareFile(const char* path, const ColourMap& colourMap, CleanMode 
         result.loadFailureOffset = model.failureOffset;
         return;
     }
-    OutputBuffer image;
+    OutputBuffer composed;
     bool cleaned = cleanLoaded(model, colourMap, result);
-    bool stored = cleaned && model.compose(image);
+    bool stored = cleaned && model.compose(composed);
     if (stored && original != nullptr)
-        result.changed = image.size() != model.loadedSize || std::memcmp(image.data(), original, image.size()) != 0;
+        result.changed =
+            composed.size() != model.loadedSize || std::memcmp(composed.data(), original, composed.size()) != 0;
     delete[] original;
     if (!cleaned)
         return;
-    if (stored && mode == CleanMode::Save) {
-        *staged = stageFileContents(path, image.data(), image.size());
-        stored = *staged != nullptr;
-    }
     result.outcome = stored ? FileOutcome::Cleaned : FileOutcome::WriteError;
-    if (stored)
-        result.sizeAfter = image.size();
+    if (!stored)
+        return;
+    result.sizeAfter = composed.size();
+    if (mode == CleanMode::Save)
+        *image = composed.release();
 }
 
 static void markWriteError(FileResult& result)
 {
     result.outcome = FileOutcome::WriteError;
     result.sizeAfter = 0;
-}
-
-// Flushes the staged files together, moves each over its original in order and
-// releases them all; committed[i] tells whether files[i] replaced its original.
-static void saveStaged(StagedFile* const* files, bool* committed, uint32_t count)
-{
-    flushStagedFiles(files, count, committed);
-    for (uint32_t i = 0; i < count; ++i)
-        committed[i] = committed[i] && commitStagedFile(files[i]);
-    syncStagedFolders(files, count);
-    for (uint32_t i = 0; i < count; ++i)
-        releaseStagedFile(files[i]);
 }
 
 // The file's report entry; a cleaned file adds to totals.
@@ -90,14 +79,11 @@ char* cleanFile(const char* path, const ColourMap& colourMap, CleanTotals& total
 {
     FileResult local;
     FileResult& outcome = result ? *result : local;
-    StagedFile* staged = nullptr;
-    prepareFile(path, colourMap, mode, outcome, &staged);
-    if (staged) {
-        bool committed = false;
-        saveStaged(&staged, &committed, 1);
-        if (!committed)
-            markWriteError(outcome);
-    }
+    uint8_t* image = nullptr;
+    prepareFile(path, colourMap, mode, outcome, &image);
+    if (image != nullptr && !replaceFileContents(path, image, outcome.sizeAfter))
+        markWriteError(outcome);
+    delete[] image;
     return settleFile(path, outcome, totals);
 }
 
@@ -133,8 +119,8 @@ void BatchRun::cleanOne(const char* path)
 {
     PendingFile& file = group[groupCount++];
     file.path = path;
-    prepareFile(path, *colourMap, mode, file.result, &file.staged);
-    if (file.staged)
+    prepareFile(path, *colourMap, mode, file.result, &file.image);
+    if (file.image)
         groupBytes += file.result.sizeAfter;
     if (groupCount == GroupFiles || groupBytes >= GroupBytes)
         saveGroup();
@@ -150,22 +136,26 @@ void BatchRun::finish()
 
 void BatchRun::saveGroup()
 {
-    StagedFile* staged[GroupFiles] = {};
-    bool committed[GroupFiles] = {};
-    uint32_t stagedCount = 0;
+    FileSave saves[GroupFiles];
+    uint32_t saveCount = 0;
     for (uint32_t i = 0; i < groupCount; ++i) {
-        if (group[i].staged)
-            staged[stagedCount++] = group[i].staged;
+        if (group[i].image == nullptr)
+            continue;
+        FileSave& save = saves[saveCount++];
+        save.path = group[i].path;
+        save.data = group[i].image;
+        save.size = group[i].result.sizeAfter;
     }
-    saveStaged(staged, committed, stagedCount);
+    saveFiles(saves, saveCount);
 
     uint32_t next = 0;
     for (uint32_t i = 0; i < groupCount; ++i) {
         PendingFile& file = group[i];
-        if (file.staged) {
-            if (!committed[next++])
+        if (file.image) {
+            if (!saves[next++].saved)
                 markWriteError(file.result);
-            file.staged = nullptr;
+            delete[] file.image;
+            file.image = nullptr;
         }
         writeEntry(settleFile(file.path, file.result, runTotals));
         ++pathCount;
@@ -179,8 +169,8 @@ void BatchRun::saveGroup()
 void BatchRun::abandonGroup()
 {
     for (uint32_t i = 0; i < groupCount; ++i) {
-        releaseStagedFile(group[i].staged);
-        group[i].staged = nullptr;
+        delete[] group[i].image;
+        group[i].image = nullptr;
     }
     groupCount = 0;
     groupBytes = 0;

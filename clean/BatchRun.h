@@ -6,36 +6,15 @@
 
 #include <cstdint>
 
-#include "clean/CleanResult.h"
 #include "clean/CleanTotals.h"
-#include "model/ReadContext.h"
+#include "clean/FileResult.h"
 #include "platform/ReportFile.h"
-
-struct StagedFile;
 
 class ColourMap;
 
 enum class CleanMode : uint8_t {
     Save,   // replace each file with its cleaned form
     DryRun, // clean in memory only; sizes after are those of the composed image
-};
-
-enum class FileOutcome : uint8_t { Cleaned, ReadError, WriteError };
-
-// What happened to one file, for front ends that show more than the report.
-struct FileResult {
-    FileOutcome outcome = FileOutcome::ReadError;
-    LoadFailure loadFailure = LoadFailure::None;    // why the load failed, if it did
-    uint32_t loadFailureOffset = 0;                 // and where in the file
-    CleanResult cleanResult = CleanResult::Cleaned; // why cleaning refused the tree, if it did
-    uint32_t sizeBefore = 0;
-    uint32_t sizeAfter = 0;
-    uint32_t verticesBefore = 0;
-    uint32_t verticesAfter = 0;
-    uint32_t facesBefore = 0;
-    uint32_t facesAfter = 0;
-    // Dry runs only: whether the cleaned image differs from the file's bytes.
-    bool changed = false;
 };
 
 // Loads path with one read, cleans it with colourMap and (in Save mode) replaces
@@ -85,13 +64,13 @@ private:
     struct PendingFile {
         const char* path;
         FileResult result;
-        StagedFile* staged; // the new contents, until the group is saved
+        uint8_t* image; // the new contents (new[]'d), until the group is saved
     };
 
-    // Flushes and commits the group's staged files, then writes each entry and
-    // tells each result in order.
+    // Saves the group's new contents together, then writes each entry and tells
+    // each result in order.
     void saveGroup();
-    // Removes what a group left staged, when a run ends without finishing.
+    // Drops what a group holds, when a run ends without finishing.
     void abandonGroup();
     void writeEntry(char* entry);
 

@@ -1,10 +1,7 @@
-// The cleaning pass: per object, merge vertices with equal coordinates, drop the
-// untextured primitives of removed colours (not lines, not the selection
-// primitive), recolour the rest, drop unused vertices and renumber the others in
-// order of first use, and give an object left empty a one-point primitive.
+#include "clean/CleaningPass.h"
+
 #include <new>
 
-#include "clean/CleanResult.h"
 #include "clean/ColourMap.h"
 #include "model/Model.h"
 #include "model/ModelObject.h"
@@ -192,20 +189,10 @@ CleanResult cleanObject(ModelObject& object, const ColourMap& colourMap)
             continue;
         Primitive& from = object.primitives[p];
         Primitive& to = newPrimitives[next++];
-        uint32_t entry = colourMap.entry(from.colour);
-        to.colour = from.colour;
-        if (entry < ColourCount && entry != from.colour)
+        to.takeFrom(from);
+        uint32_t entry = colourMap.entry(to.colour);
+        if (entry < ColourCount && entry != to.colour)
             to.setColour(entry);
-        to.indexCount = from.indexCount;
-        to.reservedZero = from.reservedZero;
-        to.indexes = from.indexes;
-        to.textureName = from.textureName;
-        to.trailing1 = from.trailing1;
-        to.trailing2 = from.trailing2;
-        to.trailing3 = from.trailing3;
-        from.indexes = nullptr;
-        from.indexCount = 0;
-        from.textureName = nullptr;
         for (uint32_t k = 0; k < to.indexCount; ++k)
             to.indexes[k] = uint16_t(tables.newNumber[tables.firstEqual[to.indexes[k]]]);
     }
@@ -220,7 +207,7 @@ CleanResult cleanObject(ModelObject& object, const ColourMap& colourMap)
     return CleanResult::Cleaned;
 }
 
-CleanResult cleanTree(ModelObject* first, const ColourMap& colourMap)
+CleanResult cleanChain(ModelObject* first, const ColourMap& colourMap)
 {
     for (ModelObject* object = first; object != nullptr; object = object->sibling) {
         CleanResult result = cleanObject(*object, colourMap);
@@ -228,7 +215,7 @@ CleanResult cleanTree(ModelObject* first, const ColourMap& colourMap)
             return result;
         if (object->child == nullptr)
             continue;
-        result = cleanTree(object->child, colourMap);
+        result = cleanChain(object->child, colourMap);
         if (result != CleanResult::Cleaned)
             return result;
     }
@@ -237,17 +224,16 @@ CleanResult cleanTree(ModelObject* first, const ColourMap& colourMap)
 
 } // namespace
 
-CleanResult ModelObject::clean(const ColourMap& colourMap)
+CleanResult cleanObjects(ModelObject& first, const ColourMap& colourMap)
 {
-    // A corrupt index anywhere leaves the whole tree as it was.
-    if (!treeIndexesInRange(this))
+    if (!treeIndexesInRange(&first))
         return CleanResult::CorruptIndex;
-    return cleanTree(this, colourMap);
+    return cleanChain(&first, colourMap);
 }
 
-CleanResult Model::clean(const ColourMap& colourMap)
+CleanResult cleanModel(Model& model, const ColourMap& colourMap)
 {
-    if (root == nullptr)
+    if (model.root == nullptr)
         return CleanResult::Cleaned;
-    return root->clean(colourMap);
+    return cleanObjects(*model.root, colourMap);
 }

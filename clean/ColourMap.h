@@ -30,31 +30,12 @@ public:
     uint32_t entry(uint32_t colour) const { return entries[colour & 0xFFu]; }
     void setEntry(uint32_t colour, uint32_t value) { entries[colour & 0xFFu] = value; }
 
-    // The stored form. Inline so that the registry layer needs nothing from the
-    // cleaning library to read and write it.
-    void toBytes(uint8_t bytes[ColourMapBytes]) const
-    {
-        for (uint32_t c = 0; c < ColourCount; ++c) {
-            uint32_t value = entries[c];
-            bytes[4 * c + 0] = uint8_t(value);
-            bytes[4 * c + 1] = uint8_t(value >> 8);
-            bytes[4 * c + 2] = uint8_t(value >> 16);
-            bytes[4 * c + 3] = uint8_t(value >> 24);
-        }
-    }
+    // The stored form: every entry in colour order.
+    void toBytes(uint8_t bytes[ColourMapBytes]) const;
     // Overwrites only the leading length bytes of the stored form (all of it when
     // length is ColourMapBytes or more), as a shorter stored value does; the rest
     // of the map keeps its entries, a partly covered entry its high bytes.
-    void fromBytes(const uint8_t* bytes, uint32_t length)
-    {
-        if (length > ColourMapBytes)
-            length = ColourMapBytes;
-        for (uint32_t k = 0; k < length; ++k) {
-            uint32_t shift = 8 * (k % 4);
-            uint32_t& value = entries[k / 4];
-            value = (value & ~(0xFFu << shift)) | (uint32_t(bytes[k]) << shift);
-        }
-    }
+    void fromBytes(const uint8_t* bytes, uint32_t length);
 
     uint32_t entries[ColourCount];
 };

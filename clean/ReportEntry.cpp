@@ -4,6 +4,7 @@
 #include <new>
 
 #include "clean/CleanTotals.h"
+#include "clean/OutcomeText.h"
 
 namespace {
 
@@ -45,14 +46,15 @@ public:
         appendBytes(ordered, count);
     }
 
-    // "count word verb" of a difference: singular only for 1 and -1.
-    void appendDifference(int32_t d, const char* singular, const char* plural)
+    // "count word verb" of a difference, in the report's words.
+    void appendDifference(int32_t d, Noun noun)
     {
         uint32_t count = magnitude(d);
         appendNumber(count);
         append(" ");
-        append(count == 1 ? singular : plural);
-        append(d >= 0 ? " removed" : " added");
+        append(nounFor(noun, count, Wording::Report));
+        append(" ");
+        append(differenceVerb(d));
     }
 
     // The finished text, handed over to the caller; null when anything failed.
@@ -116,9 +118,9 @@ char* composeCleaned(const char* path, uint32_t sizeBefore, uint32_t sizeAfter, 
     entry.append("\"\r\n\tOriginal file size: ");
     entry.appendNumber(sizeBefore);
     entry.append(" bytes\r\n\t");
-    entry.appendDifference(verticesRemoved, "vertex", "vertexes");
+    entry.appendDifference(verticesRemoved, Noun::Vertex);
     entry.append("\r\n\t");
-    entry.appendDifference(facesRemoved, "face", "faces");
+    entry.appendDifference(facesRemoved, Noun::Face);
     entry.append("\r\n\tCleaned file size: ");
     entry.appendNumber(sizeAfter);
     entry.append(" bytes");
@@ -135,10 +137,10 @@ char* composeTotals(const CleanTotals& totals, uint32_t pathsProcessed)
     entry.append(" out of ");
     entry.appendNumber(pathsProcessed);
     entry.append(" files cleaned successfully\r\n\t");
-    entry.appendDifference(totals.verticesRemoved, "vertex", "vertexes");
+    entry.appendDifference(totals.verticesRemoved, Noun::Vertex);
     entry.append("\r\n\t");
-    entry.appendDifference(totals.facesRemoved, "face", "faces");
+    entry.appendDifference(totals.facesRemoved, Noun::Face);
     entry.append("\r\n\t");
-    entry.appendDifference(totals.bytesSaved, "byte", "bytes");
+    entry.appendDifference(totals.bytesSaved, Noun::Byte);
     return entry.release();
 }

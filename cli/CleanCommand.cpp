@@ -13,11 +13,13 @@
 
 #include "clean/BatchRun.h"
 #include "clean/ColourMap.h"
-#include "clean/ColourMapFile.h"
+#include "clean/ColourMapStore.h"
+#include "clean/OutcomeText.h"
 #include "cli/ColourOptions.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/JsonLines.h"
+#include "cli/OptionTable.h"
 #include "platform/Console.h"
 
 namespace fs = std::filesystem;
@@ -39,25 +41,9 @@ const char CleanHelpIntroduction[] =
     "PATH is a model file or a folder; a folder gives its *.3do files (any letter\n"
     "case) in sorted order.\n"
     "\n"
-    "Options:\n"
-    "  --recursive, -r  also search the folders inside each folder\n"
-    "  --log FILE       write the report to FILE instead of log.txt in the current folder\n"
-    "  --no-log         write no report\n"
-    "  --dry-run, -n    clean in memory only and show what would change: no model is\n"
-    "                   touched, and no report is written unless --log is given\n"
-    "                   (a --save-map file is still written)\n"
-    "  --check          clean in memory only and list the files that cleaning would\n"
-    "                   change; writes nothing, not even a report. Exit 0 when every\n"
-    "                   file is already clean, 1 when any would change or cannot be\n"
-    "                   read. For a mod repository's CI or a pre-commit hook\n"
-    "  --json           one JSON object per line on standard output for each file\n"
-    "                   (path, outcome, sizes, vertex and face counts before and\n"
-    "                   after; \"changed\" in a dry run or check) and a last one with\n"
-    "                   the totals, instead of the text lines\n"
-    "  --quiet, -q      no line per file (errors still go to standard error)\n"
-    "  --help, -h       this text\n"
-    "\n"
-    "Colour options:\n";
+    "Options:\n";
+
+const char ColourOptionsClosing[] = "  Colour options apply in order; without them colour 0 is removed.\n";
 
 const char CleanHelpClosing[] =
     "\n"
@@ -76,6 +62,13 @@ const char CleanHelpClosing[] =
 // Progress is worth showing only for more files than scroll by at once.
 constexpr size_t ProgressThreshold = 4;
 
+// A colour option with its value, kept to be applied once every argument is known
+// to be sound.
+struct ColourStep {
+    ColourAction action;
+    const char* value;
+};
+
 struct CleanOptions {
     std::string logPath;
     bool logGiven = false;
@@ -85,7 +78,62 @@ struct CleanOptions {
     bool json = false;
     bool recursive = false;
     bool quiet = false;
-    std::vector<std::string> paths;
+    std::vector<ColourStep> colourSteps;
+};
+
+using CleanOption = Option<CleanOptions>;
+
+template <ColourAction action> void addColourStep(CleanOptions& options, const char* value)
+{
+    options.colourSteps.push_back({action, value});
+}
+
+const CleanOption CleanOptionTable[] = {
+    {"--recursive", "-r", nullptr, [](CleanOptions& o, const char*) { o.recursive = true; },
+     "also search the folders inside each folder"},
+    {"--log", nullptr, "FILE",
+     [](CleanOptions& o, const char* value) {
+         o.logPath = value;
+         o.logGiven = true;
+     },
+     "write the report to FILE instead of log.txt in the current folder"},
+    {"--no-log", nullptr, nullptr, [](CleanOptions& o, const char*) { o.noLog = true; }, "write no report"},
+    {"--dry-run", "-n", nullptr, [](CleanOptions& o, const char*) { o.dryRun = true; },
+     "clean in memory only and show what would change: no model is\n"
+     "touched, and no report is written unless --log is given\n"
+     "(a --save-map file is still written)"},
+    {"--check", nullptr, nullptr, [](CleanOptions& o, const char*) { o.check = o.dryRun = true; },
+     "clean in memory only and list the files that cleaning would\n"
+     "change; writes nothing, not even a report. Exit 0 when every\n"
+     "file is already clean, 1 when any would change or cannot be\n"
+     "read. For a mod repository's CI or a pre-commit hook"},
+    {"--json", nullptr, nullptr, [](CleanOptions& o, const char*) { o.json = true; },
+     "one JSON object per line on standard output for each file\n"
+     "(path, outcome, sizes, vertex and face counts before and\n"
+     "after; \"changed\" in a dry run or check) and a last one with\n"
+     "the totals, instead of the text lines"},
+    {"--quiet", "-q", nullptr, [](CleanOptions& o, const char*) { o.quiet = true; },
+     "no line per file (errors still go to standard error)"},
+    {"--help", "-h", nullptr, nullptr, "this text"},
+};
+
+const CleanOption ColourOptionTable[] = {
+    {"--map", nullptr, "FILE", addColourStep<ColourAction::Map>,
+     "start from the colour map stored in FILE (1024 bytes)"},
+    {"--remove", nullptr, "LIST", addColourStep<ColourAction::Remove>,
+     "remove the untextured faces of these colours, e.g. 0,5,80-95"},
+    {"--keep", nullptr, "LIST", addColourStep<ColourAction::Keep>, "keep these colours"},
+    {"--replace", nullptr, "FROM=TO", addColourStep<ColourAction::Replace>,
+     "give faces of the colours FROM (a list) the colour TO"},
+    {"--keep-all", nullptr, nullptr, addColourStep<ColourAction::KeepAll>, "keep every colour"},
+    {"--remove-all", nullptr, nullptr, addColourStep<ColourAction::RemoveAll>, "remove every colour"},
+    {"--save-map", nullptr, "FILE", addColourStep<ColourAction::SaveMap>,
+     "store the colour map as it stands into FILE"},
+};
+
+const std::vector<OptionSection<CleanOptions>> CleanSections = {
+    {nullptr, CleanOptionTable, std::size(CleanOptionTable)},
+    {"Colour options:", ColourOptionTable, std::size(ColourOptionTable)},
 };
 
 bool hasModelExtension(const fs::path& path)
@@ -146,13 +194,13 @@ bool addFolder(const fs::path& folder, bool recursive, std::vector<std::string>&
 
 // Expands the paths given into the files to clean; false (a usage error) for a
 // name the file system library cannot convert, which only Windows can meet.
-bool collectFiles(const CleanOptions& options, std::vector<std::string>& files, int& exitCode)
+bool collectFiles(const std::vector<std::string>& paths, bool recursive, std::vector<std::string>& files, int& exitCode)
 {
     try {
-        for (const std::string& argument : options.paths) {
+        for (const std::string& argument : paths) {
             std::error_code error;
             if (fs::is_directory(argument, error)) {
-                if (!addFolder(argument, options.recursive, files))
+                if (!addFolder(argument, recursive, files))
                     exitCode = 1;
                 continue;
             }
@@ -166,89 +214,27 @@ bool collectFiles(const CleanOptions& options, std::vector<std::string>& files, 
     return true;
 }
 
-// A colour option with its value, kept to be applied once every argument is known
-// to be sound.
-struct ColourStep {
-    const char* option;
-    const char* value;
-};
-
 // Parses the arguments; 0 to go on, -1 after help, else the exit code.
-int parseArguments(int argc, char** argv, std::vector<ColourStep>& colourSteps, CleanOptions& options)
+int parseArguments(int argc, char** argv, CleanOptions& options, std::vector<std::string>& paths)
 {
-    bool optionsEnded = false;
-    for (int i = 0; i < argc; ++i) {
-        const char* argument = argv[i];
-        if (optionsEnded || argument[0] != '-' || argument[1] == '\0') {
-            options.paths.push_back(argument);
-            continue;
-        }
-        if (std::strcmp(argument, "--") == 0) {
-            optionsEnded = true;
-            continue;
-        }
-        if (isHelpOption(argument)) {
-            std::fputs(CleanUsage, stdout);
-            std::fputs("\n", stdout);
-            std::fputs(CleanHelpIntroduction, stdout);
-            std::fputs(ColourOptionsUsage, stdout);
-            std::fputs(CleanHelpClosing, stdout);
-            return -1;
-        }
-        bool takesValue = false;
-        bool colourOption = isColourOption(argument, &takesValue);
-        bool logOption = std::strcmp(argument, "--log") == 0;
-        if ((colourOption && takesValue) || logOption) {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "scour: %s needs a value\n", argument);
-                return 2;
-            }
-            const char* value = argv[++i];
-            if (logOption) {
-                options.logPath = value;
-                options.logGiven = true;
-            } else {
-                colourSteps.push_back({argument, value});
-            }
-            continue;
-        }
-        if (colourOption) {
-            colourSteps.push_back({argument, nullptr});
-            continue;
-        }
-        if (std::strcmp(argument, "--no-log") == 0) {
-            options.noLog = true;
-            continue;
-        }
-        if (std::strcmp(argument, "--dry-run") == 0 || std::strcmp(argument, "-n") == 0) {
-            options.dryRun = true;
-            continue;
-        }
-        if (std::strcmp(argument, "--check") == 0) {
-            options.check = options.dryRun = true;
-            continue;
-        }
-        if (std::strcmp(argument, "--json") == 0) {
-            options.json = true;
-            continue;
-        }
-        if (std::strcmp(argument, "--recursive") == 0 || std::strcmp(argument, "-r") == 0) {
-            options.recursive = true;
-            continue;
-        }
-        if (std::strcmp(argument, "--quiet") == 0 || std::strcmp(argument, "-q") == 0) {
-            options.quiet = true;
-            continue;
-        }
-        std::fprintf(stderr, "scour: unknown option %s\n%s", argument, CleanUsage);
+    ParseResult parsed = parseOptions(argc, argv, CleanSections, options, paths, CleanUsage);
+    if (parsed == ParseResult::UsageError)
         return 2;
+    if (parsed == ParseResult::Help) {
+        std::fputs(CleanUsage, stdout);
+        std::fputs("\n", stdout);
+        std::fputs(CleanHelpIntroduction, stdout);
+        printOptions(stdout, CleanSections);
+        std::fputs(ColourOptionsClosing, stdout);
+        std::fputs(CleanHelpClosing, stdout);
+        return -1;
     }
     if (options.check && options.logGiven) {
         std::fputs("scour: --check writes nothing: --log cannot be given with it\n", stderr);
         return 2;
     }
-    for (const ColourStep& step : colourSteps) {
-        if (options.check && std::strcmp(step.option, "--save-map") == 0) {
+    for (const ColourStep& step : options.colourSteps) {
+        if (options.check && step.action == ColourAction::SaveMap) {
             std::fputs("scour: --check writes nothing: --save-map cannot be given with it\n", stderr);
             return 2;
         }
@@ -257,7 +243,7 @@ int parseArguments(int argc, char** argv, std::vector<ColourStep>& colourSteps, 
         std::fputs("scour: --log and --no-log cannot be given together\n", stderr);
         return 2;
     }
-    if (options.paths.empty()) {
+    if (paths.empty()) {
         std::fprintf(stderr, "scour: no model files or folders given\n%s", CleanUsage);
         return 2;
     }
@@ -274,12 +260,12 @@ struct MapToStore {
 bool applyColourSteps(const std::vector<ColourStep>& steps, ColourMap& colourMap, std::vector<MapToStore>& stores)
 {
     for (const ColourStep& step : steps) {
-        if (std::strcmp(step.option, "--save-map") == 0) {
+        if (step.action == ColourAction::SaveMap) {
             stores.push_back({step.value, colourMap});
             continue;
         }
         char error[512];
-        if (!applyColourOption(step.option, step.value, colourMap, error, sizeof error)) {
+        if (!applyColourAction(step.action, step.value, colourMap, error, sizeof error)) {
             std::fprintf(stderr, "scour: %s\n", error);
             return false;
         }
@@ -294,30 +280,6 @@ const char* reportPath(const CleanOptions& options)
     if (options.logGiven)
         return options.logPath.c_str();
     return options.dryRun ? nullptr : "log.txt";
-}
-
-// "3 vertexes removed", as in the report.
-std::string difference(int32_t d, const char* singular, const char* plural)
-{
-    uint32_t count = magnitude(d);
-    return std::to_string(count) + " " + (count == 1 ? singular : plural) + (d >= 0 ? " removed" : " added");
-}
-
-// Why a file was not cleaned: "cannot read: ...", "cannot write; ...".
-std::string failureReason(const FileResult& result)
-{
-    if (result.outcome == FileOutcome::WriteError)
-        return "cannot write; the file is unchanged";
-    if (result.loadFailure != LoadFailure::None) {
-        std::string reason = "cannot read: ";
-        reason += describeLoadFailure(result.loadFailure);
-        if (result.loadFailure >= LoadFailure::HeaderOutside)
-            reason += " (at offset " + std::to_string(result.loadFailureOffset) + ")";
-        return reason;
-    }
-    if (result.cleanResult == CleanResult::CorruptIndex)
-        return "cannot clean: a face names a vertex past its object's vertices; the file is unchanged";
-    return "cannot clean: out of memory; the file is unchanged";
 }
 
 void printCleaned(const char* path, const FileResult& result)
@@ -395,21 +357,21 @@ void printFileLine(void* context, const char* path, const FileResult& result)
 
 int runClean(int argc, char** argv)
 {
-    std::vector<ColourStep> colourSteps;
     CleanOptions options;
-    int parsed = parseArguments(argc, argv, colourSteps, options);
+    std::vector<std::string> paths;
+    int parsed = parseArguments(argc, argv, options, paths);
     if (parsed == -1)
         return 0;
     if (parsed != 0)
         return parsed;
     ColourMap colourMap;
     std::vector<MapToStore> stores;
-    if (!applyColourSteps(colourSteps, colourMap, stores))
+    if (!applyColourSteps(options.colourSteps, colourMap, stores))
         return 2;
 
     int exitCode = 0;
     std::vector<std::string> files;
-    if (!collectFiles(options, files, exitCode))
+    if (!collectFiles(paths, options.recursive, files, exitCode))
         return 2;
 
     // Maps are stored before any model is touched.
@@ -450,8 +412,8 @@ int runClean(int argc, char** argv)
     }
     std::printf("%" PRId32 " of %" PRIu32 " files %s: %s, %s, %s\n", totals.filesCleaned, run.pathsProcessed(),
                 options.dryRun ? "would be cleaned (dry run, nothing changed)" : "cleaned",
-                difference(totals.verticesRemoved, "vertex", "vertexes").c_str(),
-                difference(totals.facesRemoved, "face", "faces").c_str(),
-                difference(totals.bytesSaved, "byte", "bytes").c_str());
+                differenceText(totals.verticesRemoved, Noun::Vertex, Wording::Report).c_str(),
+                differenceText(totals.facesRemoved, Noun::Face, Wording::Report).c_str(),
+                differenceText(totals.bytesSaved, Noun::Byte, Wording::Report).c_str());
     return exitCode;
 }

@@ -4,45 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "clean/ColourMapFile.h"
-
-const char* const ColourOptionsUsage =
-    "  --map FILE         start from the colour map stored in FILE (1024 bytes)\n"
-    "  --remove LIST      remove the untextured faces of these colours, e.g. 0,5,80-95\n"
-    "  --keep LIST        keep these colours\n"
-    "  --replace FROM=TO  give faces of the colours FROM (a list) the colour TO\n"
-    "  --keep-all         keep every colour\n"
-    "  --remove-all       remove every colour\n"
-    "  --save-map FILE    store the colour map as it stands into FILE\n"
-    "  Colour options apply in order; without them colour 0 is removed.\n";
+#include "clean/ColourMapStore.h"
 
 namespace {
-
-enum class Option : uint8_t { None, Map, Remove, Keep, Replace, KeepAll, RemoveAll, SaveMap };
-
-struct OptionName {
-    const char* name;
-    Option option;
-    bool takesValue;
-};
-
-const OptionName Options[] = {
-    {"--map", Option::Map, true},           {"--remove", Option::Remove, true},
-    {"--keep", Option::Keep, true},         {"--replace", Option::Replace, true},
-    {"--keep-all", Option::KeepAll, false}, {"--remove-all", Option::RemoveAll, false},
-    {"--save-map", Option::SaveMap, true},
-};
-
-const OptionName* findOption(const char* option)
-{
-    if (option == nullptr)
-        return nullptr;
-    for (const OptionName& entry : Options) {
-        if (std::strcmp(entry.name, option) == 0)
-            return &entry;
-    }
-    return nullptr;
-}
 
 bool fail(char* error, size_t errorSize, const std::string& message)
 {
@@ -127,44 +91,34 @@ bool parseColourList(const char* text, bool colours[ColourCount], char* error, s
     return true;
 }
 
-bool isColourOption(const char* option, bool* takesValue)
+bool applyColourAction(ColourAction action, const char* value, ColourMap& map, char* error, size_t errorSize)
 {
-    const OptionName* entry = findOption(option);
-    if (takesValue != nullptr)
-        *takesValue = entry != nullptr && entry->takesValue;
-    return entry != nullptr;
-}
-
-bool applyColourOption(const char* option, const char* value, ColourMap& map, char* error, size_t errorSize)
-{
-    const OptionName* entry = findOption(option);
-    if (entry == nullptr)
-        return fail(error, errorSize, std::string("unknown colour option \"") + (option ? option : "") + "\"");
-    if (entry->takesValue && value == nullptr)
-        return fail(error, errorSize, std::string(entry->name) + " needs a value");
+    bool takesValue = action != ColourAction::KeepAll && action != ColourAction::RemoveAll;
+    if (takesValue && value == nullptr)
+        return fail(error, errorSize, "the option needs a value");
 
     bool colours[ColourCount] = {};
-    switch (entry->option) {
-    case Option::Map:
+    switch (action) {
+    case ColourAction::Map:
         if (!loadColourMapFile(value, map))
             return fail(error, errorSize,
                         std::string("cannot read the colour map \"") + value
                             + "\" (it must be a file of exactly 1024 bytes)");
         return true;
-    case Option::SaveMap:
+    case ColourAction::SaveMap:
         if (!storeColourMapFile(value, map))
             return fail(error, errorSize, std::string("cannot write the colour map to \"") + value + "\"");
         return true;
-    case Option::Remove:
-    case Option::Keep:
+    case ColourAction::Remove:
+    case ColourAction::Keep:
         if (!parseColourList(value, colours, error, errorSize))
             return false;
         for (uint32_t c = 0; c < ColourCount; ++c) {
             if (colours[c])
-                map.setEntry(c, entry->option == Option::Remove ? ColourRemoved : c);
+                map.setEntry(c, action == ColourAction::Remove ? ColourRemoved : c);
         }
         return true;
-    case Option::Replace: {
+    case ColourAction::Replace: {
         std::string text = value;
         size_t equals = text.find('=');
         if (equals == std::string::npos)
@@ -182,14 +136,12 @@ bool applyColourOption(const char* option, const char* value, ColourMap& map, ch
         }
         return true;
     }
-    case Option::KeepAll:
+    case ColourAction::KeepAll:
         map.keepAll();
         return true;
-    case Option::RemoveAll:
+    case ColourAction::RemoveAll:
         map.removeAll();
         return true;
-    case Option::None:
-        break;
     }
-    return fail(error, errorSize, std::string("unknown colour option \"") + option + "\"");
+    return fail(error, errorSize, "unknown colour option");
 }

@@ -12,17 +12,13 @@
 
 #include "clean/ColourMap.h"
 
+enum class ColourAction : uint8_t { Map, Remove, Keep, Replace, KeepAll, RemoveAll, SaveMap };
+
 // Sets colours[c] for every colour of the list and leaves the others alone;
 // false with a message in error on any fault in the list.
 bool parseColourList(const char* text, bool colours[ColourCount], char* error, size_t errorSize);
 
-// True when option is a colour option; takesValue (optional) receives whether
-// the argument after it is its value.
-bool isColourOption(const char* option, bool* takesValue);
-
-// Applies one option (value null for those without one) to the map; false with
-// a message in error when the option or its value is wrong or its file fails.
-bool applyColourOption(const char* option, const char* value, ColourMap& map, char* error, size_t errorSize);
-
-// The lines of the usage text that describe the options.
-extern const char* const ColourOptionsUsage;
+// Applies one action to the map (value is null for KeepAll and RemoveAll); false
+// with a message in error when the value is wrong or its file fails, and the map
+// is then as it was.
+bool applyColourAction(ColourAction action, const char* value, ColourMap& map, char* error, size_t errorSize);

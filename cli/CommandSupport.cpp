@@ -3,16 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "clean/OutcomeText.h"
 #include "model/Model.h"
 
-std::string loadFailureText(const Model& model)
-{
-    std::string text = describeLoadFailure(model.failure);
-    // Reasons found while parsing have a place in the file worth naming.
-    if (model.failure >= LoadFailure::HeaderOutside)
-        text += " (at offset " + std::to_string(model.failureOffset) + ")";
-    return text;
-}
+std::string loadFailureText(const Model& model) { return loadFailureText(model.failure, model.failureOffset); }
 
 bool isHelpOption(const char* argument)
 {

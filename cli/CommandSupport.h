@@ -1,12 +1,12 @@
 // Small pieces shared by the commands: the reason a model did not load, and
-// recognising help options.
+// the arguments of the commands that take only files.
 #pragma once
 
 #include <string>
 
 class Model;
 
-// "cannot open the file", "object header lies outside the file (at offset 52)", ...
+// Why model did not load: "object header lies outside the file (at offset 52)".
 std::string loadFailureText(const Model& model);
 bool isHelpOption(const char* argument);
 // For commands that take only files: shows the help when asked (exit 0) and the

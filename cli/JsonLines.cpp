@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "clean/OutcomeText.h"
+
 namespace {
 
 // The length of the UTF-8 sequence at text, or 0 when it is not one.
@@ -28,18 +30,6 @@ void appendEscape(std::string& out, unsigned int code)
     char escape[8];
     std::snprintf(escape, sizeof escape, "\\u%04x", code);
     out += escape;
-}
-
-const char* outcomeName(FileOutcome outcome)
-{
-    switch (outcome) {
-    case FileOutcome::Cleaned:
-        return "cleaned";
-    case FileOutcome::WriteError:
-        return "write-error";
-    default:
-        return "read-error";
-    }
 }
 
 void appendNumber(std::string& out, const char* name, int64_t value)

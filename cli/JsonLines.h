@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "clean/BatchRun.h"
 #include "clean/CleanTotals.h"
+#include "clean/FileResult.h"
 
 // text as a JSON string with its quotes. Valid UTF-8 passes through; any other
 // byte is taken as Latin-1, which is close to what Windows' ANSI paths hold.

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "clean/CleanResult.h"
+#include "clean/CleaningPass.h"
 #include "clean/ColourMap.h"
 #include "model/Model.h"
 #include "model/OutputBuffer.h"
@@ -38,7 +38,7 @@ bool transformModel(Model& model, const uint8_t* data, size_t size)
 {
     OutputBuffer before;
     bool composed = model.compose(before);
-    CleanResult result = model.clean(mapFor(data, size));
+    CleanResult result = cleanModel(model, mapFor(data, size));
     if (result == CleanResult::Cleaned)
         return true;
     OutputBuffer after;
@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // A cleaned tree is already as clean as keeping every colour can make it.
     ColourMap keepAll;
     keepAll.keepAll();
-    if (again.clean(keepAll) != CleanResult::Cleaned)
+    if (cleanModel(again, keepAll) != CleanResult::Cleaned)
         std::abort();
     OutputBuffer third;
     if (!again.compose(third) || !sameImage(first, third))

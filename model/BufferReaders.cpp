@@ -4,14 +4,28 @@
 #include <new>
 
 #include "Format.h"
+#include "LittleEndian.h"
 #include "ReadContext.h"
 
 uint32_t readField(const uint8_t* buffer, uint32_t size, uint32_t offset)
 {
-    if (buffer == nullptr || offset > size || size - offset < 4)
+    if (buffer == nullptr || offset > size || size - offset < FieldSize)
         return InvalidOffset;
-    const uint8_t* p = buffer + offset;
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    return loadLittle32(buffer + offset);
+}
+
+void readFields(const uint8_t* buffer, uint32_t size, uint32_t offset, uint32_t* fields, uint32_t count)
+{
+    // The common case, a record wholly inside the image, takes no test per field.
+    if (buffer != nullptr && offset <= size && (size - offset) / FieldSize >= count) {
+        for (uint32_t i = 0; i < count; ++i)
+            fields[i] = loadLittle32(buffer + offset + FieldSize * i);
+        return;
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint64_t at = uint64_t(offset) + FieldSize * uint64_t(i);
+        fields[i] = at > InvalidOffset ? InvalidOffset : readField(buffer, size, static_cast<uint32_t>(at));
+    }
 }
 
 char* readString(const uint8_t* buffer, uint32_t size, uint32_t offset, ReadContext& context)
@@ -42,20 +56,27 @@ static bool arrayFits(uint32_t size, uint32_t offset, uint32_t count, uint32_t r
     return count <= (size - offset) / recordSize;
 }
 
+// A new[]'d array of count elements charged to the load, or null with the reason.
+template <typename T> static T* newArray(uint32_t count, uint32_t offset, ReadContext& context)
+{
+    if (!context.take(uint64_t(count) * sizeof(T)))
+        return nullptr;
+    T* array = new (std::nothrow) T[count];
+    if (array == nullptr)
+        context.fail(LoadFailure::OutOfMemory, offset);
+    return array;
+}
+
 uint16_t* readIndexArray(const uint8_t* buffer, uint32_t size, uint32_t offset, uint32_t count, ReadContext& context)
 {
-    if (buffer == nullptr || !arrayFits(size, offset, count, 2))
+    if (buffer == nullptr || !arrayFits(size, offset, count, IndexSize))
         return nullptr;
-    if (!context.take(uint64_t(count) * sizeof(uint16_t)))
+    uint16_t* array = newArray<uint16_t>(count, offset, context);
+    if (array == nullptr)
         return nullptr;
-    uint16_t* array = new (std::nothrow) uint16_t[count];
-    if (array == nullptr) {
-        context.fail(LoadFailure::OutOfMemory, offset);
-        return nullptr;
-    }
     const uint8_t* p = buffer + offset;
-    for (uint32_t i = 0; i < count; ++i, p += 2)
-        array[i] = static_cast<uint16_t>(p[0] | p[1] << 8);
+    for (uint32_t i = 0; i < count; ++i)
+        array[i] = loadLittle16(p + IndexSize * i);
     return array;
 }
 
@@ -63,13 +84,9 @@ Vertex* readVertexArray(const uint8_t* buffer, uint32_t size, uint32_t offset, u
 {
     if (buffer == nullptr || !arrayFits(size, offset, count, VertexRecordSize))
         return nullptr;
-    if (!context.take(uint64_t(count) * sizeof(Vertex)))
+    Vertex* array = newArray<Vertex>(count, offset, context);
+    if (array == nullptr)
         return nullptr;
-    Vertex* array = new (std::nothrow) Vertex[count];
-    if (array == nullptr) {
-        context.fail(LoadFailure::OutOfMemory, offset);
-        return nullptr;
-    }
     for (uint32_t i = 0; i < count; ++i)
         array[i].read(buffer, size, offset + VertexRecordSize * i);
     return array;
@@ -80,13 +97,9 @@ Primitive* readPrimitiveArray(const uint8_t* buffer, uint32_t size, uint32_t off
 {
     if (buffer == nullptr || !arrayFits(size, offset, count, PrimitiveRecordSize))
         return nullptr;
-    if (!context.take(uint64_t(count) * sizeof(Primitive)))
+    Primitive* array = newArray<Primitive>(count, offset, context);
+    if (array == nullptr)
         return nullptr;
-    Primitive* array = new (std::nothrow) Primitive[count];
-    if (array == nullptr) {
-        context.fail(LoadFailure::OutOfMemory, offset);
-        return nullptr;
-    }
     for (uint32_t i = 0; i < count; ++i) {
         if (array[i].read(buffer, size, offset + PrimitiveRecordSize * i, context))
             continue;

@@ -12,6 +12,8 @@ class ReadContext;
 
 // The little-endian u32 at offset, or InvalidOffset unless offset + 4 <= size.
 uint32_t readField(const uint8_t* buffer, uint32_t size, uint32_t offset);
+// count consecutive fields from offset into fields, each as readField gives it.
+void readFields(const uint8_t* buffer, uint32_t size, uint32_t offset, uint32_t* fields, uint32_t count);
 // A new[]'d copy up to and including the first zero byte at or after offset; null
 // when offset >= size or no zero byte follows.
 char* readString(const uint8_t* buffer, uint32_t size, uint32_t offset, ReadContext& context);

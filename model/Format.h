@@ -1,4 +1,5 @@
-// Sizes and limits of the 3DO file format as this program reads and writes it.
+// The 3DO file layout as this program reads and writes it: record sizes, the
+// order of the 32-bit fields in each record, and the bounds of one load.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,55 @@ constexpr uint32_t InvalidOffset = 0xFFFFFFFFu;
 constexpr uint32_t ObjectHeaderSize = 52;
 constexpr uint32_t VertexRecordSize = 12;
 constexpr uint32_t PrimitiveRecordSize = 32;
+constexpr uint32_t IndexSize = 2;
+constexpr uint32_t FieldSize = 4;
+
+// The fields of an object header, in file order.
+namespace HeaderField {
+enum : uint32_t {
+    Version,
+    VertexCount,
+    PrimitiveCount,
+    SelectionPrimitive,
+    OffsetX,
+    OffsetY,
+    OffsetZ,
+    NameOffset,
+    ReservedZero,
+    VertexArrayOffset,
+    PrimitiveArrayOffset,
+    SiblingOffset,
+    ChildOffset,
+    Count
+};
+} // namespace HeaderField
+
+// The fields of a primitive record, in file order.
+namespace PrimitiveField {
+enum : uint32_t {
+    Colour,
+    IndexCount,
+    ReservedZero,
+    IndexArrayOffset,
+    TextureNameOffset,
+    Trailing1,
+    Trailing2,
+    Trailing3,
+    Count
+};
+} // namespace PrimitiveField
+
+// The fields of a vertex record, in file order.
+namespace VertexField {
+enum : uint32_t { X, Y, Z, Count };
+} // namespace VertexField
+
+// Where a field lies from the start of its record.
+constexpr uint32_t fieldOffset(uint32_t field) { return FieldSize * field; }
+
+static_assert(fieldOffset(HeaderField::Count) == ObjectHeaderSize, "header fields fill the header");
+static_assert(fieldOffset(PrimitiveField::Count) == PrimitiveRecordSize, "primitive fields fill the record");
+static_assert(fieldOffset(VertexField::Count) == VertexRecordSize, "vertex fields fill the record");
 
 // Bounds on what one load may build. Real models have about a hundred objects,
 // twenty levels and a few hundred kilobytes; these sit far above that, and keep a

@@ -6,7 +6,6 @@
 #include "ModelObject.h"
 #include "ReadContext.h"
 
-class ColourMap;
 class OutputBuffer;
 
 class Model {
@@ -25,8 +24,6 @@ public:
 
     uint32_t countVertices() const;
     uint32_t countPrimitives() const;
-
-    CleanResult clean(const ColourMap& colourMap);
 
     // Composes the file image in the program's compact layout.
     bool compose(OutputBuffer& file) const;

@@ -1,11 +1,13 @@
 #include "ModelObject.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <new>
 
 #include "BlobDictionary.h"
 #include "BufferReaders.h"
 #include "Format.h"
+#include "LittleEndian.h"
 #include "OutputBuffer.h"
 #include "ReadContext.h"
 #include "Writers.h"
@@ -71,51 +73,48 @@ static bool readObject(ModelObject& object, const uint8_t* buffer, uint32_t size
 {
     if (offset > size || size - offset < ObjectHeaderSize)
         return context.fail(LoadFailure::HeaderOutside, offset);
-    uint32_t field[13];
-    for (uint32_t i = 0; i < 13; ++i)
-        field[i] = readField(buffer, size, offset + 4 * i);
+    uint32_t field[HeaderField::Count];
+    readFields(buffer, size, offset, field, HeaderField::Count);
+    auto fail = [&](LoadFailure why, uint32_t at) { return context.fail(why, offset + fieldOffset(at)); };
 
     // The counts go in only with their arrays, so an object that fails half way
     // still has arrays and counts that agree.
-    object.version = field[0];
-    object.selectionPrimitive = static_cast<int32_t>(field[3]);
-    object.offsetX = static_cast<int32_t>(field[4]);
-    object.offsetY = static_cast<int32_t>(field[5]);
-    object.offsetZ = static_cast<int32_t>(field[6]);
-    object.reservedZero = field[8];
-    const uint32_t vertexCount = field[1];
-    const uint32_t primitiveCount = field[2];
-    const uint32_t nameOffset = field[7];
-    const uint32_t vertexArrayOffset = field[9];
-    const uint32_t primitiveArrayOffset = field[10];
-    *siblingOffset = field[11];
-    *childOffset = field[12];
+    object.version = field[HeaderField::Version];
+    object.selectionPrimitive = static_cast<int32_t>(field[HeaderField::SelectionPrimitive]);
+    object.offsetX = static_cast<int32_t>(field[HeaderField::OffsetX]);
+    object.offsetY = static_cast<int32_t>(field[HeaderField::OffsetY]);
+    object.offsetZ = static_cast<int32_t>(field[HeaderField::OffsetZ]);
+    object.reservedZero = field[HeaderField::ReservedZero];
+    *siblingOffset = field[HeaderField::SiblingOffset];
+    *childOffset = field[HeaderField::ChildOffset];
 
     if (object.version != 1)
-        return context.fail(LoadFailure::BadVersion, offset);
-    const uint32_t checked[] = {1, 2, 7};
-    for (uint32_t i : checked) {
+        return fail(LoadFailure::BadVersion, HeaderField::Version);
+    for (uint32_t i : {HeaderField::VertexCount, HeaderField::PrimitiveCount, HeaderField::NameOffset}) {
         if (field[i] == InvalidOffset)
-            return context.fail(LoadFailure::BadHeaderField, offset + 4 * i);
+            return fail(LoadFailure::BadHeaderField, i);
     }
     if (object.reservedZero != 0)
-        return context.fail(LoadFailure::HeaderReservedNotZero, offset + 32);
-    for (uint32_t i = 9; i < 13; ++i) {
+        return fail(LoadFailure::HeaderReservedNotZero, HeaderField::ReservedZero);
+    for (uint32_t i = HeaderField::VertexArrayOffset; i < HeaderField::Count; ++i) {
         if (field[i] == InvalidOffset)
-            return context.fail(LoadFailure::BadHeaderField, offset + 4 * i);
+            return fail(LoadFailure::BadHeaderField, i);
     }
 
-    Vertex* vertices = readVertexArray(buffer, size, vertexArrayOffset, vertexCount, context);
+    const uint32_t vertexCount = field[HeaderField::VertexCount];
+    Vertex* vertices = readVertexArray(buffer, size, field[HeaderField::VertexArrayOffset], vertexCount, context);
     if (vertices == nullptr)
-        return context.fail(LoadFailure::VertexArrayOutside, offset + 36);
+        return fail(LoadFailure::VertexArrayOutside, HeaderField::VertexArrayOffset);
     object.setVertices(vertices, vertexCount);
-    Primitive* primitives = readPrimitiveArray(buffer, size, primitiveArrayOffset, primitiveCount, context);
+    const uint32_t primitiveCount = field[HeaderField::PrimitiveCount];
+    Primitive* primitives =
+        readPrimitiveArray(buffer, size, field[HeaderField::PrimitiveArrayOffset], primitiveCount, context);
     if (primitives == nullptr)
-        return context.fail(LoadFailure::PrimitiveArrayOutside, offset + 40);
+        return fail(LoadFailure::PrimitiveArrayOutside, HeaderField::PrimitiveArrayOffset);
     object.setPrimitives(primitives, primitiveCount);
-    object.setName(readString(buffer, size, nameOffset, context));
+    object.setName(readString(buffer, size, field[HeaderField::NameOffset], context));
     if (object.name == nullptr)
-        return context.fail(LoadFailure::NameOutside, offset + 28);
+        return fail(LoadFailure::NameOutside, HeaderField::NameOffset);
     return true;
 }
 
@@ -206,15 +205,15 @@ uint32_t ModelObject::writeTextureNames(OutputBuffer& file, BlobDictionary& text
             const char* textureName = object->primitives[i].getTextureName();
             if (textureName == nullptr)
                 continue;
-            const size_t keyLength = std::strlen(textureName) + 1;
-            if (keyLength >= InvalidOffset)
+            const uint32_t keyLength = textureKeyLength(textureName);
+            if (keyLength == 0)
                 return InvalidOffset;
-            if (textureOffsets.contains(textureName, static_cast<uint32_t>(keyLength)))
+            if (textureOffsets.contains(textureName, keyLength))
                 continue;
-            const uint32_t at = writeString(file, textureName);
-            if (at == InvalidOffset)
-                return InvalidOffset;
-            if (!textureOffsets.insert(textureName, static_cast<uint32_t>(keyLength), &at, 4))
+            const uint32_t at = writeBytes(file, textureName, keyLength);
+            uint8_t value[FieldSize];
+            storeLittle32(value, at);
+            if (at == InvalidOffset || !textureOffsets.insert(textureName, keyLength, value, FieldSize))
                 return InvalidOffset;
         }
         if (object->child == nullptr)
@@ -225,68 +224,46 @@ uint32_t ModelObject::writeTextureNames(OutputBuffer& file, BlobDictionary& text
     return start;
 }
 
-// Where writeObjectPieces left the placeholders of the links.
-struct LinkFields {
-    uint32_t sibling = InvalidOffset;
-    uint32_t child = InvalidOffset;
-};
-
-// Writes one object's header (with placeholders), the texture-name block for the
-// root, its index arrays, vertices, primitives and name; the header's position.
+// Writes one object's header (its offsets left 0), the texture-name block for
+// the root, its index arrays, vertices, primitives and name, and patches their
+// offsets into the header; the header's position.
 static uint32_t writeObjectPieces(const ModelObject& object, OutputBuffer& file, BlobDictionary& textureOffsets,
-                                  bool isRoot, LinkFields& links)
+                                  bool isRoot)
 {
-    const uint32_t start = file.position();
+    uint32_t header[HeaderField::Count] = {};
+    header[HeaderField::Version] = object.version;
+    header[HeaderField::VertexCount] = object.vertexCount;
+    header[HeaderField::PrimitiveCount] = object.primitiveCount;
+    header[HeaderField::SelectionPrimitive] = static_cast<uint32_t>(object.selectionPrimitive);
+    header[HeaderField::OffsetX] = static_cast<uint32_t>(object.offsetX);
+    header[HeaderField::OffsetY] = static_cast<uint32_t>(object.offsetY);
+    header[HeaderField::OffsetZ] = static_cast<uint32_t>(object.offsetZ);
+    header[HeaderField::ReservedZero] = object.reservedZero;
+    const uint32_t start = writeFields(file, header, HeaderField::Count);
     if (start == InvalidOffset)
         return InvalidOffset;
-    const uint32_t values[7] = {object.version,
-                                object.vertexCount,
-                                object.primitiveCount,
-                                static_cast<uint32_t>(object.selectionPrimitive),
-                                static_cast<uint32_t>(object.offsetX),
-                                static_cast<uint32_t>(object.offsetY),
-                                static_cast<uint32_t>(object.offsetZ)};
-    for (uint32_t value : values) {
-        if (writeField(file, value) == InvalidOffset)
-            return InvalidOffset;
-    }
-    const uint32_t nameField = writeField(file, 0);
-    if (nameField == InvalidOffset || writeField(file, object.reservedZero) == InvalidOffset)
-        return InvalidOffset;
-    const uint32_t vertexField = writeField(file, 0);
-    const uint32_t primitiveField = vertexField == InvalidOffset ? InvalidOffset : writeField(file, 0);
-    links.sibling = primitiveField == InvalidOffset ? InvalidOffset : writeField(file, 0);
-    links.child = links.sibling == InvalidOffset ? InvalidOffset : writeField(file, 0);
-    if (links.child == InvalidOffset)
-        return InvalidOffset;
+    auto patch = [&](uint32_t field, uint32_t value) {
+        return value != InvalidOffset && patchField(file, start + fieldOffset(field), value) != InvalidOffset;
+    };
 
     if (isRoot && object.writeTextureNames(file, textureOffsets) == InvalidOffset)
         return InvalidOffset;
-
-    BlobDictionary indexArrayOffsets;
+    const uint32_t firstIndexArray = file.position();
     for (uint32_t i = 0; i < object.primitiveCount; ++i) {
         const Primitive& primitive = object.primitives[i];
-        const uint32_t at = writeIndexArray(file, primitive.getIndexes(), primitive.getIndexCount());
-        if (at == InvalidOffset)
-            return InvalidOffset;
-        if (!indexArrayOffsets.insert(&i, 4, &at, 4))
+        if (writeIndexArray(file, primitive.getIndexes(), primitive.getIndexCount()) == InvalidOffset)
             return InvalidOffset;
     }
-    if (object.vertexCount > 0) {
-        const uint32_t at = writeVertexArray(file, object.vertices, object.vertexCount);
-        if (at == InvalidOffset || patchField(file, vertexField, at) == InvalidOffset)
-            return InvalidOffset;
-    }
-    if (object.primitiveCount > 0) {
-        const uint32_t at =
-            writePrimitiveArray(file, object.primitives, object.primitiveCount, textureOffsets, indexArrayOffsets);
-        if (at == InvalidOffset || patchField(file, primitiveField, at) == InvalidOffset)
-            return InvalidOffset;
-    }
+    if (object.vertexCount > 0
+        && !patch(HeaderField::VertexArrayOffset, writeVertexArray(file, object.vertices, object.vertexCount)))
+        return InvalidOffset;
+    if (object.primitiveCount > 0
+        && !patch(HeaderField::PrimitiveArrayOffset,
+                  writePrimitiveArray(file, object.primitives, object.primitiveCount, textureOffsets, firstIndexArray)))
+        return InvalidOffset;
     // An object made without a name is stored with an empty one: the format has
     // no way to say "no name".
-    const uint32_t nameAt = object.name != nullptr ? writeString(file, object.name) : writeString(file, "");
-    if (nameAt == InvalidOffset || patchField(file, nameField, nameAt) == InvalidOffset)
+    if (!patch(HeaderField::NameOffset, writeString(file, object.name != nullptr ? object.name : "")))
         return InvalidOffset;
     return start;
 }
@@ -295,24 +272,22 @@ uint32_t ModelObject::write(OutputBuffer& file, BlobDictionary& textureOffsets, 
 {
     // The sibling chain is a loop; only child links recurse.
     uint32_t first = InvalidOffset;
-    uint32_t previousSiblingField = InvalidOffset;
+    uint32_t previous = InvalidOffset;
     for (const ModelObject* object = this; object != nullptr; object = object->sibling) {
-        LinkFields links;
-        const uint32_t header = writeObjectPieces(*object, file, textureOffsets, isRoot && object == this, links);
+        const uint32_t header = writeObjectPieces(*object, file, textureOffsets, isRoot && object == this);
         if (header == InvalidOffset)
             return InvalidOffset;
-        if (object == this) {
+        if (object == this)
             first = header;
-        } else if (patchField(file, previousSiblingField, header) == InvalidOffset) {
+        else if (patchField(file, previous + fieldOffset(HeaderField::SiblingOffset), header) == InvalidOffset)
             return InvalidOffset;
-        }
         if (object->child != nullptr) {
             const uint32_t childHeader = object->child->write(file, textureOffsets, false);
-            if (childHeader == InvalidOffset || patchField(file, links.child, childHeader) == InvalidOffset) {
+            if (childHeader == InvalidOffset
+                || patchField(file, header + fieldOffset(HeaderField::ChildOffset), childHeader) == InvalidOffset)
                 return InvalidOffset;
-            }
         }
-        previousSiblingField = links.sibling;
+        previous = header;
     }
     return first;
 }

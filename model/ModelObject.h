@@ -8,10 +8,8 @@
 #include "Vertex.h"
 
 class BlobDictionary;
-class ColourMap;
 class OutputBuffer;
 class ReadContext;
-enum class CleanResult : uint8_t;
 
 class ModelObject {
 public:
@@ -30,9 +28,6 @@ public:
     // Appends the texture names of this object, its child subtree and its sibling
     // chain that textureOffsets does not hold yet; where it began, or InvalidOffset.
     uint32_t writeTextureNames(OutputBuffer& file, BlobDictionary& textureOffsets) const;
-    // The cleaning pass over this object, then its child subtree, then its siblings.
-    CleanResult clean(const ColourMap& colourMap);
-
     // Totals over this object, its child subtree and its sibling chain.
     uint32_t countVertices() const;
     uint32_t countPrimitives() const;

@@ -1,9 +1,6 @@
 #include "OutputBuffer.h"
 
-#include <cstring>
 #include <new>
-
-#include "Format.h"
 
 OutputBuffer::~OutputBuffer()
 {
@@ -13,49 +10,24 @@ OutputBuffer::~OutputBuffer()
 
 bool OutputBuffer::reserve(uint64_t wanted)
 {
-    if (failed)
-        return false;
-    if (wanted >= (uint64_t(1) << 32))
+    if (failed || wanted >= (uint64_t(1) << 32))
         return false;
     if (wanted <= capacity)
         return true;
     uint8_t* grown = new (std::nothrow) uint8_t[wanted];
     if (grown == nullptr)
         return false;
-    if (length > 0)
-        std::memcpy(grown, bytes, length);
+    if (used > 0)
+        std::memcpy(grown, bytes, used);
     delete[] bytes;
     bytes = grown;
     capacity = static_cast<uint32_t>(wanted);
     return true;
 }
 
-bool OutputBuffer::countOperation() const
-{
-    if (failed)
-        return false;
-    if (!limited)
-        return true;
-    if (operationsLeft == 0) {
-        failed = true;
-        return false;
-    }
-    --operationsLeft;
-    return true;
-}
-
-uint32_t OutputBuffer::position() const
-{
-    if (!countOperation())
-        return InvalidOffset;
-    return cursor;
-}
-
 bool OutputBuffer::seek(uint32_t at)
 {
-    if (!countOperation())
-        return false;
-    if (at > length) {
+    if (failed || at > used) {
         failed = true;
         return false;
     }
@@ -63,40 +35,30 @@ bool OutputBuffer::seek(uint32_t at)
     return true;
 }
 
-bool OutputBuffer::write(const void* data, uint32_t byteCount)
+uint8_t* OutputBuffer::appendGrowing(uint32_t length)
 {
-    if (!countOperation())
-        return false;
-    if (byteCount == 0)
-        return true;
-    if (data == nullptr) {
+    if (failed)
+        return nullptr;
+    const uint64_t end = uint64_t(cursor) + length;
+    // Geometric growth keeps a long series of appends linear.
+    uint64_t grown = uint64_t(capacity) * 2;
+    if (grown < 4096)
+        grown = 4096;
+    if (grown < end)
+        grown = end;
+    if (grown >= (uint64_t(1) << 32))
+        grown = end;
+    if (!reserve(grown)) {
         failed = true;
-        return false;
+        return nullptr;
     }
-    const uint64_t end = uint64_t(cursor) + byteCount;
-    if (end > capacity) {
-        // Geometric growth keeps a long series of appends linear.
-        uint64_t grown = uint64_t(capacity) * 2;
-        if (grown < 4096)
-            grown = 4096;
-        if (grown < end)
-            grown = end;
-        if (grown >= (uint64_t(1) << 32))
-            grown = end;
-        if (!reserve(grown)) {
-            failed = true;
-            return false;
-        }
-    }
-    std::memcpy(bytes + cursor, data, byteCount);
-    cursor = static_cast<uint32_t>(end);
-    if (cursor > length)
-        length = cursor;
-    return true;
+    return append(length);
 }
 
-void OutputBuffer::failAfter(uint32_t operations)
+uint8_t* OutputBuffer::release()
 {
-    limited = true;
-    operationsLeft = operations;
+    uint8_t* image = bytes;
+    bytes = nullptr;
+    used = capacity = cursor = 0;
+    return image;
 }

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+
+#include "Format.h"
 
 class OutputBuffer {
 public:
@@ -16,29 +19,48 @@ public:
     // or is 4 GiB or more (file offsets are 32-bit).
     bool reserve(uint64_t capacity);
     // The current position; InvalidOffset once a failure has occurred.
-    uint32_t position() const;
+    uint32_t position() const { return failed ? InvalidOffset : cursor; }
     // Moves to at, which must not be past the end of what was written.
     bool seek(uint32_t at);
-    bool write(const void* data, uint32_t length);
+    // length bytes at the current position for the caller to fill, the position
+    // moved past them; null (and the buffer failed for good) when they cannot be had.
+    uint8_t* append(uint32_t length)
+    {
+        if (failed || length > capacity - cursor)
+            return appendGrowing(length);
+        uint8_t* at = bytes + cursor;
+        cursor += length;
+        if (cursor > used)
+            used = cursor;
+        return at;
+    }
+    bool write(const void* data, uint32_t length)
+    {
+        if (length == 0)
+            return !failed;
+        if (data == nullptr) {
+            failed = true;
+            return false;
+        }
+        uint8_t* at = append(length);
+        if (at != nullptr)
+            std::memcpy(at, data, length);
+        return at != nullptr;
+    }
+
+    // Hands the image (new[]'d, size() bytes) to the caller; the buffer is left empty.
+    uint8_t* release();
 
     const uint8_t* data() const { return bytes; }
-    uint32_t size() const { return length; }
-
-    // Makes the next operations fail (each write, seek or position counts one):
-    // after operations more succeed, everything fails, as a full disk would.
-    void failAfter(uint32_t operations);
+    uint32_t size() const { return used; }
+    bool hasFailed() const { return failed; }
 
 private:
+    uint8_t* appendGrowing(uint32_t length);
+
     uint8_t* bytes = nullptr;
-    uint32_t length = 0;
+    uint32_t used = 0;
     uint32_t capacity = 0;
     uint32_t cursor = 0;
-
-    // Counts one operation against failAfter; false once the buffer has failed.
-    bool countOperation() const;
-    // Sticky: after the first failure every operation fails. Taking the position
-    // counts as an operation, so these change in const calls too.
-    mutable bool failed = false;
-    mutable bool limited = false;
-    mutable uint32_t operationsLeft = 0;
+    bool failed = false; // sticky: after the first failure every operation fails
 };

@@ -4,7 +4,6 @@
 #include <new>
 
 #include "BufferReaders.h"
-#include "Format.h"
 #include "ReadContext.h"
 #include "Writers.h"
 
@@ -16,55 +15,61 @@ Primitive::~Primitive()
     textureName = nullptr;
 }
 
-// The field at offset + at; a position past 32 bits reads as past the end.
-static uint32_t recordField(const uint8_t* buffer, uint32_t size, uint32_t offset, uint32_t at)
-{
-    if (offset > InvalidOffset - at)
-        return InvalidOffset;
-    return readField(buffer, size, offset + at);
-}
-
 bool Primitive::read(const uint8_t* buffer, uint32_t size, uint32_t offset, ReadContext& context)
 {
-    colour = recordField(buffer, size, offset, 0) & 0xFFu;
-    const uint32_t count = recordField(buffer, size, offset, 4);
-    reservedZero = recordField(buffer, size, offset, 8);
-    const uint32_t indexArrayOffset = recordField(buffer, size, offset, 12);
-    const uint32_t textureNameOffset = recordField(buffer, size, offset, 16);
-    trailing1 = recordField(buffer, size, offset, 20);
-    trailing2 = recordField(buffer, size, offset, 24);
-    trailing3 = recordField(buffer, size, offset, 28);
+    uint32_t fields[PrimitiveField::Count];
+    readFields(buffer, size, offset, fields, PrimitiveField::Count);
+    colour = fields[PrimitiveField::Colour] & 0xFFu;
+    reservedZero = fields[PrimitiveField::ReservedZero];
+    trailing1 = fields[PrimitiveField::Trailing1];
+    trailing2 = fields[PrimitiveField::Trailing2];
+    trailing3 = fields[PrimitiveField::Trailing3];
+    const uint32_t count = fields[PrimitiveField::IndexCount];
+    const uint32_t textureNameOffset = fields[PrimitiveField::TextureNameOffset];
 
     // The scalar checks come first so that a bad record builds nothing; the
     // count goes in only with its array.
+    auto failAt = [&](LoadFailure why, uint32_t field) {
+        const uint64_t at = uint64_t(offset) + fieldOffset(field);
+        return context.fail(why, at > InvalidOffset ? InvalidOffset : static_cast<uint32_t>(at));
+    };
     if (count == InvalidOffset)
-        return context.fail(LoadFailure::BadIndexCount, offset + 4);
+        return failAt(LoadFailure::BadIndexCount, PrimitiveField::IndexCount);
     if (reservedZero != 0)
-        return context.fail(LoadFailure::PrimitiveReservedNotZero, offset + 8);
-    uint16_t* array = readIndexArray(buffer, size, indexArrayOffset, count, context);
+        return failAt(LoadFailure::PrimitiveReservedNotZero, PrimitiveField::ReservedZero);
+    uint16_t* array = readIndexArray(buffer, size, fields[PrimitiveField::IndexArrayOffset], count, context);
     if (array == nullptr)
-        return context.fail(LoadFailure::IndexArrayOutside, offset + 12);
+        return failAt(LoadFailure::IndexArrayOutside, PrimitiveField::IndexArrayOffset);
     setIndexes(array, count);
     if (textureNameOffset == 0)
         return true;
     setTextureName(readString(buffer, size, textureNameOffset, context));
     if (textureName == nullptr)
-        return context.fail(LoadFailure::TextureNameOutside, offset + 16);
+        return failAt(LoadFailure::TextureNameOutside, PrimitiveField::TextureNameOffset);
     return true;
 }
 
 uint32_t Primitive::write(OutputBuffer& file, uint32_t textureNameOffset, uint32_t indexArrayOffset) const
 {
-    const uint32_t fields[8] = {colour,    indexCount, reservedZero, indexArrayOffset, textureNameOffset,
-                                trailing1, trailing2,  trailing3};
-    uint8_t record[PrimitiveRecordSize];
-    for (uint32_t i = 0; i < 8; ++i) {
-        record[4 * i] = static_cast<uint8_t>(fields[i]);
-        record[4 * i + 1] = static_cast<uint8_t>(fields[i] >> 8);
-        record[4 * i + 2] = static_cast<uint8_t>(fields[i] >> 16);
-        record[4 * i + 3] = static_cast<uint8_t>(fields[i] >> 24);
-    }
-    return writeBytes(file, record, PrimitiveRecordSize);
+    uint32_t fields[PrimitiveField::Count];
+    fields[PrimitiveField::Colour] = colour;
+    fields[PrimitiveField::IndexCount] = indexCount;
+    fields[PrimitiveField::ReservedZero] = reservedZero;
+    fields[PrimitiveField::IndexArrayOffset] = indexArrayOffset;
+    fields[PrimitiveField::TextureNameOffset] = textureNameOffset;
+    fields[PrimitiveField::Trailing1] = trailing1;
+    fields[PrimitiveField::Trailing2] = trailing2;
+    fields[PrimitiveField::Trailing3] = trailing3;
+    return writeFields(file, fields, PrimitiveField::Count);
+}
+
+void Primitive::copyWordsFrom(const Primitive& other)
+{
+    colour = other.colour;
+    reservedZero = other.reservedZero;
+    trailing1 = other.trailing1;
+    trailing2 = other.trailing2;
+    trailing3 = other.trailing3;
 }
 
 bool Primitive::copyFrom(const Primitive& other)
@@ -87,14 +92,20 @@ bool Primitive::copyFrom(const Primitive& other)
         }
         std::memcpy(nameCopy, other.textureName, length);
     }
-    colour = other.colour;
-    reservedZero = other.reservedZero;
-    trailing1 = other.trailing1;
-    trailing2 = other.trailing2;
-    trailing3 = other.trailing3;
+    copyWordsFrom(other);
     setIndexes(indexCopy, other.indexCount);
     setTextureName(nameCopy);
     return true;
+}
+
+void Primitive::takeFrom(Primitive& other)
+{
+    copyWordsFrom(other);
+    setIndexes(other.indexes, other.indexCount);
+    setTextureName(other.textureName);
+    other.indexes = nullptr;
+    other.indexCount = 0;
+    other.textureName = nullptr;
 }
 
 void Primitive::setIndexes(uint16_t* array, uint32_t count)

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "Format.h"
+
 class OutputBuffer;
 class ReadContext;
 
@@ -21,6 +23,9 @@ public:
     uint32_t write(OutputBuffer& file, uint32_t textureNameOffset, uint32_t indexArrayOffset) const;
     // Deep copy into a freshly constructed primitive; false when memory runs out.
     bool copyFrom(const Primitive& other);
+    // Moves other's fields into this freshly constructed primitive; other keeps
+    // its scalars but no indexes and no texture name.
+    void takeFrom(Primitive& other);
 
     uint32_t getColour() const { return colour; }
     void setColour(uint32_t c) { colour = c & 0xFFu; }
@@ -47,4 +52,8 @@ public:
     uint32_t trailing1 = 0;
     uint32_t trailing2 = 0;
     uint32_t trailing3 = 0;
+
+private:
+    // The fields that are plain words, the same in a copy and a move.
+    void copyWordsFrom(const Primitive& other);
 };

@@ -2,53 +2,6 @@
 
 #include <new>
 
-const char* describeLoadFailure(LoadFailure failure)
-{
-    switch (failure) {
-    case LoadFailure::None:
-        return "no failure";
-    case LoadFailure::CannotOpen:
-        return "file cannot be opened";
-    case LoadFailure::CannotRead:
-        return "file cannot be read";
-    case LoadFailure::FileTooLarge:
-        return "file is too large";
-    case LoadFailure::OutOfMemory:
-        return "out of memory";
-    case LoadFailure::HeaderOutside:
-        return "object header lies outside the file";
-    case LoadFailure::BadVersion:
-        return "object header has an unknown version";
-    case LoadFailure::BadHeaderField:
-        return "object header has an invalid count or offset";
-    case LoadFailure::HeaderReservedNotZero:
-        return "object header has a nonzero reserved field";
-    case LoadFailure::VertexArrayOutside:
-        return "vertex array lies outside the file";
-    case LoadFailure::PrimitiveArrayOutside:
-        return "primitive array lies outside the file";
-    case LoadFailure::NameOutside:
-        return "object name lies outside the file";
-    case LoadFailure::PrimitiveReservedNotZero:
-        return "primitive has a nonzero reserved field";
-    case LoadFailure::BadIndexCount:
-        return "primitive has an invalid index count";
-    case LoadFailure::IndexArrayOutside:
-        return "index array lies outside the file";
-    case LoadFailure::TextureNameOutside:
-        return "texture name lies outside the file";
-    case LoadFailure::Cycle:
-        return "object headers form a cycle";
-    case LoadFailure::TooDeep:
-        return "object tree is too deep";
-    case LoadFailure::TooManyObjects:
-        return "model has too many objects";
-    case LoadFailure::TreeTooLarge:
-        return "model needs too much memory";
-    }
-    return "unknown failure";
-}
-
 ReadContext::~ReadContext()
 {
     delete[] path;

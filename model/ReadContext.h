@@ -5,32 +5,7 @@
 #include <cstdint>
 
 #include "Format.h"
-
-enum class LoadFailure : uint8_t {
-    None,
-    CannotOpen,
-    CannotRead,
-    FileTooLarge,
-    OutOfMemory,
-    HeaderOutside, // header does not lie wholly inside the file
-    BadVersion,
-    BadHeaderField, // a count or offset field holds 0xFFFFFFFF
-    HeaderReservedNotZero,
-    VertexArrayOutside,
-    PrimitiveArrayOutside,
-    NameOutside, // no zero-terminated name inside the file
-    PrimitiveReservedNotZero,
-    BadIndexCount, // indexCount is 0xFFFFFFFF
-    IndexArrayOutside,
-    TextureNameOutside,
-    Cycle, // a header leads back to itself
-    TooDeep,
-    TooManyObjects,
-    TreeTooLarge, // the tree would take more memory than a load may use
-};
-
-// A short lower-case phrase for messages, such as "object header lies outside the file".
-const char* describeLoadFailure(LoadFailure failure);
+#include "LoadFailure.h"
 
 class ReadContext {
 public:

@@ -3,24 +3,30 @@
 #include <cstring>
 
 #include "BlobDictionary.h"
-#include "Format.h"
+#include "LittleEndian.h"
 #include "OutputBuffer.h"
 
 uint32_t writeBytes(OutputBuffer& file, const void* data, uint32_t length)
 {
     const uint32_t start = file.position();
-    if (start == InvalidOffset)
-        return InvalidOffset;
-    if (!file.write(data, length))
+    if (start == InvalidOffset || !file.write(data, length))
         return InvalidOffset;
     return start;
 }
 
-uint32_t writeField(OutputBuffer& file, uint32_t value)
+uint32_t writeField(OutputBuffer& file, uint32_t value) { return writeFields(file, &value, 1); }
+
+uint32_t writeFields(OutputBuffer& file, const uint32_t* fields, uint32_t count)
 {
-    const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                              static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
-    return writeBytes(file, bytes, 4);
+    const uint32_t start = file.position();
+    if (start == InvalidOffset || count > InvalidOffset / FieldSize)
+        return InvalidOffset;
+    uint8_t* at = file.append(FieldSize * count);
+    if (at == nullptr)
+        return InvalidOffset;
+    for (uint32_t i = 0; i < count; ++i)
+        storeLittle32(at + FieldSize * i, fields[i]);
+    return start;
 }
 
 uint32_t writeString(OutputBuffer& file, const char* s)
@@ -36,32 +42,20 @@ uint32_t writeString(OutputBuffer& file, const char* s)
 uint32_t writeIndexArray(OutputBuffer& file, const uint16_t* indexes, uint32_t count)
 {
     const uint32_t start = file.position();
-    if (start == InvalidOffset)
+    if (start == InvalidOffset || count > InvalidOffset / IndexSize || (count > 0 && indexes == nullptr))
         return InvalidOffset;
-    if (count > 0 && indexes == nullptr)
+    uint8_t* at = file.append(IndexSize * count);
+    if (at == nullptr)
         return InvalidOffset;
-    // Encoded through a small block so the output is little-endian on any host.
-    constexpr uint32_t BlockIndexes = 256;
-    uint8_t block[2 * BlockIndexes];
-    for (uint32_t done = 0; done < count;) {
-        const uint32_t n = count - done < BlockIndexes ? count - done : BlockIndexes;
-        for (uint32_t i = 0; i < n; ++i) {
-            block[2 * i] = static_cast<uint8_t>(indexes[done + i]);
-            block[2 * i + 1] = static_cast<uint8_t>(indexes[done + i] >> 8);
-        }
-        if (!file.write(block, 2 * n))
-            return InvalidOffset;
-        done += n;
-    }
+    for (uint32_t i = 0; i < count; ++i)
+        storeLittle16(at + IndexSize * i, indexes[i]);
     return start;
 }
 
 uint32_t writeVertexArray(OutputBuffer& file, const Vertex* vertices, uint32_t count)
 {
     const uint32_t start = file.position();
-    if (start == InvalidOffset)
-        return InvalidOffset;
-    if (count > 0 && vertices == nullptr)
+    if (start == InvalidOffset || (count > 0 && vertices == nullptr))
         return InvalidOffset;
     for (uint32_t i = 0; i < count; ++i) {
         if (vertices[i].write(file) == InvalidOffset)
@@ -70,43 +64,51 @@ uint32_t writeVertexArray(OutputBuffer& file, const Vertex* vertices, uint32_t c
     return start;
 }
 
-// The 32-bit value stored under key, or InvalidOffset when there is none.
-static uint32_t lookupOffset(const BlobDictionary& table, const void* key, uint32_t keyLength)
+uint32_t textureKeyLength(const char* name)
 {
+    const size_t length = std::strlen(name) + 1;
+    return length >= InvalidOffset ? 0 : static_cast<uint32_t>(length);
+}
+
+// Where textureOffsets placed name, or InvalidOffset when it holds no place for it.
+static uint32_t textureOffsetOf(const BlobDictionary& textureOffsets, const char* name)
+{
+    const uint32_t keyLength = textureKeyLength(name);
     uint32_t valueLength = 0;
-    const uint8_t* value = table.lookup(key, keyLength, &valueLength);
-    if (value == nullptr || valueLength != 4)
+    const uint8_t* value = textureOffsets.lookup(name, keyLength, &valueLength);
+    if (value == nullptr || valueLength != FieldSize)
         return InvalidOffset;
-    uint32_t offset = 0;
-    std::memcpy(&offset, value, 4);
-    return offset;
+    return loadLittle32(value);
 }
 
 uint32_t writePrimitiveArray(OutputBuffer& file, const Primitive* primitives, uint32_t count,
-                             const BlobDictionary& textureOffsets, const BlobDictionary& indexArrayOffsets)
+                             const BlobDictionary& textureOffsets, uint32_t firstIndexArray)
 {
     const uint32_t start = file.position();
-    if (start == InvalidOffset)
+    if (start == InvalidOffset || (count > 0 && primitives == nullptr))
         return InvalidOffset;
-    if (count > 0 && primitives == nullptr)
-        return InvalidOffset;
+    uint64_t indexArray = firstIndexArray;
+    // Faces of one object often share a texture: one lookup serves a run of them.
+    const char* lastName = nullptr;
+    uint32_t lastOffset = 0;
     for (uint32_t i = 0; i < count; ++i) {
         const Primitive& primitive = primitives[i];
-        uint32_t textureNameOffset = 0;
         const char* name = primitive.getTextureName();
+        uint32_t textureNameOffset = 0;
         if (name != nullptr) {
-            const size_t keyLength = std::strlen(name) + 1;
-            if (keyLength >= InvalidOffset)
+            if (lastName == nullptr || std::strcmp(name, lastName) != 0) {
+                lastOffset = textureOffsetOf(textureOffsets, name);
+                lastName = name;
+            }
+            if (lastOffset == InvalidOffset)
                 return InvalidOffset;
-            textureNameOffset = lookupOffset(textureOffsets, name, static_cast<uint32_t>(keyLength));
-            if (textureNameOffset == InvalidOffset)
-                return InvalidOffset;
+            textureNameOffset = lastOffset;
         }
-        const uint32_t indexArrayOffset = lookupOffset(indexArrayOffsets, &i, 4);
-        if (indexArrayOffset == InvalidOffset)
+        if (indexArray >= InvalidOffset)
             return InvalidOffset;
-        if (primitive.write(file, textureNameOffset, indexArrayOffset) == InvalidOffset)
+        if (primitive.write(file, textureNameOffset, static_cast<uint32_t>(indexArray)) == InvalidOffset)
             return InvalidOffset;
+        indexArray += IndexSize * uint64_t(primitive.getIndexCount());
     }
     return start;
 }
@@ -116,11 +118,7 @@ uint32_t patchField(OutputBuffer& file, uint32_t at, uint32_t value)
     const uint32_t back = file.position();
     if (back == InvalidOffset || at == InvalidOffset)
         return InvalidOffset;
-    if (!file.seek(at))
-        return InvalidOffset;
-    if (writeField(file, value) == InvalidOffset)
-        return InvalidOffset;
-    if (!file.seek(back))
+    if (!file.seek(at) || writeField(file, value) == InvalidOffset || !file.seek(back))
         return InvalidOffset;
     return back;
 }

@@ -4,13 +4,9 @@
 
 #include <type_traits>
 
-#include "clean/ColourMap.h"
-
 static_assert(std::is_same<SettingsKey, HKEY>::value, "SettingsKey must be the registry's HKEY");
 
 namespace {
-
-const char* const ValueName = "PaletteStates";
 
 // Opens or creates one level of the chain; null on failure.
 // RegCreateKeyExA takes the class string as writable, hence the callers' arrays.
@@ -46,31 +42,26 @@ SettingsKey openSettingsKey(bool* existed)
     return program;
 }
 
-bool loadColourMap(SettingsKey key, ColourMap& map)
+bool loadSettingsValue(SettingsKey key, const char* name, uint8_t* bytes, uint32_t capacity, uint32_t* size)
 {
+    *size = 0;
     if (key == nullptr)
         return false;
-    BYTE bytes[ColourMapBytes];
-    map.toBytes(bytes);
     DWORD type = 0;
-    DWORD size = ColourMapBytes;
-    // A value of another type is taken as bytes all the same; one longer than the
-    // map reports ERROR_MORE_DATA with the buffer's contents undefined, so it is
-    // not taken.
-    LONG result = RegQueryValueExA(key, ValueName, nullptr, &type, bytes, &size);
-    if (result != ERROR_SUCCESS || size > ColourMapBytes)
+    DWORD length = capacity;
+    // A value longer than the buffer reports ERROR_MORE_DATA with the buffer's
+    // contents undefined, so it is not taken.
+    if (RegQueryValueExA(key, name, nullptr, &type, bytes, &length) != ERROR_SUCCESS || length > capacity)
         return false;
-    map.fromBytes(bytes, size);
+    *size = length;
     return true;
 }
 
-bool storeColourMap(SettingsKey key, const ColourMap& map)
+bool storeSettingsValue(SettingsKey key, const char* name, const uint8_t* bytes, uint32_t size)
 {
     if (key == nullptr)
         return false;
-    BYTE bytes[ColourMapBytes];
-    map.toBytes(bytes);
-    return RegSetValueExA(key, ValueName, 0, REG_BINARY, bytes, ColourMapBytes) == ERROR_SUCCESS;
+    return RegSetValueExA(key, name, 0, REG_BINARY, bytes, size) == ERROR_SUCCESS;
 }
 
 void closeSettingsKey(SettingsKey key)

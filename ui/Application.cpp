@@ -6,6 +6,7 @@
 #include <new>
 
 #include "clean/BatchRun.h"
+#include "clean/ColourMapStore.h"
 #include "res/resource.h"
 #include "ui/BitmapButton.h"
 #include "ui/BitmapImage.h"

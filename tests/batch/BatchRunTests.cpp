@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include "ModelImage.h"
 #include "clean/BatchRun.h"
 #include "clean/ColourMap.h"
-#include "platform/File.h"
+#include "support/Faults.h"
+#include "support/ModelBuilder.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -22,24 +22,24 @@ namespace {
 // gains one face (the child's) and shrinks from 10240 to 9876 bytes.
 std::vector<uint8_t> tankImage()
 {
-    ObjectPlan root;
+    ObjectSpec root;
     root.name = "tank_body_1";
     for (int32_t i = 0; i < 189; ++i)
-        root.addVertex((i % 176) * 1000, 2 * (i % 176), -(i % 176));
+        root.vertices.push_back({(i % 176) * 1000, 2 * (i % 176), -(i % 176)});
     for (uint16_t i = 0; i < 200; ++i) {
         uint16_t first = i < 13 ? uint16_t(176 + i) : uint16_t(i % 176);
-        root.addFace({first, uint16_t((i + 1) % 176), uint16_t((i + 2) % 176)});
+        root.faces.push_back({1, {first, uint16_t((i + 1) % 176), uint16_t((i + 2) % 176)}});
     }
-    root.children.push_back(ObjectPlan());
+    root.children.push_back(ObjectSpec());
     root.children[0].name = "c";
-    return buildModelImage(root, 10240);
+    return plainImage({root}, 10240);
 }
 
 // An object with nothing in it: 54 bytes that grow to 100.
 const std::vector<uint8_t> GrowingImage = [] {
-    ObjectPlan root;
+    ObjectSpec root;
     root.name = "g";
-    return buildModelImage(root);
+    return plainImage({root});
 }();
 const std::vector<uint8_t> BrokenImage = {1, 0, 0, 0, 9, 9};
 
@@ -187,10 +187,10 @@ TEST_F(BatchRunTest, GrowingFileAddsBytesAndReplacesOldReport)
 // Failures met by cleanFile alone leave the file byte for byte.
 TEST_F(BatchRunTest, FileFailuresLeaveTheFile)
 {
-    ObjectPlan corrupt; // a face names vertex 5 of an object with 3 vertices
-    corrupt.vertices = {0, 0, 0, 1, 0, 0, 2, 0, 0};
-    corrupt.addFace({0, 1, 5});
-    std::vector<uint8_t> corruptImage = buildModelImage(corrupt);
+    ObjectSpec corrupt; // a face names vertex 5 of an object with 3 vertices
+    corrupt.vertices = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}};
+    corrupt.faces = {{1, {0, 1, 5}}};
+    std::vector<uint8_t> corruptImage = plainImage({corrupt});
     std::string path = put("corrupt.3do", corruptImage);
     FileResult result;
     EXPECT_EQ(cleanAlone(path, result), "\r\nError reading file: \"" + path + "\"");

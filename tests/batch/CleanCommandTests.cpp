@@ -7,14 +7,14 @@
 
 #include <gtest/gtest.h>
 
-#include "ModelImage.h"
-#include "clean/CleanResult.h"
 #include "clean/CleanTotals.h"
+#include "clean/CleaningPass.h"
 #include "clean/ColourMap.h"
 #include "clean/ReportEntry.h"
 #include "cli/Commands.h"
 #include "cli/JsonLines.h"
 #include "model/Model.h"
+#include "support/ModelBuilder.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -95,13 +95,12 @@ std::string head(const char* kind, const std::string& path)
     return std::string(kind) + ": \"" + fullPath(path) + "\"";
 }
 
-ObjectPlan smallModel()
+std::vector<uint8_t> smallModel()
 {
-    ObjectPlan root;
-    root.vertices = {0, 0, 0, 9, 0, 0, 0, 9, 0, 9, 0, 0};
-    root.addFace({0, 1, 2}, 0);
-    root.addFace({0, 3, 2}, 5);
-    return root;
+    ObjectSpec root;
+    root.vertices = {{0, 0, 0}, {9, 0, 0}, {0, 9, 0}, {9, 0, 0}};
+    root.faces = {{0, {0, 1, 2}}, {5, {0, 3, 2}}};
+    return plainImage({root});
 }
 
 const std::vector<uint8_t> BrokenImage = {1, 0, 0, 0};
@@ -133,7 +132,7 @@ TEST(CleanCommand, CorpusRunLogMatchesTheFiles)
         std::vector<uint8_t> before = readBytes(file.original);
         std::vector<uint8_t> after = readBytes(copy);
         Model probe;
-        if (!probe.load(file.original.c_str()) || probe.clean(ColourMap()) != CleanResult::Cleaned) {
+        if (!probe.load(file.original.c_str()) || cleanModel(probe, ColourMap()) != CleanResult::Cleaned) {
             expected += take(composeReadError(copy.c_str()));
             EXPECT_EQ(after, before) << copy;
             continue;
@@ -159,7 +158,7 @@ TEST(CleanCommand, CorpusRunLogMatchesTheFiles)
 TEST(CleanCommand, FoldersGiveTheirModelsSortedAndRecursively)
 {
     TempDir dir;
-    std::vector<uint8_t> image = buildModelImage(smallModel());
+    std::vector<uint8_t> image = smallModel();
     fs::create_directories(dir.file("m/sub"));
     for (const char* name : {"m/c.3Do", "m/a.3do", "m/B.3DO", "m/notes.txt", "m/x.3do.bak", "m/sub/d.3do"})
         ASSERT_TRUE(writeBytes(dir.file(name), image));
@@ -184,7 +183,7 @@ TEST(CleanCommand, FoldersGiveTheirModelsSortedAndRecursively)
 TEST(CleanCommand, PerFileLinesAndExitCodes)
 {
     TempDir dir;
-    std::vector<uint8_t> image = buildModelImage(smallModel());
+    std::vector<uint8_t> image = smallModel();
     ASSERT_TRUE(writeBytes(dir.file("good.3do"), image));
     ASSERT_TRUE(writeBytes(dir.file("broken.3do"), BrokenImage));
     WorkingFolder working(dir.path());
@@ -259,7 +258,7 @@ TEST(CleanCommand, PerFileLinesAndExitCodes)
 TEST(CleanCommand, ColourOptionsReachTheRunAndTheMapIsStoredFirst)
 {
     TempDir dir;
-    std::vector<uint8_t> image = buildModelImage(smallModel());
+    std::vector<uint8_t> image = smallModel();
     ASSERT_TRUE(writeBytes(dir.file("model.3do"), image));
     WorkingFolder working(dir.path());
 
@@ -290,7 +289,7 @@ TEST(CleanCommand, ColourOptionsReachTheRunAndTheMapIsStoredFirst)
 TEST(CleanCommand, CheckListsWhatWouldChangeAndWritesNothing)
 {
     TempDir dir;
-    std::vector<uint8_t> image = buildModelImage(smallModel());
+    std::vector<uint8_t> image = smallModel();
     fs::create_directories(dir.file("models"));
     ASSERT_TRUE(writeBytes(dir.file("models/a.3do"), image));
     ASSERT_TRUE(writeBytes(dir.file("models/b.3do"), image));

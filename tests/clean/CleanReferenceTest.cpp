@@ -12,14 +12,14 @@
 
 #include <gtest/gtest.h>
 
-#include "TreeHelpers.h"
-#include "clean/CleanResult.h"
-#include "model/Model.h"
+#include "ReferenceClean.h"
+#include "clean/CleaningPass.h"
+#include "clean/ColourMap.h"
+#include "support/Faults.h"
+#include "support/ModelBuilder.h"
 #include "support/TestSupport.h"
 
 namespace {
-
-uint32_t failAt = 0; // the failAt-th nothrow new[] from now on returns null; 0: none
 
 uint32_t below(std::mt19937& random, uint32_t limit)
 {
@@ -37,17 +37,21 @@ ModelObject* randomTree(std::mt19937& r, uint32_t maxVertices)
         for (Vertex& v : vertices)
             v = {int32_t(below(r, range)) - 1, int32_t(below(r, range)),
                  below(r, 8) ? int32_t(below(r, 2)) : INT32_MIN};
-        std::vector<Face> faces(below(r, 12));
-        for (Face& face : faces) {
+        std::vector<FaceSpec> faces(below(r, 12));
+        for (FaceSpec& face : faces) {
             face.colour = below(r, 3) ? below(r, 8) : below(r, 256);
             for (uint32_t k = vertexCount ? below(r, 6) : 0; k > 0; --k)
                 face.indexes.push_back(uint16_t(below(r, vertexCount)));
             face.texture = below(r, 4) ? nullptr : below(r, 2) ? "" : "metal";
             face.trailing[0] = uint32_t(r());
         }
-        ModelObject* object = makeObject(vertices, faces, int32_t(below(r, uint32_t(faces.size()) + 3)) - 1);
-        object->offsetX = int32_t(r());
-        object->setName(newString("arm"));
+        ObjectSpec spec;
+        spec.vertices = vertices;
+        spec.faces = faces;
+        spec.selection = int32_t(below(r, uint32_t(faces.size()) + 3)) - 1;
+        spec.offsetX = int32_t(r());
+        spec.name = "arm";
+        ModelObject* object = buildObject(spec);
         if (!objects.empty()) { // below or after an earlier object, at the end of its chain
             ModelObject* parent = objects[below(r, uint32_t(objects.size()))];
             ModelObject** link = below(r, 2) ? &parent->child : &parent->sibling;
@@ -111,6 +115,35 @@ std::string broken(const ModelObject& original, const ModelObject& cleaned, cons
         : "duplicate or unused vertices";
 }
 
+// The objects of a tree in cleaning order (object, child subtree, siblings).
+std::vector<ModelObject*> objectsOf(ModelObject* first)
+{
+    std::vector<ModelObject*> objects;
+    for (ModelObject* object = first; object != nullptr; object = object->sibling) {
+        objects.push_back(object);
+        for (ModelObject* below : objectsOf(object->child))
+            objects.push_back(below);
+    }
+    return objects;
+}
+
+std::vector<ObjectSpec> flat(ModelObject* first)
+{
+    std::vector<ObjectSpec> specs;
+    for (ModelObject* object : objectsOf(first))
+        specs.push_back(specOf(*object, false));
+    return specs;
+}
+
+ColourMap mapWith(void (ColourMap::*base)(), const std::vector<std::pair<uint32_t, uint32_t>>& entries = {})
+{
+    ColourMap map;
+    (map.*base)();
+    for (auto [colour, entry] : entries)
+        map.setEntry(colour, entry);
+    return map;
+}
+
 bool indexesInRange(ModelObject* root)
 {
     for (const ModelObject* object : objectsOf(root))
@@ -122,18 +155,6 @@ bool indexesInRange(ModelObject* root)
 }
 
 } // namespace
-
-// Replaced for the whole program; the memory still comes from the ordinary new[].
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
-{
-    if (failAt != 0 && --failAt == 0)
-        return nullptr;
-    try {
-        return ::operator new[](size);
-    } catch (...) {
-        return nullptr;
-    }
-}
 
 TEST(CleanReference, RandomTreesAndMapsAndFailedAllocations)
 {
@@ -151,23 +172,23 @@ TEST(CleanReference, RandomTreesAndMapsAndFailedAllocations)
         std::mt19937 same = random;
         std::unique_ptr<ModelObject> expected(randomTree(random, maxVertices));
         referenceClean(expected.get(), map);
-        const std::vector<std::string> after = showTree(expected.get());
+        const std::vector<ObjectSpec> after = flat(expected.get());
         // Now and then, each allocation of the pass fails in turn: objects before the
         // failing one are cleaned, it and the rest are as they were. Else nothing fails.
         for (uint32_t occurrence = i % 40 == 0 ? 1 : 0;; ++occurrence) {
             std::mt19937 again = same;
             std::unique_ptr<ModelObject> tree(randomTree(again, maxVertices));
-            const std::vector<std::string> before = showTree(tree.get());
-            failAt = occurrence;
-            CleanResult result = tree->clean(map);
-            failAt = 0;
-            std::vector<std::string> now = showTree(tree.get());
+            const std::vector<ObjectSpec> before = flat(tree.get());
+            failAllocation(occurrence);
+            CleanResult result = cleanObjects(*tree, map);
+            failAllocation(0);
+            std::vector<ObjectSpec> now = flat(tree.get());
             if (result == CleanResult::Cleaned) {
                 ASSERT_EQ(now, after) << i;
                 ASSERT_TRUE(occurrence == 0 || occurrence > 2 * after.size()) << i;
                 // A clean tree cleaned again with keepAll stays as it is.
-                ASSERT_EQ(tree->clean(keepAll), CleanResult::Cleaned) << i;
-                ASSERT_EQ(showTree(tree.get()), after) << i;
+                ASSERT_EQ(cleanObjects(*tree, keepAll), CleanResult::Cleaned) << i;
+                ASSERT_EQ(flat(tree.get()), after) << i;
                 break;
             }
             ASSERT_EQ(result, CleanResult::OutOfMemory) << i << ", occurrence " << occurrence;
@@ -200,20 +221,20 @@ TEST(CleanCorpus, EveryModelWithSeveralMaps)
         for (const ColourMap& map : maps) {
             Model model;
             ASSERT_TRUE(model.read(bytes.data(), uint32_t(bytes.size())));
-            ASSERT_EQ(model.clean(map), corrupt ? CleanResult::CorruptIndex : CleanResult::Cleaned) << path;
+            ASSERT_EQ(cleanModel(model, map), corrupt ? CleanResult::CorruptIndex : CleanResult::Cleaned) << path;
             std::vector<ModelObject*> before = objectsOf(original.root);
             std::vector<ModelObject*> after = objectsOf(model.root);
             ASSERT_EQ(before.size(), after.size()) << path;
             for (size_t i = 0; i < before.size(); ++i) {
                 // A file with a corrupt index is left as it was.
-                std::string fault = corrupt ? (show(*before[i]) == show(*after[i]) ? "" : "changed")
+                std::string fault = corrupt ? (specOf(*before[i], false) == specOf(*after[i], false) ? "" : "changed")
                                             : broken(*before[i], *after[i], map);
                 ASSERT_EQ(fault, "") << path << ", object " << i;
             }
             if (&map == &maps[1] && !corrupt) { // keepAll a second time changes nothing
-                std::vector<std::string> once = showTree(model.root);
-                ASSERT_EQ(model.clean(map), CleanResult::Cleaned) << path;
-                ASSERT_EQ(showTree(model.root), once) << path;
+                TreeSpec once = specOf(model.root);
+                ASSERT_EQ(cleanModel(model, map), CleanResult::Cleaned) << path;
+                ASSERT_EQ(specOf(model.root), once) << path;
             }
         }
         ++(corrupt ? corruptFiles : cleanedFiles);

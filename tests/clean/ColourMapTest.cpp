@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "clean/ColourMap.h"
-#include "clean/ColourMapFile.h"
+#include "clean/ColourMapStore.h"
 #include "cli/ColourOptions.h"
 #include "support/TestSupport.h"
 
@@ -107,10 +107,6 @@ TEST(ColourOptions, ColourListsAndOptionsInOrder)
     }
     std::string all = parsed("0-255");
     EXPECT_EQ(std::count(all.begin(), all.end(), ' '), 256);
-    bool takesValue = false;
-    EXPECT_TRUE(isColourOption("--replace", &takesValue) && takesValue);
-    EXPECT_TRUE(isColourOption("--keep-all", &takesValue) && !takesValue);
-    EXPECT_FALSE(isColourOption("--colour", nullptr) || isColourOption(nullptr, nullptr));
 
     TempDir dir;
     std::string saved = dir.file("saved.map");
@@ -119,30 +115,30 @@ TEST(ColourOptions, ColourListsAndOptionsInOrder)
     ASSERT_TRUE(writeBytes(shortMap, std::vector<uint8_t>(512, 0)));
     ColourMap map;
     char error[256];
-    for (auto [option, value] : {std::pair{"--remove", "1-3,9"},
-                                 {"--keep", "0,2"},
-                                 {"--replace", "9=4"},
-                                 {"--replace", "10-11=0"},
-                                 {"--save-map", saved.c_str()},
-                                 {"--remove-all", nullptr},
-                                 {"--keep-all", nullptr},
-                                 {"--map", saved.c_str()}})
-        ASSERT_TRUE(applyColourOption(option, value, map, error, sizeof error)) << option << ": " << error;
+    using A = ColourAction;
+    for (auto [action, value] : {std::pair{A::Remove, "1-3,9"},
+                                 {A::Keep, "0,2"},
+                                 {A::Replace, "9=4"},
+                                 {A::Replace, "10-11=0"},
+                                 {A::SaveMap, saved.c_str()},
+                                 {A::RemoveAll, nullptr},
+                                 {A::KeepAll, nullptr},
+                                 {A::Map, saved.c_str()}})
+        ASSERT_TRUE(applyColourAction(action, value, map, error, sizeof error)) << int(action) << ": " << error;
     EXPECT_EQ(entries(map, 13),
               (std::vector<uint32_t>{0, ColourRemoved, 2, ColourRemoved, 4, 5, 6, 7, 8, 4, 0, 0, 12}));
     // Failed options say why and leave the map as it was.
     map.removeAll();
-    for (auto [option, value, says] : {std::tuple{"--replace", "3", "FROM=TO"},
-                                       {"--replace", "3=256", "out of range"},
-                                       {"--replace", "=4", "empty"},
-                                       {"--replace", "4=", "missing"},
-                                       {"--remove", nullptr, "needs a value"},
-                                       {"--paint", "3", "unknown"},
-                                       {"--keep", "4,zz", "not a colour"},
-                                       {"--map", shortMap.c_str(), "1024 bytes"},
-                                       {"--save-map", badPath.c_str(), "cannot write"}}) {
-        EXPECT_FALSE(applyColourOption(option, value, map, error, sizeof error)) << option;
-        EXPECT_NE(std::string(error).find(says), std::string::npos) << option << ": " << error;
+    for (auto [action, value, says] : {std::tuple{A::Replace, "3", "FROM=TO"},
+                                       {A::Replace, "3=256", "out of range"},
+                                       {A::Replace, "=4", "empty"},
+                                       {A::Replace, "4=", "missing"},
+                                       {A::Remove, nullptr, "needs a value"},
+                                       {A::Keep, "4,zz", "not a colour"},
+                                       {A::Map, shortMap.c_str(), "1024 bytes"},
+                                       {A::SaveMap, badPath.c_str(), "cannot write"}}) {
+        EXPECT_FALSE(applyColourAction(action, value, map, error, sizeof error)) << int(action);
+        EXPECT_NE(std::string(error).find(says), std::string::npos) << int(action) << ": " << error;
     }
     EXPECT_EQ(entries(map), std::vector<uint32_t>(ColourCount, ColourRemoved));
 }

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "clean/ColourMap.h"
-#include "platform/Settings.h"
+#include "clean/ColourMapStore.h"
 
 TEST(Settings, ColourMapInTheRegistry)
 {

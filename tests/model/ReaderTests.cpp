@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "ModelBuilders.h"
 #include "model/BufferReaders.h"
 #include "model/Format.h"
+#include "support/ModelBuilder.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -27,15 +27,15 @@ Sample sample()
     Sample s;
     Image& im = s.image;
     im.add({1, 3, 2, 5, 0x80000000u, 0xFFFFFFFFu, 7, 0, 0, 0, 0, 0, 0});
-    im.put32(H::NameAt, im.addString("base"));
-    im.put32(H::VertexArray, im.add({0, 100, 200, 300, 400, 500, 600, 700, 800}));
+    im.putField(0, HeaderField::NameOffset, im.addString("base"));
+    im.putField(0, HeaderField::VertexArrayOffset, im.add({0, 100, 200, 300, 400, 500, 600, 700, 800}));
     const uint32_t indexes = im.add16({200, 1, 2}); // an index past vertexCount is kept
     s.triangle = im.add({0x105, 3, 0, indexes, im.addString("tex1"), 0xFFFFFFFFu, 1, 0xDEADBEEFu});
     s.line = im.add({9, 2, 0, indexes + 2, 0, 0, 0, 0});
-    im.put32(H::PrimitiveArray, s.triangle);
+    im.putField(0, HeaderField::PrimitiveArrayOffset, s.triangle);
     s.child = im.addHeader(0);
-    im.put32(H::Child, s.child);
-    im.put32(s.child + H::NameAt, im.addString("tail"));
+    im.putField(0, HeaderField::ChildOffset, s.child);
+    im.putField(s.child, HeaderField::NameOffset, im.addString("tail"));
     return s;
 }
 
@@ -47,8 +47,8 @@ Image linked(const Links& links)
     Image im;
     for (const auto& link : links) {
         const uint32_t at = im.addHeader(52 * static_cast<uint32_t>(links.size()));
-        im.put32(at + H::Child, 52 * link.first);
-        im.put32(at + H::Sibling, 52 * link.second);
+        im.putField(at, HeaderField::ChildOffset, 52 * link.first);
+        im.putField(at, HeaderField::SiblingOffset, 52 * link.second);
     }
     im.addString("x");
     return im;
@@ -86,7 +86,7 @@ TEST(Reader, ValidFileLoadsEveryField)
 {
     Sample s = sample();
     Model model;
-    ASSERT_TRUE(readExact(model, s.image.bytes)) << describeLoadFailure(model.failure);
+    ASSERT_TRUE(readExact(model, s.image.bytes)) << int(model.failure);
     const ModelObject& r = *model.root;
     ASSERT_TRUE(r.vertexCount == 3 && r.primitiveCount == 2 && r.child != nullptr);
     const Primitive &t = r.primitives[0], &l = r.primitives[1];
@@ -111,54 +111,83 @@ TEST(Reader, ValidFileLoadsEveryField)
     EXPECT_EQ(readField(four, 4, 0xFFFFFFFEu), InvalidOffset);
 }
 
-TEST(Reader, MalformedFieldsFailWithReasonAndPlace)
+namespace {
+
+// The records of the sample that a malformed shape changes.
+enum Record : uint8_t { Root, Child, Triangle, Line };
+
+// One field of the sample set to a value (counted back from the end of the file
+// when fromEnd), the failure that must follow and the field where it is found:
+// the field changed, another field of the same record, or the header that the
+// value names (Named).
+struct MalformedShape {
+    const char* name;
+    Record record;
+    uint32_t field;
+    uint32_t value;
+    bool fromEnd;
+    F why;
+    uint32_t failField;
+};
+
+constexpr uint32_t Same = ~0u, Named = ~0u - 1;
+namespace Hd = HeaderField;
+namespace Pr = PrimitiveField;
+
+const MalformedShape MalformedShapes[] = {
+    {"version 2", Root, Hd::Version, 2, false, F::BadVersion, Same},
+    {"child of version 0", Child, Hd::Version, 0, false, F::BadVersion, Same},
+    {"vertex count all ones", Root, Hd::VertexCount, ~0u, false, F::BadHeaderField, Same},
+    {"primitive count all ones", Root, Hd::PrimitiveCount, ~0u, false, F::BadHeaderField, Same},
+    {"name offset all ones", Root, Hd::NameOffset, ~0u, false, F::BadHeaderField, Same},
+    {"reserved header word set", Root, Hd::ReservedZero, 1, false, F::HeaderReservedNotZero, Same},
+    {"vertex array offset all ones", Root, Hd::VertexArrayOffset, ~0u, false, F::BadHeaderField, Same},
+    {"primitive array offset all ones", Root, Hd::PrimitiveArrayOffset, ~0u, false, F::BadHeaderField, Same},
+    {"sibling offset all ones", Child, Hd::SiblingOffset, ~0u, false, F::BadHeaderField, Same},
+    {"child offset all ones", Child, Hd::ChildOffset, ~0u, false, F::BadHeaderField, Same},
+    // Offsets exactly at the end fail; what ends exactly at the end loads.
+    {"name at the end", Child, Hd::NameOffset, 0, true, F::NameOutside, Same},
+    {"name is the last byte", Child, Hd::NameOffset, 1, true, F::None, 0},
+    {"child header cut short", Root, Hd::ChildOffset, 51, true, F::HeaderOutside, Named},
+    {"sibling header past 4 GiB", Child, Hd::SiblingOffset, ~0u - 15, false, F::HeaderOutside, Named},
+    {"vertices end at the end", Root, Hd::VertexArrayOffset, 36, true, F::None, 0},
+    {"vertices end a byte late", Root, Hd::VertexArrayOffset, 35, true, F::VertexArrayOutside, Same},
+    {"no vertices, offset before the end", Child, Hd::VertexArrayOffset, 1, true, F::None, 0},
+    {"no vertices, offset at the end", Child, Hd::VertexArrayOffset, 0, true, F::VertexArrayOutside, Same},
+    {"no primitives, offset at the end", Child, Hd::PrimitiveArrayOffset, 0, true, F::PrimitiveArrayOutside, Same},
+    {"indexes end at the end", Line, Pr::IndexArrayOffset, 4, true, F::None, 0},
+    {"indexes end a byte late", Line, Pr::IndexArrayOffset, 3, true, F::IndexArrayOutside, Same},
+    {"texture name at the end", Triangle, Pr::TextureNameOffset, 0, true, F::TextureNameOutside, Same},
+    {"texture name past 4 GiB", Triangle, Pr::TextureNameOffset, ~0u - 15, false, F::TextureNameOutside, Same},
+    // count x size wraps around to a small number.
+    {"vertex count that wraps", Root, Hd::VertexCount, 0x15555556u, false, F::VertexArrayOutside,
+     Hd::VertexArrayOffset},
+    {"primitive count that wraps", Root, Hd::PrimitiveCount, 0x08000002u, false, F::PrimitiveArrayOutside,
+     Hd::PrimitiveArrayOffset},
+    {"index count that wraps", Line, Pr::IndexCount, 0x80000002u, false, F::IndexArrayOutside, Pr::IndexArrayOffset},
+    {"index count all ones", Line, Pr::IndexCount, ~0u, false, F::BadIndexCount, Same},
+    {"reserved primitive word set", Line, Pr::ReservedZero, 3, false, F::PrimitiveReservedNotZero, Same},
+};
+
+} // namespace
+
+TEST(Reader, MalformedShapesFailWithReasonAndPlace)
 {
     const Sample s = sample();
-    const uint32_t end = s.image.size(), c = s.child, tri = s.triangle, line = s.line;
-    const struct {
-        uint32_t at, value;
-        F why;
-        uint32_t where;
-    } cases[] = {
-        {H::Version, 2, F::BadVersion, 0},
-        {c + H::Version, 0, F::BadVersion, c},
-        {H::VertexCount, ~0u, F::BadHeaderField, 4},
-        {H::PrimitiveCount, ~0u, F::BadHeaderField, 8},
-        {H::NameAt, ~0u, F::BadHeaderField, 28},
-        {H::Reserved, 1, F::HeaderReservedNotZero, 32},
-        {H::VertexArray, ~0u, F::BadHeaderField, 36},
-        {H::PrimitiveArray, ~0u, F::BadHeaderField, 40},
-        {c + H::Sibling, ~0u, F::BadHeaderField, c + 44},
-        {c + H::Child, ~0u, F::BadHeaderField, c + 48},
-        // Offsets exactly at the end fail; what ends exactly at the end loads.
-        {c + H::NameAt, end, F::NameOutside, c + 28},
-        {c + H::NameAt, end - 1, F::None, 0},
-        {H::Child, end - 51, F::HeaderOutside, end - 51},
-        {c + H::Sibling, ~0u - 15, F::HeaderOutside, ~0u - 15},
-        {H::VertexArray, end - 36, F::None, 0},
-        {H::VertexArray, end - 35, F::VertexArrayOutside, 36},
-        {c + H::VertexArray, end - 1, F::None, 0},
-        {c + H::VertexArray, end, F::VertexArrayOutside, c + 36},
-        {c + H::PrimitiveArray, end, F::PrimitiveArrayOutside, c + 40},
-        {line + 12, end - 4, F::None, 0},
-        {line + 12, end - 3, F::IndexArrayOutside, line + 12},
-        {tri + 16, end, F::TextureNameOutside, tri + 16},
-        {tri + 16, ~0u - 15, F::TextureNameOutside, tri + 16},
-        // count x size wraps around to a small number.
-        {H::VertexCount, 0x15555556u, F::VertexArrayOutside, 36},
-        {H::PrimitiveCount, 0x08000002u, F::PrimitiveArrayOutside, 40},
-        {line + 4, 0x80000002u, F::IndexArrayOutside, line + 12},
-        {line + 4, ~0u, F::BadIndexCount, line + 4},
-        {line + 8, 3, F::PrimitiveReservedNotZero, line + 8},
-    };
-    for (const auto& k : cases) {
+    const uint32_t starts[] = {0, s.child, s.triangle, s.line};
+    for (const MalformedShape& shape : MalformedShapes) {
         Image im = s.image;
-        im.put32(k.at, k.value);
+        const uint32_t value = shape.fromEnd ? im.size() - shape.value : shape.value;
+        im.put32(starts[shape.record] + fieldOffset(shape.field), value);
+        const uint32_t failField = shape.failField == Same ? shape.field : shape.failField;
+        const uint32_t where = shape.why == F::None ? 0
+            : shape.failField == Named              ? value
+                                                    : starts[shape.record] + fieldOffset(failField);
         Model model;
-        const bool ok = k.why == F::None; // the tree is kept only when the load succeeds
+        const bool ok = shape.why == F::None; // the tree is kept only when the load succeeds
         EXPECT_EQ(Values({readExact(model, im.bytes), model.root != nullptr, int(model.failure), model.failureOffset}),
-                  Values({ok, ok, int(k.why), k.where}))
-            << k.at << " = " << k.value;
+                  Values({ok, ok, int(shape.why), where}))
+            << shape.name;
     }
 }
 
@@ -170,7 +199,7 @@ TEST(Reader, EveryTruncationFails)
     for (size_t n = 0; n < bytes.size(); ++n) {
         Model model;
         EXPECT_FALSE(readExact(model, Bytes(bytes.begin(), bytes.begin() + std::ptrdiff_t(n)))) << n;
-        EXPECT_TRUE(expected.count(model.failure)) << n << ": " << describeLoadFailure(model.failure);
+        EXPECT_TRUE(expected.count(model.failure)) << n << ": " << int(model.failure);
     }
 }
 
@@ -210,7 +239,7 @@ TEST(Reader, CyclesDepthAndTreeSize)
     Image im = linked(doubling);
     im.bytes.resize(12 * 100000);
     for (uint32_t k = 0; k < 40; ++k)
-        im.put32(52 * k + H::VertexCount, 100000);
+        im.putField(52 * k, HeaderField::VertexCount, 100000);
     Model model;
     EXPECT_FALSE(readExact(model, im.bytes));
     EXPECT_EQ(model.failure, F::TreeTooLarge);
@@ -246,13 +275,13 @@ TEST(Corpus, LoadsOrFailsForAKnownReasonAndRoundTrips)
         Model model;
         if (!model.load(path.c_str())) {
             EXPECT_NE(explain(model, Image{readBytes(path)}), "")
-                << path << ": " << describeLoadFailure(model.failure) << " at " << model.failureOffset;
+                << path << ": failure " << int(model.failure) << " at " << model.failureOffset;
             continue;
         }
         ++loaded;
         const Bytes first = composeBytes(model);
         Model again;
-        ASSERT_TRUE(readExact(again, first)) << path << ": " << describeLoadFailure(again.failure);
+        ASSERT_TRUE(readExact(again, first)) << path << ": failure " << int(again.failure);
         EXPECT_EQ(again.countVertices(), model.countVertices()) << path;
         EXPECT_EQ(again.countPrimitives(), model.countPrimitives()) << path;
         EXPECT_EQ(composeBytes(again), first) << path;

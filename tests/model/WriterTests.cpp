@@ -4,22 +4,25 @@
 
 #include <gtest/gtest.h>
 
-#include "ModelBuilders.h"
 #include "model/Format.h"
+#include "model/OutputBuffer.h"
 #include "model/Writers.h"
-#include "platform/File.h"
+#include "support/Faults.h"
+#include "support/ModelBuilder.h"
 #include "support/TestSupport.h"
 
 namespace {
+
+using Words = std::vector<uint32_t>;
 
 // root (textures b, -) -> child (c, B, b with no indexes) -> its sibling (d, -);
 // root's sibling, without a name (a, the empty name, no indexes).
 void buildFamily(Model& model)
 {
-    model.root = newObject("root", 4, {{3, {0, 1, 2}, "b"}, {250, {3, 2}}});
-    model.root->child = newObject("child", 2, {{0, {0}, "c"}, {0, {1, 0}, "B"}, {0, {}, "b"}});
-    model.root->child->sibling = newObject("brother", 1, {{0, {0, 0, 0, 0}, "d"}, {0, {0}}});
-    model.root->sibling = newObject("", 0, {{0, {7}, "a"}, {0, {}, ""}});
+    model.root = namedObject("root", 4, {{3, {0, 1, 2}, "b"}, {250, {3, 2}}});
+    model.root->child = namedObject("child", 2, {{0, {0}, "c"}, {0, {1, 0}, "B"}, {0, {}, "b"}});
+    model.root->child->sibling = namedObject("brother", 1, {{0, {0, 0, 0, 0}, "d"}, {0, {0}}});
+    model.root->sibling = namedObject("", 0, {{0, {7}, "a"}, {0, {}, ""}});
     model.root->sibling->setName(nullptr);
 }
 
@@ -28,16 +31,19 @@ void buildFamily(Model& model)
 void layout(const Image& im, uint32_t at, Words& out)
 {
     do {
-        for (uint32_t field : {H::NameAt, H::VertexArray, H::PrimitiveArray, H::Sibling, H::Child}) {
-            out.push_back(im.get32(at + field));
+        for (uint32_t field : {HeaderField::NameOffset, HeaderField::VertexArrayOffset,
+                               HeaderField::PrimitiveArrayOffset, HeaderField::SiblingOffset, HeaderField::ChildOffset})
+            out.push_back(im.getField(at, field));
+        const uint32_t records = im.getField(at, HeaderField::PrimitiveArrayOffset);
+        for (uint32_t i = 0; i < im.getField(at, HeaderField::PrimitiveCount); ++i) {
+            const uint32_t record = records + PrimitiveRecordSize * i;
+            out.insert(out.end(),
+                       {im.get32(record + fieldOffset(PrimitiveField::IndexArrayOffset)),
+                        im.get32(record + fieldOffset(PrimitiveField::TextureNameOffset))});
         }
-        const uint32_t records = im.get32(at + H::PrimitiveArray);
-        for (uint32_t i = 0; i < im.get32(at + H::PrimitiveCount); ++i) {
-            out.insert(out.end(), {im.get32(records + 32 * i + 12), im.get32(records + 32 * i + 16)});
-        }
-        if (im.get32(at + H::Child) != 0)
-            layout(im, im.get32(at + H::Child), out);
-        at = im.get32(at + H::Sibling);
+        if (im.getField(at, HeaderField::ChildOffset) != 0)
+            layout(im, im.getField(at, HeaderField::ChildOffset), out);
+        at = im.getField(at, HeaderField::SiblingOffset);
     } while (at != 0);
 }
 
@@ -46,7 +52,7 @@ void layout(const Image& im, uint32_t at, Words& out)
 TEST(Writer, ExamplesToTheByte)
 {
     Model one;
-    one.root = newObject("root", 3, {{0x42, {2, 0, 1}, "abc", {0xFFFFFFFFu, 0, 17}}});
+    one.root = namedObject("root", 3, {{0x42, {2, 0, 1}, "abc", {0xFFFFFFFFu, 0, 17}}});
     one.root->offsetX = -5; // every field distinct from its neighbours
     one.root->offsetZ = 99;
     Image a;
@@ -60,8 +66,8 @@ TEST(Writer, ExamplesToTheByte)
     EXPECT_EQ(composeBytes(one).size(), 135u);
 
     Model two;
-    two.root = newObject("r");
-    two.root->child = newObject("c", 1, {{12, {0}}});
+    two.root = namedObject("r");
+    two.root->child = namedObject("c", 1, {{12, {0}}});
     two.root->child->vertices[0] = Vertex{-1, 2, -3};
     Image b;
     b.add({1, 0, 0, 0xFFFFFFFFu, 0, 0, 0, 52, 0, 0, 0, 0, 54});
@@ -90,19 +96,22 @@ TEST(Writer, TextureNamesOnceInOrderOfFirstUseAndEveryOffset)
                               638, 0,   574, 0,   0,   572, 60, 574, 62}));       // root's sibling, name ""
 }
 
-TEST(Writer, EveryInjectedComposeFailureIsNoticed)
+TEST(Writer, EveryFailedAllocationIsNoticed)
 {
     Model model;
     buildFamily(model);
     const Bytes good = composeBytes(model);
-    for (uint32_t allowed = 0;; ++allowed) {
-        ASSERT_LT(allowed, 100000u);
+    for (uint32_t allocation = 1;; ++allocation) {
+        ASSERT_LT(allocation, 1000u);
         OutputBuffer file;
-        file.failAfter(allowed);
-        if (!model.compose(file))
-            continue;
-        EXPECT_EQ(Bytes(file.data(), file.data() + file.size()), good); // no failure went unnoticed
-        break;
+        failAllocation(allocation);
+        const bool composed = model.compose(file);
+        const bool pastEveryAllocation = failAllocation(0);
+        if (composed) { // no failure went unnoticed
+            EXPECT_EQ(Bytes(file.data(), file.data() + file.size()), good) << allocation;
+        }
+        if (pastEveryAllocation)
+            break;
     }
 }
 
@@ -156,17 +165,17 @@ TEST(DeepTree, LimitDepthAndLongSiblingChainRoundTrip)
 {
     // Recursion over 60000 siblings or a deep release would overflow a 1 MB stack.
     Model model;
-    model.root = newObject("root");
+    model.root = namedObject("root");
     ModelObject* last = model.root;
     for (uint32_t i = 0; i < MaxObjectDepth; ++i)
-        last = last->child = newObject("d", 0, {{0, {0}, i % 2 ? "o" : "e"}});
+        last = last->child = namedObject("d", 0, {{0, {0}, i % 2 ? "o" : "e"}});
     for (uint32_t i = 0; i < 60000; ++i)
-        last = last->sibling = newObject("s", 1);
+        last = last->sibling = namedObject("s", 1);
     EXPECT_EQ(model.countVertices(), 60000u);
     EXPECT_EQ(model.countPrimitives(), MaxObjectDepth);
     const Bytes image = composeBytes(model);
     Model again;
-    ASSERT_TRUE(readExact(again, image)) << describeLoadFailure(again.failure);
+    ASSERT_TRUE(readExact(again, image)) << int(again.failure);
     EXPECT_EQ(composeBytes(again), image);
 
     // Far deeper than any load may build, children and siblings at every level;

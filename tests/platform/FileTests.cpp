@@ -1,7 +1,7 @@
 // The file layer on the running system: whole-file reads, safe in-place
 // replacement under injected faults, grouped saves and file sizes.
 #include "platform/File.h"
-#include "platform/FileFaults.h"
+#include "support/Faults.h"
 #include "support/TestSupport.h"
 
 #include <cstdint>
@@ -54,20 +54,20 @@ bool replace(const std::string& path, const Bytes& bytes)
     return replaceFileContents(path.c_str(), bytes.empty() ? nullptr : bytes.data(), uint32_t(bytes.size()));
 }
 
-StagedFile* stage(const std::string& path, const Bytes& bytes)
+// Saves the files as one group; which of them were saved.
+std::vector<bool> saveGroup(const Names& paths, const std::vector<Bytes>& contents)
 {
-    return stageFileContents(path.c_str(), bytes.data(), uint32_t(bytes.size()));
-}
-
-// Flushes, commits what flushed, syncs and releases a group; what each step reported.
-void saveGroup(StagedFile* (&files)[3], bool (&flushed)[3], bool (&committed)[3])
-{
-    flushStagedFiles(files, 3, flushed);
-    for (unsigned i = 0; i < 3; ++i)
-        committed[i] = commitStagedFile(files[i]);
-    syncStagedFolders(files, 3);
-    for (StagedFile* file : files)
-        releaseStagedFile(file);
+    std::vector<FileSave> files(paths.size());
+    for (size_t i = 0; i < paths.size(); ++i) {
+        files[i].path = paths[i].c_str();
+        files[i].data = contents[i].data();
+        files[i].size = uint32_t(contents[i].size());
+    }
+    saveFiles(files.data(), uint32_t(files.size()));
+    std::vector<bool> saved;
+    for (const FileSave& file : files)
+        saved.push_back(file.saved);
+    return saved;
 }
 
 // On Windows this sets the read-only attribute.
@@ -214,67 +214,48 @@ TEST_F(FileTest, PermissionBitsOwnerAndSymbolicLinkKept)
 TEST_F(FileTest, FaultInOneFileOfAGroupSparesTheOthers)
 {
     const Names names{"a.3do", "b.3do", "c.3do"};
+    const Names paths{dir.file("a.3do"), dir.file("b.3do"), dir.file("c.3do")};
+    const std::vector<Bytes> contents{pattern(300, 10), pattern(301, 11), pattern(302, 12)};
     for (uint8_t s = 0; s < uint8_t(FileStep::Count); ++s) {
         if (FileStep(s) == FileStep::Read)
             continue;
         SCOPED_TRACE(int(s));
         for (unsigned i = 0; i < 3; ++i)
-            ASSERT_TRUE(writeBytes(dir.file(names[i]), pattern(500 + i, i)));
+            ASSERT_TRUE(writeBytes(paths[i], pattern(500 + i, i)));
         injectFileFault(FileStep(s), 2);
-        StagedFile* files[3] = {};
-        for (unsigned i = 0; i < 3; ++i)
-            files[i] = stage(dir.file(names[i]), pattern(300 + i, 10 + i));
-        bool flushed[3] = {true, true, true}, committed[3] = {};
-        saveGroup(files, flushed, committed);
+        EXPECT_EQ(saveGroup(paths, contents), (std::vector<bool>{true, false, true}));
         clearFileFaults();
-        EXPECT_TRUE(files[0] && files[2] && flushed[0] && flushed[2] && committed[0] && committed[2]);
-        EXPECT_FALSE(committed[1]);
-        // A file that failed before its flush is never reported flushed.
-        EXPECT_EQ(flushed[1], FileStep(s) == FileStep::Replace);
         for (unsigned i = 0; i < 3; ++i)
-            EXPECT_EQ(readBytes(dir.file(names[i])), i == 1 ? pattern(501, 1) : pattern(300 + i, 10 + i));
+            EXPECT_EQ(readBytes(paths[i]), i == 1 ? pattern(501, 1) : contents[i]);
         EXPECT_EQ(dir.entries(), names);
     }
 }
 
-TEST_F(FileTest, OnlyAFlushedFileIsCommittedAndReleaseRemovesTheRest)
+// A group across folders, with a read-only file and files the call cannot take
+// among writable ones.
+TEST_F(FileTest, GroupAcrossFoldersWithRefusedFiles)
 {
-    const Bytes original = pattern(400, 6), bytes = pattern(200, 1);
-    ASSERT_TRUE(writeBytes(unit, original));
-    StagedFile* file = stage(unit, bytes);
-    ASSERT_NE(file, nullptr);
-    EXPECT_EQ(dir.entries().size(), 2u);
-    EXPECT_FALSE(commitStagedFile(file));
-    EXPECT_EQ(readBytes(unit), original);
-    releaseStagedFile(file);
-    // Flushed but never committed: the original stays all the same.
-    file = stage(unit, bytes);
-    bool flushed = false;
-    flushStagedFiles(&file, 1, &flushed);
-    EXPECT_TRUE(flushed);
-    releaseStagedFile(file);
-    EXPECT_EQ(readBytes(unit), original);
-    EXPECT_EQ(dir.entries(), onlyUnit);
-    EXPECT_EQ(stageFileContents(nullptr, bytes.data(), 1), nullptr);
-    EXPECT_EQ(stageFileContents(unit.c_str(), nullptr, 1), nullptr);
-
-    // A group across folders, with a read-only file among writable ones.
+    const Bytes bytes = pattern(200, 1);
     const fs::path other = fs::path(dir.path()) / "other";
     ASSERT_TRUE(fs::create_directory(other));
     const Names paths{dir.file("a.3do"), (other / "b.3do").string(), dir.file("locked.3do")};
     for (const std::string& path : paths)
         ASSERT_TRUE(writeBytes(path, pattern(90, 0)));
     makeReadOnly(paths[2]);
-    StagedFile* files[3] = {stage(paths[0], bytes), stage(paths[1], bytes), stage(paths[2], bytes)};
-    EXPECT_EQ(files[2], nullptr);
-    bool flushedAll[3] = {}, committed[3] = {};
-    saveGroup(files, flushedAll, committed);
-    EXPECT_TRUE(flushedAll[0] && flushedAll[1] && !flushedAll[2] && committed[0] && committed[1] && !committed[2]);
+    EXPECT_EQ(saveGroup(paths, {bytes, bytes, bytes}), (std::vector<bool>{true, true, false}));
     EXPECT_EQ(readBytes(paths[0]), bytes);
     EXPECT_EQ(readBytes(paths[1]), bytes);
     EXPECT_EQ(readBytes(paths[2]), pattern(90, 0));
-    EXPECT_EQ(dir.entries(), (Names{"a.3do", "locked.3do", "other", "unit.3do"}));
+    EXPECT_EQ(dir.entries(), (Names{"a.3do", "locked.3do", "other"}));
     EXPECT_EQ(std::distance(fs::directory_iterator(other), fs::directory_iterator()), 1);
+    FileSave refused[2];
+    refused[0].data = bytes.data();
+    refused[0].size = 1;
+    refused[1].path = paths[0].c_str();
+    refused[1].size = 1;
+    saveFiles(refused, 2);
+    EXPECT_FALSE(refused[0].saved || refused[1].saved);
+    EXPECT_EQ(readBytes(paths[0]), bytes);
 }
 
 TEST_F(FileTest, FileSizesBeyond31BitsAreNeverWrapped)

@@ -105,3 +105,9 @@ bool fileExists(const std::string& path)
     std::error_code error;
     return fs::exists(path, error);
 }
+
+std::string readText(const std::string& path)
+{
+    std::vector<uint8_t> bytes = readBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}

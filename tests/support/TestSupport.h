@@ -47,3 +47,5 @@ private:
 std::vector<uint8_t> readBytes(const std::string& path);
 bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool fileExists(const std::string& path);
+// The whole file as text.
+std::string readText(const std::string& path);

@@ -1,0 +1,25 @@
+// What happened to one file of a batch run, for front ends that show more than
+// the report.
+#pragma once
+
+#include <cstdint>
+
+#include "clean/CleanResult.h"
+#include "model/LoadFailure.h"
+
+enum class FileOutcome : uint8_t { Cleaned, ReadError, WriteError };
+
+struct FileResult {
+    FileOutcome outcome = FileOutcome::ReadError;
+    LoadFailure loadFailure = LoadFailure::None;    // why the load failed, if it did
+    uint32_t loadFailureOffset = 0;                 // and where in the file
+    CleanResult cleanResult = CleanResult::Cleaned; // why cleaning refused the tree, if it did
+    uint32_t sizeBefore = 0;
+    uint32_t sizeAfter = 0;
+    uint32_t verticesBefore = 0;
+    uint32_t verticesAfter = 0;
+    uint32_t facesBefore = 0;
+    uint32_t facesAfter = 0;
+    // Dry runs only: whether the cleaned image differs from the file's bytes.
+    bool changed = false;
+};

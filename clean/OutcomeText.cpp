@@ -1,0 +1,106 @@
+#include "clean/OutcomeText.h"
+
+#include "clean/CleanTotals.h"
+
+namespace {
+
+struct NounWords {
+    const char* singular;
+    const char* reportPlural;
+    const char* plainPlural;
+};
+
+const NounWords Nouns[] = {
+    {"vertex", "vertexes", "vertices"},
+    {"face", "faces", "faces"},
+    {"byte", "bytes", "bytes"},
+    {"file", "files", "files"},
+};
+
+struct FailureWords {
+    LoadFailure failure;
+    const char* phrase;
+    bool hasPlace; // found while parsing, at an offset worth naming
+};
+
+const FailureWords Failures[] = {
+    {LoadFailure::None, "no failure", false},
+    {LoadFailure::CannotOpen, "file cannot be opened", false},
+    {LoadFailure::CannotRead, "file cannot be read", false},
+    {LoadFailure::FileTooLarge, "file is too large", false},
+    {LoadFailure::OutOfMemory, "out of memory", false},
+    {LoadFailure::HeaderOutside, "object header lies outside the file", true},
+    {LoadFailure::BadVersion, "object header has an unknown version", true},
+    {LoadFailure::BadHeaderField, "object header has an invalid count or offset", true},
+    {LoadFailure::HeaderReservedNotZero, "object header has a nonzero reserved field", true},
+    {LoadFailure::VertexArrayOutside, "vertex array lies outside the file", true},
+    {LoadFailure::PrimitiveArrayOutside, "primitive array lies outside the file", true},
+    {LoadFailure::NameOutside, "object name lies outside the file", true},
+    {LoadFailure::PrimitiveReservedNotZero, "primitive has a nonzero reserved field", true},
+    {LoadFailure::BadIndexCount, "primitive has an invalid index count", true},
+    {LoadFailure::IndexArrayOutside, "index array lies outside the file", true},
+    {LoadFailure::TextureNameOutside, "texture name lies outside the file", true},
+    {LoadFailure::Cycle, "object headers form a cycle", true},
+    {LoadFailure::TooDeep, "object tree is too deep", true},
+    {LoadFailure::TooManyObjects, "model has too many objects", true},
+    {LoadFailure::TreeTooLarge, "model needs too much memory", true},
+};
+
+} // namespace
+
+const char* nounFor(Noun noun, uint32_t count, Wording wording)
+{
+    const NounWords& words = Nouns[static_cast<uint32_t>(noun)];
+    if (count == 1)
+        return words.singular;
+    return wording == Wording::Report ? words.reportPlural : words.plainPlural;
+}
+
+const char* differenceVerb(int32_t difference) { return difference >= 0 ? "removed" : "added"; }
+
+std::string differenceText(int32_t difference, Noun noun, Wording wording)
+{
+    return countText(magnitude(difference), noun, wording) + " " + differenceVerb(difference);
+}
+
+std::string countText(uint32_t count, Noun noun, Wording wording)
+{
+    return std::to_string(count) + " " + nounFor(noun, count, wording);
+}
+
+std::string loadFailureText(LoadFailure failure, uint32_t offset)
+{
+    for (const FailureWords& words : Failures) {
+        if (words.failure != failure)
+            continue;
+        std::string text = words.phrase;
+        if (words.hasPlace)
+            text += " (at offset " + std::to_string(offset) + ")";
+        return text;
+    }
+    return "unknown failure";
+}
+
+std::string failureReason(const FileResult& result)
+{
+    if (result.outcome == FileOutcome::WriteError)
+        return "cannot write; the file is unchanged";
+    if (result.loadFailure != LoadFailure::None)
+        return "cannot read: " + loadFailureText(result.loadFailure, result.loadFailureOffset);
+    if (result.cleanResult == CleanResult::CorruptIndex)
+        return "cannot clean: a face names a vertex past its object's vertices; the file is unchanged";
+    return "cannot clean: out of memory; the file is unchanged";
+}
+
+const char* outcomeName(FileOutcome outcome)
+{
+    switch (outcome) {
+    case FileOutcome::Cleaned:
+        return "cleaned";
+    case FileOutcome::WriteError:
+        return "write-error";
+    case FileOutcome::ReadError:
+        break;
+    }
+    return "read-error";
+}

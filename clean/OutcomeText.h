@@ -1,0 +1,33 @@
+// What a file's outcome is called, in every output: the report's fixed words,
+// the command line's lines, JSON, info and lint. Reasons, differences and plurals
+// are worded here and nowhere else.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "clean/FileResult.h"
+
+enum class Noun : uint8_t { Vertex, Face, Byte, File };
+
+// The report keeps its own words ("vertexes"); the command line's lines say
+// "vertices".
+enum class Wording : uint8_t { Report, Plain };
+
+// The noun for count things: singular only for exactly one.
+const char* nounFor(Noun noun, uint32_t count, Wording wording);
+// "removed" for a difference (before - after) of 0 and above, else "added".
+const char* differenceVerb(int32_t difference);
+// "3 vertexes removed", "1 face added": the magnitude, the noun and the verb.
+std::string differenceText(int32_t difference, Noun noun, Wording wording);
+// "1 vertex", "2 vertices".
+std::string countText(uint32_t count, Noun noun, Wording wording);
+
+// "object header lies outside the file (at offset 52)": what was wrong, and where
+// when the place says something.
+std::string loadFailureText(LoadFailure failure, uint32_t offset);
+// Why a file was not cleaned, for its line: "cannot read: ...", "cannot write; the
+// file is unchanged", "cannot clean: ...".
+std::string failureReason(const FileResult& result);
+// "cleaned", "read-error", "write-error".
+const char* outcomeName(FileOutcome outcome);

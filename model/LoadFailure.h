@@ -1,0 +1,28 @@
+// Why a model did not load. Faults found while parsing come with the offset in
+// the file where they were found.
+#pragma once
+
+#include <cstdint>
+
+enum class LoadFailure : uint8_t {
+    None,
+    CannotOpen,
+    CannotRead,
+    FileTooLarge,
+    OutOfMemory,
+    HeaderOutside, // header does not lie wholly inside the file
+    BadVersion,
+    BadHeaderField, // a count or offset field holds 0xFFFFFFFF
+    HeaderReservedNotZero,
+    VertexArrayOutside,
+    PrimitiveArrayOutside,
+    NameOutside, // no zero-terminated name inside the file
+    PrimitiveReservedNotZero,
+    BadIndexCount, // indexCount is 0xFFFFFFFF
+    IndexArrayOutside,
+    TextureNameOutside,
+    Cycle, // a header leads back to itself
+    TooDeep,
+    TooManyObjects,
+    TreeTooLarge, // the tree would take more memory than a load may use
+};
