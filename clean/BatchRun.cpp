@@ -3,18 +3,26 @@
 #include <cstring>
 
 #include "clean/CleaningPass.h"
+#include "clean/FaceCheck.h"
 #include "clean/ReportEntry.h"
 #include "model/Model.h"
 #include "model/OutputBuffer.h"
 #include "platform/File.h"
 
-// Cleans the loaded model and takes the counts; false when the tree was refused.
-static bool cleanLoaded(Model& model, const ColourMap& colourMap, FileResult& result)
+// Repairs (when asked) and cleans the loaded model and takes the counts; false
+// when the tree was refused.
+static bool cleanLoaded(Model& model, const ColourMap& colourMap, bool repair, FileResult& result)
 {
     result.sizeBefore = model.loadedSize;
     result.verticesBefore = model.countVertices();
     result.facesBefore = model.countPrimitives();
+    if (repair && !dropBadFaces(model.root, result.badFaces)) {
+        result.cleanResult = CleanResult::OutOfMemory;
+        return false;
+    }
     result.cleanResult = cleanModel(model, colourMap);
+    if (result.cleanResult == CleanResult::CorruptIndex)
+        findBadFaces(model.root, result.badFaces);
     if (result.cleanResult != CleanResult::Cleaned)
         return false;
     result.verticesAfter = model.countVertices();
@@ -25,7 +33,7 @@ static bool cleanLoaded(Model& model, const ColourMap& colourMap, FileResult& re
 // Loads, cleans and composes one file; in Save mode *image receives the new
 // contents (new[]'d) to save. The outcome is Cleaned when the file only waits
 // for its save.
-static void prepareFile(const char* path, const ColourMap& colourMap, CleanMode mode, FileResult& result,
+static void prepareFile(const char* path, const ColourMap& colourMap, CleanMode mode, bool repair, FileResult& result,
                         uint8_t** image)
 {
     result = FileResult();
@@ -36,10 +44,12 @@ static void prepareFile(const char* path, const ColourMap& colourMap, CleanMode 
     if (!model.load(path, mode == CleanMode::DryRun ? &original : nullptr)) {
         result.loadFailure = model.failure;
         result.loadFailureOffset = model.failureOffset;
+        result.loadFailureValue = model.failureValue;
+        result.systemError = model.systemError;
         return;
     }
     OutputBuffer composed;
-    bool cleaned = cleanLoaded(model, colourMap, result);
+    bool cleaned = cleanLoaded(model, colourMap, repair, result);
     bool stored = cleaned && model.compose(composed);
     if (stored && original != nullptr)
         result.changed =
@@ -55,10 +65,11 @@ static void prepareFile(const char* path, const ColourMap& colourMap, CleanMode 
         *image = composed.release();
 }
 
-static void markWriteError(FileResult& result)
+static void markWriteError(FileResult& result, const SystemError& error)
 {
     result.outcome = FileOutcome::WriteError;
     result.sizeAfter = 0;
+    result.systemError = error;
 }
 
 // The file's report entry; a cleaned file adds to totals.
@@ -80,14 +91,18 @@ char* cleanFile(const char* path, const ColourMap& colourMap, CleanTotals& total
     FileResult local;
     FileResult& outcome = result ? *result : local;
     uint8_t* image = nullptr;
-    prepareFile(path, colourMap, mode, outcome, &image);
-    if (image != nullptr && !replaceFileContents(path, image, outcome.sizeAfter))
-        markWriteError(outcome);
+    prepareFile(path, colourMap, mode, false, outcome, &image);
+    SystemError error;
+    if (image != nullptr && !replaceFileContents(path, image, outcome.sizeAfter, &error))
+        markWriteError(outcome, error);
     delete[] image;
     return settleFile(path, outcome, totals);
 }
 
-BatchRun::BatchRun(const ColourMap& map, CleanMode runMode) : colourMap(&map), mode(runMode) {}
+BatchRun::BatchRun(const ColourMap& map, CleanMode runMode, bool repairFaces)
+    : colourMap(&map), mode(runMode), repair(repairFaces)
+{
+}
 
 BatchRun::~BatchRun()
 {
@@ -119,7 +134,7 @@ void BatchRun::cleanOne(const char* path)
 {
     PendingFile& file = group[groupCount++];
     file.path = path;
-    prepareFile(path, *colourMap, mode, file.result, &file.image);
+    prepareFile(path, *colourMap, mode, repair, file.result, &file.image);
     if (file.image)
         groupBytes += file.result.sizeAfter;
     if (groupCount == GroupFiles || groupBytes >= GroupBytes)
@@ -152,8 +167,9 @@ void BatchRun::saveGroup()
     for (uint32_t i = 0; i < groupCount; ++i) {
         PendingFile& file = group[i];
         if (file.image) {
-            if (!saves[next++].saved)
-                markWriteError(file.result);
+            const FileSave& save = saves[next++];
+            if (!save.saved)
+                markWriteError(file.result, save.error);
             delete[] file.image;
             file.image = nullptr;
         }

@@ -38,7 +38,9 @@ public:
     static constexpr uint32_t GroupFiles = 64;
     static constexpr uint32_t GroupBytes = 64u << 20;
 
-    BatchRun(const ColourMap& colourMap, CleanMode mode);
+    // With repairFaces, faces that name vertices their object does not have are
+    // dropped before cleaning instead of making the file refused.
+    BatchRun(const ColourMap& colourMap, CleanMode mode, bool repairFaces = false);
     ~BatchRun();
     BatchRun(const BatchRun&) = delete;
     BatchRun& operator=(const BatchRun&) = delete;
@@ -76,6 +78,7 @@ private:
 
     const ColourMap* colourMap;
     CleanMode mode;
+    bool repair;
     ReportFile report;
     CleanTotals runTotals;
     uint32_t pathCount = 0;

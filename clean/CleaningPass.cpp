@@ -3,6 +3,7 @@
 #include <new>
 
 #include "clean/ColourMap.h"
+#include "clean/FaceCheck.h"
 #include "model/Model.h"
 #include "model/ModelObject.h"
 
@@ -86,37 +87,6 @@ void mergeVertices(const Vertex* vertices, uint32_t count, CleanTables& tables)
             slot = (slot + probe) & tables.slotMask;
         }
     }
-}
-
-bool indexesInRange(const ModelObject& object)
-{
-    if (object.primitiveCount != 0 && object.primitives == nullptr)
-        return false;
-    if (object.vertexCount != 0 && object.vertices == nullptr)
-        return false;
-    for (uint32_t p = 0; p < object.primitiveCount; ++p) {
-        const Primitive& primitive = object.primitives[p];
-        if (primitive.indexCount != 0 && primitive.indexes == nullptr)
-            return false;
-        for (uint32_t k = 0; k < primitive.indexCount; ++k) {
-            if (primitive.indexes[k] >= object.vertexCount)
-                return false;
-        }
-    }
-    return true;
-}
-
-// Recursion follows child links only (the loader bounds their depth); sibling
-// chains, which may be long, are walked in a loop.
-bool treeIndexesInRange(const ModelObject* first)
-{
-    for (const ModelObject* object = first; object != nullptr; object = object->sibling) {
-        if (!indexesInRange(*object))
-            return false;
-        if (object->child != nullptr && !treeIndexesInRange(object->child))
-            return false;
-    }
-    return true;
 }
 
 // The one-point primitive at the origin that an object left without primitives gets.
@@ -226,7 +196,7 @@ CleanResult cleanChain(ModelObject* first, const ColourMap& colourMap)
 
 CleanResult cleanObjects(ModelObject& first, const ColourMap& colourMap)
 {
-    if (!treeIndexesInRange(&first))
+    if (hasBadFaces(&first))
         return CleanResult::CorruptIndex;
     return cleanChain(&first, colourMap);
 }

@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "clean/CleanResult.h"
+#include "clean/FaceCheck.h"
 #include "model/LoadFailure.h"
+#include "platform/File.h"
 
 enum class FileOutcome : uint8_t { Cleaned, ReadError, WriteError };
 
@@ -13,6 +16,8 @@ struct FileResult {
     FileOutcome outcome = FileOutcome::ReadError;
     LoadFailure loadFailure = LoadFailure::None;    // why the load failed, if it did
     uint32_t loadFailureOffset = 0;                 // and where in the file
+    uint32_t loadFailureValue = 0;                  // and the value that was wrong
+    SystemError systemError;                        // what the system said of a failed read or write
     CleanResult cleanResult = CleanResult::Cleaned; // why cleaning refused the tree, if it did
     uint32_t sizeBefore = 0;
     uint32_t sizeAfter = 0;
@@ -22,4 +27,7 @@ struct FileResult {
     uint32_t facesAfter = 0;
     // Dry runs only: whether the cleaned image differs from the file's bytes.
     bool changed = false;
+    // Faces naming vertices their object does not have: those that made the
+    // cleaning refuse the file, or those a repair dropped.
+    std::vector<FaceFault> badFaces;
 };

@@ -1,5 +1,7 @@
 #include "clean/OutcomeText.h"
 
+#include <cstdio>
+
 #include "clean/CleanTotals.h"
 
 namespace {
@@ -11,10 +13,8 @@ struct NounWords {
 };
 
 const NounWords Nouns[] = {
-    {"vertex", "vertexes", "vertices"},
-    {"face", "faces", "faces"},
-    {"byte", "bytes", "bytes"},
-    {"file", "files", "files"},
+    {"vertex", "vertexes", "vertices"}, {"face", "faces", "faces"},       {"byte", "bytes", "bytes"},
+    {"file", "files", "files"},         {"object", "objects", "objects"}, {"line", "lines", "lines"},
 };
 
 struct FailureWords {
@@ -29,6 +29,8 @@ const FailureWords Failures[] = {
     {LoadFailure::CannotRead, "file cannot be read", false},
     {LoadFailure::FileTooLarge, "file is too large", false},
     {LoadFailure::OutOfMemory, "out of memory", false},
+    {LoadFailure::EmptyFile, "the file is empty", false},
+    {LoadFailure::NotAModel, "not a 3DO model", false},
     {LoadFailure::HeaderOutside, "object header lies outside the file", true},
     {LoadFailure::BadVersion, "object header has an unknown version", true},
     {LoadFailure::BadHeaderField, "object header has an invalid count or offset", true},
@@ -68,8 +70,48 @@ std::string countText(uint32_t count, Noun noun, Wording wording)
     return std::to_string(count) + " " + nounFor(noun, count, wording);
 }
 
-std::string loadFailureText(LoadFailure failure, uint32_t offset)
+std::string systemErrorText(const SystemError& error)
 {
+    switch (error.kind) {
+    case FileError::None:
+        break;
+    case FileError::NotFound:
+        return "no such file";
+    case FileError::AccessDenied:
+        return "permission denied";
+    case FileError::ReadOnlyFile:
+        return "the file is read-only";
+    case FileError::ReadOnlyFileSystem:
+        return "read-only file system";
+    case FileError::NoSpace:
+        return "no space left on device";
+    case FileError::InUse:
+        return "the file is in use";
+    case FileError::NotAFile:
+        return "not a regular file";
+    case FileError::OutOfMemory:
+        return "out of memory";
+    case FileError::Other:
+        if (error.code != 0) {
+            char text[256];
+            return systemErrorText(error.code, text, sizeof text);
+        }
+        break;
+    }
+    return "the system reported an error";
+}
+
+std::string loadFailureText(LoadFailure failure, uint32_t offset, uint32_t value, const SystemError& error)
+{
+    if (failure == LoadFailure::NotAModel) {
+        char version[16];
+        std::snprintf(version, sizeof version, "0x%08x", value);
+        return std::string("not a 3DO model (header version ") + version + ")";
+    }
+    if ((failure == LoadFailure::CannotOpen || failure == LoadFailure::CannotRead) && error.kind != FileError::None) {
+        const char* step = failure == LoadFailure::CannotOpen ? "cannot be opened" : "cannot be read";
+        return std::string("the file ") + step + ": " + systemErrorText(error);
+    }
     for (const FailureWords& words : Failures) {
         if (words.failure != failure)
             continue;
@@ -81,12 +123,36 @@ std::string loadFailureText(LoadFailure failure, uint32_t offset)
     return "unknown failure";
 }
 
+std::string faceText(const FaceFault& fault)
+{
+    return "object \"" + fault.object + "\" face " + std::to_string(fault.face);
+}
+
+std::string badIndexText(const FaceFault& fault)
+{
+    return "names vertex " + std::to_string(fault.index) + ", the object has "
+        + countText(fault.vertexCount, Noun::Vertex, Wording::Plain);
+}
+
 std::string failureReason(const FileResult& result)
 {
-    if (result.outcome == FileOutcome::WriteError)
-        return "cannot write; the file is unchanged";
+    if (result.outcome == FileOutcome::WriteError) {
+        if (result.systemError.kind == FileError::None)
+            return "cannot write; the file is unchanged";
+        return "cannot write: " + systemErrorText(result.systemError) + "; the file is unchanged";
+    }
     if (result.loadFailure != LoadFailure::None)
-        return "cannot read: " + loadFailureText(result.loadFailure, result.loadFailureOffset);
+        return "cannot read: "
+            + loadFailureText(result.loadFailure, result.loadFailureOffset, result.loadFailureValue,
+                              result.systemError);
+    if (result.cleanResult == CleanResult::CorruptIndex && !result.badFaces.empty()) {
+        const FaceFault& first = result.badFaces.front();
+        std::string reason = "cannot clean: " + faceText(first) + " " + badIndexText(first);
+        if (result.badFaces.size() > 1)
+            reason += " (and " + countText(uint32_t(result.badFaces.size() - 1), Noun::Face, Wording::Plain)
+                + " more like it)";
+        return reason + "; --repair drops such faces; the file is unchanged";
+    }
     if (result.cleanResult == CleanResult::CorruptIndex)
         return "cannot clean: a face names a vertex past its object's vertices; the file is unchanged";
     return "cannot clean: out of memory; the file is unchanged";

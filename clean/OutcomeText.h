@@ -8,7 +8,7 @@
 
 #include "clean/FileResult.h"
 
-enum class Noun : uint8_t { Vertex, Face, Byte, File };
+enum class Noun : uint8_t { Vertex, Face, Byte, File, Object, Line };
 
 // The report keeps its own words ("vertexes"); the command line's lines say
 // "vertices".
@@ -23,11 +23,18 @@ std::string differenceText(int32_t difference, Noun noun, Wording wording);
 // "1 vertex", "2 vertices".
 std::string countText(uint32_t count, Noun noun, Wording wording);
 
-// "object header lies outside the file (at offset 52)": what was wrong, and where
-// when the place says something.
-std::string loadFailureText(LoadFailure failure, uint32_t offset);
-// Why a file was not cleaned, for its line: "cannot read: ...", "cannot write; the
-// file is unchanged", "cannot clean: ...".
+// "permission denied", "no space left on device": what the system said.
+std::string systemErrorText(const SystemError& error);
+// "object header lies outside the file (at offset 52)", "the file is empty",
+// "not a 3DO model (header version 0x20202001)": what was wrong, and where when
+// the place says something.
+std::string loadFailureText(LoadFailure failure, uint32_t offset, uint32_t value, const SystemError& error);
+// object "torso" face 12
+std::string faceText(const FaceFault& fault);
+// "names vertex 40, the object has 36 vertices"
+std::string badIndexText(const FaceFault& fault);
+// Why a file was not cleaned, for its line: "cannot read: ...", "cannot write:
+// ...; the file is unchanged", "cannot clean: ...".
 std::string failureReason(const FileResult& result);
 // "cleaned", "read-error", "write-error".
 const char* outcomeName(FileOutcome outcome);

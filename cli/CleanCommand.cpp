@@ -19,6 +19,7 @@
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/JsonLines.h"
+#include "cli/ModelFiles.h"
 #include "cli/OptionTable.h"
 #include "platform/Console.h"
 
@@ -28,7 +29,7 @@ namespace {
 
 const char CleanUsage[] =
     "usage: scour [clean] [colour options] [--log FILE] [--no-log] [--dry-run]\n"
-    "             [--check] [--json] [--recursive] [--quiet] PATH...\n";
+    "             [--check] [--json] [--recursive] [--quiet] [--repair] PATH...\n";
 
 const char CleanHelpIntroduction[] =
     "Cleans each 3DO model in place: merges duplicate vertices, drops the untextured\n"
@@ -78,6 +79,7 @@ struct CleanOptions {
     bool json = false;
     bool recursive = false;
     bool quiet = false;
+    bool repair = false;
     std::vector<ColourStep> colourSteps;
 };
 
@@ -114,6 +116,10 @@ const CleanOption CleanOptionTable[] = {
      "the totals, instead of the text lines"},
     {"--quiet", "-q", nullptr, [](CleanOptions& o, const char*) { o.quiet = true; },
      "no line per file (errors still go to standard error)"},
+    {"--repair", nullptr, nullptr, [](CleanOptions& o, const char*) { o.repair = true; },
+     "first drop every face that names a vertex its object does not\n"
+     "have (each is told on standard error), then clean; without it\n"
+     "such a file is refused and left untouched"},
     {"--help", "-h", nullptr, nullptr, "this text"},
 };
 
@@ -135,84 +141,6 @@ const std::vector<OptionSection<CleanOptions>> CleanSections = {
     {nullptr, CleanOptionTable, std::size(CleanOptionTable)},
     {"Colour options:", ColourOptionTable, std::size(ColourOptionTable)},
 };
-
-bool hasModelExtension(const fs::path& path)
-{
-    std::string extension = path.extension().string();
-    if (extension.size() != 4)
-        return false;
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".3do";
-}
-
-// The full path as the open-file dialog gives it, whatever form was typed.
-std::string fullPath(const fs::path& path)
-{
-    std::error_code error;
-    fs::path absolute = fs::absolute(path, error);
-    if (error)
-        return path.string();
-    return absolute.lexically_normal().string();
-}
-
-// Adds the model files of folder, sorted; false when the folder could not be
-// searched completely.
-bool addFolder(const fs::path& folder, bool recursive, std::vector<std::string>& files)
-{
-    std::vector<fs::path> found;
-    std::error_code error;
-    bool complete = true;
-    // Entries of an absolute folder are absolute: no working folder to ask per file.
-    fs::path start = fs::absolute(folder, error);
-    if (error)
-        start = folder;
-    error.clear();
-    auto consider = [&](const fs::directory_entry& entry) {
-        std::error_code typeError;
-        if (entry.is_regular_file(typeError) && hasModelExtension(entry.path()))
-            found.push_back(entry.path());
-    };
-    if (recursive) {
-        fs::recursive_directory_iterator it(start, fs::directory_options::skip_permission_denied, error), end;
-        for (; !error && it != end; it.increment(error))
-            consider(*it);
-    } else {
-        fs::directory_iterator it(start, error), end;
-        for (; !error && it != end; it.increment(error))
-            consider(*it);
-    }
-    if (error) {
-        std::fprintf(stderr, "scour: cannot search %s: %s\n", folder.string().c_str(), error.message().c_str());
-        complete = false;
-    }
-    std::sort(found.begin(), found.end());
-    for (const fs::path& path : found)
-        files.push_back(fullPath(path));
-    return complete;
-}
-
-// Expands the paths given into the files to clean; false (a usage error) for a
-// name the file system library cannot convert, which only Windows can meet.
-bool collectFiles(const std::vector<std::string>& paths, bool recursive, std::vector<std::string>& files, int& exitCode)
-{
-    try {
-        for (const std::string& argument : paths) {
-            std::error_code error;
-            if (fs::is_directory(argument, error)) {
-                if (!addFolder(argument, recursive, files))
-                    exitCode = 1;
-                continue;
-            }
-            // Anything else is a file; one that is missing is reported as unreadable.
-            files.push_back(fullPath(argument));
-        }
-    } catch (const std::exception& failure) {
-        std::fprintf(stderr, "scour: cannot use a path: %s\n", failure.what());
-        return false;
-    }
-    return true;
-}
 
 // Parses the arguments; 0 to go on, -1 after help, else the exit code.
 int parseArguments(int argc, char** argv, CleanOptions& options, std::vector<std::string>& paths)
@@ -282,12 +210,17 @@ const char* reportPath(const CleanOptions& options)
     return options.dryRun ? nullptr : "log.txt";
 }
 
+// "4 -> 3 vertices": the noun agrees with the count after.
+std::string change(uint32_t before, uint32_t after, Noun noun)
+{
+    return std::to_string(before) + " -> " + countText(after, noun, Wording::Plain);
+}
+
 void printCleaned(const char* path, const FileResult& result)
 {
-    std::printf("%s: %" PRIu32 " -> %" PRIu32 " vertices, %" PRIu32 " -> %" PRIu32 " faces, %" PRIu32 " -> %" PRIu32
-                " bytes\n",
-                path, result.verticesBefore, result.verticesAfter, result.facesBefore, result.facesAfter,
-                result.sizeBefore, result.sizeAfter);
+    std::printf("%s: %s, %s, %s\n", path, change(result.verticesBefore, result.verticesAfter, Noun::Vertex).c_str(),
+                change(result.facesBefore, result.facesAfter, Noun::Face).c_str(),
+                change(result.sizeBefore, result.sizeAfter, Noun::Byte).c_str());
 }
 
 // One line on standard error that rewrites itself, for terminals only.
@@ -336,12 +269,17 @@ void printFileLine(void* context, const char* path, const FileResult& result)
             lines.exitCode = 1;
     }
     lines.progress->clear();
+    if (cleaned) {
+        for (const FaceFault& fault : result.badFaces)
+            std::fprintf(stderr, "%s: %s %s: %s\n", path, faceText(fault).c_str(), badIndexText(fault).c_str(),
+                         options.dryRun ? "would be dropped" : "dropped");
+    }
     if (options.json) {
         std::puts(jsonFileLine(path, result, options.dryRun, cleaned ? "" : failureReason(result)).c_str());
         return;
     }
     if (!cleaned) {
-        std::fprintf(options.quiet || options.check ? stderr : stdout, "%s: %s\n", path, failureReason(result).c_str());
+        std::fprintf(stderr, "%s: %s\n", path, failureReason(result).c_str());
         return;
     }
     // A check lists only the files that would change.
@@ -371,7 +309,7 @@ int runClean(int argc, char** argv)
 
     int exitCode = 0;
     std::vector<std::string> files;
-    if (!collectFiles(paths, options.recursive, files, exitCode))
+    if (!collectModelFiles(paths, options.recursive, files, exitCode))
         return 2;
 
     // Maps are stored before any model is touched.
@@ -381,8 +319,11 @@ int runClean(int argc, char** argv)
             return 1;
         }
     }
+    // Nothing to clean: the report of an earlier run stays as it is.
+    if (files.empty())
+        return exitCode;
 
-    BatchRun run(colourMap, options.dryRun ? CleanMode::DryRun : CleanMode::Save);
+    BatchRun run(colourMap, options.dryRun ? CleanMode::DryRun : CleanMode::Save, options.repair);
     const char* report = reportPath(options);
     if (!run.begin(report) && report) {
         std::fprintf(stderr, "scour: cannot create the report %s; cleaning without it\n", report);
@@ -407,13 +348,15 @@ int runClean(int argc, char** argv)
     }
     if (options.check) {
         if (!options.quiet)
-            std::printf("%" PRIu32 " of %" PRIu32 " files would change\n", lines.filesChanged, run.pathsProcessed());
+            std::printf("%" PRIu32 " of %s would change\n", lines.filesChanged,
+                        countText(run.pathsProcessed(), Noun::File, Wording::Plain).c_str());
         return exitCode;
     }
-    std::printf("%" PRId32 " of %" PRIu32 " files %s: %s, %s, %s\n", totals.filesCleaned, run.pathsProcessed(),
+    std::printf("%" PRId32 " of %s %s: %s, %s, %s\n", totals.filesCleaned,
+                countText(run.pathsProcessed(), Noun::File, Wording::Plain).c_str(),
                 options.dryRun ? "would be cleaned (dry run, nothing changed)" : "cleaned",
-                differenceText(totals.verticesRemoved, Noun::Vertex, Wording::Report).c_str(),
-                differenceText(totals.facesRemoved, Noun::Face, Wording::Report).c_str(),
-                differenceText(totals.bytesSaved, Noun::Byte, Wording::Report).c_str());
+                differenceText(totals.verticesRemoved, Noun::Vertex, Wording::Plain).c_str(),
+                differenceText(totals.facesRemoved, Noun::Face, Wording::Plain).c_str(),
+                differenceText(totals.bytesSaved, Noun::Byte, Wording::Plain).c_str());
     return exitCode;
 }

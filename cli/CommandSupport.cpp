@@ -6,7 +6,10 @@
 #include "clean/OutcomeText.h"
 #include "model/Model.h"
 
-std::string loadFailureText(const Model& model) { return loadFailureText(model.failure, model.failureOffset); }
+std::string loadFailureText(const Model& model)
+{
+    return loadFailureText(model.failure, model.failureOffset, model.failureValue, model.systemError);
+}
 
 bool isHelpOption(const char* argument)
 {

@@ -67,6 +67,21 @@ std::string jsonString(const char* text)
     return out + "\"";
 }
 
+// "name": [{"object": ..., "face": ..., "index": ..., "vertexCount": ...}, ...]
+static void appendFaces(std::string& out, const char* name, const std::vector<FaceFault>& faces)
+{
+    out += std::string(", \"") + name + "\": [";
+    for (size_t i = 0; i < faces.size(); ++i) {
+        out += i == 0 ? "{\"object\": " : ", {\"object\": ";
+        out += jsonString(faces[i].object.c_str());
+        appendNumber(out, "face", faces[i].face);
+        appendNumber(out, "index", faces[i].index);
+        appendNumber(out, "vertexCount", faces[i].vertexCount);
+        out += "}";
+    }
+    out += "]";
+}
+
 std::string jsonFileLine(const char* path, const FileResult& result, bool dryRun, const std::string& error)
 {
     std::string line = "{\"path\": " + jsonString(path) + ", \"outcome\": \"" + outcomeName(result.outcome) + "\"";
@@ -79,8 +94,12 @@ std::string jsonFileLine(const char* path, const FileResult& result, bool dryRun
         appendNumber(line, "verticesAfter", result.verticesAfter);
         appendNumber(line, "facesBefore", result.facesBefore);
         appendNumber(line, "facesAfter", result.facesAfter);
+        if (!result.badFaces.empty())
+            appendFaces(line, "droppedFaces", result.badFaces);
     } else {
         line += ", \"error\": " + jsonString(error.c_str());
+        if (!result.badFaces.empty())
+            appendFaces(line, "badFaces", result.badFaces);
     }
     return line + "}";
 }

@@ -47,11 +47,11 @@ char* readString(const uint8_t* buffer, uint32_t size, uint32_t offset, ReadCont
     return copy;
 }
 
-// True when count records of recordSize bytes fit at offset; offset itself must
-// lie inside the image even for an empty array.
+// True when count records of recordSize bytes fit at offset. An empty array
+// reads no byte, so its offset may be the end of the image, but not beyond.
 static bool arrayFits(uint32_t size, uint32_t offset, uint32_t count, uint32_t recordSize)
 {
-    if (offset >= size)
+    if (offset > size)
         return false;
     return count <= (size - offset) / recordSize;
 }

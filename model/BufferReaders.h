@@ -17,8 +17,8 @@ void readFields(const uint8_t* buffer, uint32_t size, uint32_t offset, uint32_t*
 // A new[]'d copy up to and including the first zero byte at or after offset; null
 // when offset >= size or no zero byte follows.
 char* readString(const uint8_t* buffer, uint32_t size, uint32_t offset, ReadContext& context);
-// count values (new[]'d, non-null even for 0) when offset < size and
-// offset + 2 * count <= size; null otherwise.
+// count values (new[]'d, non-null even for 0) when offset + 2 * count <= size;
+// null otherwise. An empty array may lie at the end of the image.
 uint16_t* readIndexArray(const uint8_t* buffer, uint32_t size, uint32_t offset, uint32_t count, ReadContext& context);
 // The same rule with 12-byte records.
 Vertex* readVertexArray(const uint8_t* buffer, uint32_t size, uint32_t offset, uint32_t count, ReadContext& context);

@@ -10,6 +10,8 @@ enum class LoadFailure : uint8_t {
     CannotRead,
     FileTooLarge,
     OutOfMemory,
+    EmptyFile,
+    NotAModel,     // the first header's version is unknown (the value)
     HeaderOutside, // header does not lie wholly inside the file
     BadVersion,
     BadHeaderField, // a count or offset field holds 0xFFFFFFFF

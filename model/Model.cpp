@@ -18,12 +18,13 @@ bool Model::load(const char* path, uint8_t** keptImage)
 {
     uint8_t* data = nullptr;
     uint32_t size = 0;
-    const ReadFileResult result = readWholeFile(path, MaxModelFileSize, &data, &size);
+    const ReadFileResult result = readWholeFile(path, MaxModelFileSize, &data, &size, &systemError);
     if (result != ReadFileResult::Ok) {
         delete root;
         root = nullptr;
         loadedSize = 0;
         failureOffset = 0;
+        failureValue = 0;
         switch (result) {
         case ReadFileResult::CannotOpen:
             failure = LoadFailure::CannotOpen;
@@ -55,8 +56,13 @@ bool Model::read(const uint8_t* buffer, uint32_t size)
     loadedSize = size;
     failure = LoadFailure::None;
     failureOffset = 0;
+    failureValue = 0;
     if (size > MaxModelFileSize) {
         failure = LoadFailure::FileTooLarge;
+        return false;
+    }
+    if (size == 0) {
+        failure = LoadFailure::EmptyFile;
         return false;
     }
     ReadContext context;
@@ -73,6 +79,7 @@ bool Model::read(const uint8_t* buffer, uint32_t size)
         root = nullptr;
         failure = context.failure != LoadFailure::None ? context.failure : LoadFailure::OutOfMemory;
         failureOffset = context.failureOffset;
+        failureValue = context.failureValue;
     }
     return ok;
 }

@@ -88,8 +88,11 @@ static bool readObject(ModelObject& object, const uint8_t* buffer, uint32_t size
     *siblingOffset = field[HeaderField::SiblingOffset];
     *childOffset = field[HeaderField::ChildOffset];
 
+    // The first header decides whether the file is a model at all.
+    if (object.version != 1 && offset == 0)
+        return context.fail(LoadFailure::NotAModel, 0, object.version);
     if (object.version != 1)
-        return fail(LoadFailure::BadVersion, HeaderField::Version);
+        return context.fail(LoadFailure::BadVersion, offset, object.version);
     for (uint32_t i : {HeaderField::VertexCount, HeaderField::PrimitiveCount, HeaderField::NameOffset}) {
         if (field[i] == InvalidOffset)
             return fail(LoadFailure::BadHeaderField, i);

@@ -20,12 +20,13 @@ bool ReadContext::take(uint64_t bytes)
     return true;
 }
 
-bool ReadContext::fail(LoadFailure why, uint32_t at)
+bool ReadContext::fail(LoadFailure why, uint32_t at, uint32_t value)
 {
     if (failure != LoadFailure::None)
         return false;
     failure = why;
     failureOffset = at;
+    failureValue = value;
     return false;
 }
 

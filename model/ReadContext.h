@@ -16,8 +16,9 @@ public:
 
     // Charges bytes of tree memory; false (and TreeTooLarge) when over budget.
     bool take(uint64_t bytes);
-    // Records the first failure and where it was found; always returns false.
-    bool fail(LoadFailure why, uint32_t at);
+    // Records the first failure, where it was found and the value that was
+    // wrong when it says something; always returns false.
+    bool fail(LoadFailure why, uint32_t at, uint32_t value = 0);
 
     // The header offsets on the path from the root through child and sibling
     // links to the object being read. enter() fails with Cycle when the offset is
@@ -28,6 +29,7 @@ public:
 
     LoadFailure failure = LoadFailure::None;
     uint32_t failureOffset = 0;
+    uint32_t failureValue = 0;
     uint64_t bytesLeft = MaxTreeBytes; // tests lower these to reach the limits cheaply
     uint32_t objectsLeft = MaxObjects;
     uint32_t depth = 0; // child levels below the root of the object being read

@@ -10,6 +10,7 @@
 #include "clean/CleanTotals.h"
 #include "clean/CleaningPass.h"
 #include "clean/ColourMap.h"
+#include "clean/FaceCheck.h"
 #include "clean/ReportEntry.h"
 #include "cli/Commands.h"
 #include "cli/JsonLines.h"
@@ -24,6 +25,7 @@ namespace {
 struct CommandRun {
     int exitCode;
     std::string out;
+    std::string err;
 };
 
 CommandRun scour(std::vector<std::string> arguments)
@@ -33,8 +35,10 @@ CommandRun scour(std::vector<std::string> arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     int exitCode = runClean(int(arguments.size()), argv.data());
-    return {exitCode, testing::internal::GetCapturedStdout()};
+    std::string err = testing::internal::GetCapturedStderr();
+    return {exitCode, testing::internal::GetCapturedStdout(), err};
 }
 
 // Runs the test with the working folder moved to dir, and moves it back.
@@ -209,10 +213,16 @@ TEST(CleanCommand, PerFileLinesAndExitCodes)
     CommandRun json = scour({"--json", "--dry-run", "broken.3do", "good.3do"});
     CommandRun mixed = scour({"broken.3do", "good.3do", "missing.3do"});
     EXPECT_EQ(mixed.exitCode, 1);
-    EXPECT_NE(mixed.out.find(fullPath("broken.3do") + ": cannot read: "), std::string::npos) << mixed.out;
-    EXPECT_NE(mixed.out.find(fullPath("missing.3do") + ": cannot read: "), std::string::npos) << mixed.out;
+    // Errors go to standard error, with what the system said.
+    EXPECT_NE(mixed.err.find(fullPath("broken.3do") + ": cannot read: object header lies outside the file"),
+              std::string::npos)
+        << mixed.err;
+    EXPECT_NE(mixed.err.find(fullPath("missing.3do") + ": cannot read: the file cannot be opened: no such file\n"),
+              std::string::npos)
+        << mixed.err;
+    EXPECT_EQ(mixed.out.find("cannot"), std::string::npos) << mixed.out;
     // Colour 0 goes by default: 4 vertices and 2 faces become 3 and 1.
-    EXPECT_NE(mixed.out.find(fullPath("good.3do") + ": 4 -> 3 vertices, 2 -> 1 faces, " + std::to_string(image.size())
+    EXPECT_NE(mixed.out.find(fullPath("good.3do") + ": 4 -> 3 vertices, 2 -> 1 face, " + std::to_string(image.size())
                              + " -> "),
               std::string::npos)
         << mixed.out;
@@ -244,7 +254,7 @@ TEST(CleanCommand, PerFileLinesAndExitCodes)
 
     CommandRun again = scour({"--no-log", "good.3do"});
     EXPECT_EQ(again.exitCode, 0);
-    EXPECT_NE(again.out.find("1 of 1 files cleaned: 0 vertexes removed, 0 faces removed, 0 bytes removed"),
+    EXPECT_NE(again.out.find("1 of 1 file cleaned: 0 vertices removed, 0 faces removed, 0 bytes removed"),
               std::string::npos)
         << again.out;
 
@@ -265,7 +275,7 @@ TEST(CleanCommand, ColourOptionsReachTheRunAndTheMapIsStoredFirst)
     // Colour 0 kept, colour 5 removed; the map is saved as it stood then.
     CommandRun run = scour({"--keep", "0", "--save-map", "saved.map", "--remove", "5", "--no-log", "model.3do"});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_NE(run.out.find(": 4 -> 3 vertices, 2 -> 1 faces"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(": 4 -> 3 vertices, 2 -> 1 face"), std::string::npos) << run.out;
     ColourMap keptFirst;
     keptFirst.keepAll();
     std::vector<uint8_t> expected(1024);
@@ -325,6 +335,101 @@ TEST(CleanCommand, CheckListsWhatWouldChangeAndWritesNothing)
     ASSERT_TRUE(writeBytes(dir.file("models/c.3do"), BrokenImage));
     EXPECT_EQ(scour({"--check", "--keep-all", "models"}).exitCode, 1);
     EXPECT_EQ(readBytes(dir.file("models/a.3do")), cleaned);
+}
+
+// A helper object with a one-point marker face and no vertices, as real mods
+// hold them: refused unless --repair drops the face.
+std::vector<uint8_t> markerModel()
+{
+    ObjectSpec root;
+    root.name = "base";
+    root.vertices = {{0, 0, 0}, {9, 0, 0}, {0, 9, 0}};
+    root.faces = {{1, {0, 1, 2}}};
+    ObjectSpec flare;
+    flare.name = "flare";
+    flare.faces = {{0, {0}}};
+    root.children = {flare};
+    return plainImage({root});
+}
+
+TEST(CleanCommand, RepairAndWhatIsWrongInTheModdersTerms)
+{
+    TempDir dir;
+    const std::vector<uint8_t> marker = markerModel();
+    fs::create_directories(dir.file("mod/objects3d"));
+    ASSERT_TRUE(writeBytes(dir.file("marker.3do"), marker) && writeBytes(dir.file("empty.3do"), {})
+                && writeBytes(dir.file("text.3do"), std::vector<uint8_t>(60, ' '))
+                && writeBytes(dir.file("locked.3do"), smallModel())
+                && writeBytes(dir.file("mod/objects3d/unit.3do"), smallModel())
+                && writeBytes(dir.file("log.txt"), {'x'}));
+    fs::permissions(dir.file("locked.3do"), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    WorkingFolder working(dir.path());
+
+    CommandRun refused = scour({"--no-log", "marker.3do", "empty.3do", "text.3do", "locked.3do"});
+    EXPECT_EQ(refused.exitCode, 1);
+    for (const std::string& line :
+         {fullPath("marker.3do")
+              + ": cannot clean: object \"flare\" face 0 names vertex 0, the object has 0 vertices; "
+                "--repair drops such faces; the file is unchanged\n",
+          fullPath("empty.3do") + ": cannot read: the file is empty\n",
+          fullPath("text.3do") + ": cannot read: not a 3DO model (header version 0x20202020)\n",
+          fullPath("locked.3do") + ": cannot write: the file is read-only; the file is unchanged\n"})
+        EXPECT_NE(refused.err.find(line), std::string::npos) << refused.err;
+    EXPECT_EQ(readBytes(dir.file("marker.3do")), marker);
+
+    // A check with --repair counts what the repair would change; the repair
+    // tells each dropped face, and a second one finds nothing left to do.
+    const std::string dropped =
+        fullPath("marker.3do") + ": object \"flare\" face 0 names vertex 0, the object has 0 vertices: ";
+    CommandRun check = scour({"--check", "--repair", "marker.3do"});
+    EXPECT_EQ(check.exitCode, 1);
+    EXPECT_NE(check.err.find(dropped + "would be dropped\n"), std::string::npos) << check.err;
+    CommandRun json = scour({"--json", "--repair", "--no-log", "marker.3do"});
+    EXPECT_NE(
+        json.out.find(", \"droppedFaces\": [{\"object\": \"flare\", \"face\": 0, \"index\": 0, \"vertexCount\": 0}]"),
+        std::string::npos)
+        << json.out;
+    EXPECT_NE(json.err.find(dropped + "dropped\n"), std::string::npos) << json.err;
+    EXPECT_EQ(scour({"--check", "--repair", "marker.3do"}).exitCode, 0);
+    EXPECT_EQ(scour({"--check", "marker.3do"}).exitCode, 0);
+
+    // A folder without models of its own is a warning and replaces no report.
+    CommandRun none = scour({"mod"});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.err, "scour: no .3do files in mod; --recursive searches its subfolders\n");
+    EXPECT_EQ(readText(dir.file("log.txt")), "x");
+    EXPECT_EQ(scour({"-q", "-r", "mod"}).exitCode, 0);
+}
+
+// On the corpus: without --repair exactly the files with faces naming missing
+// vertices are refused, untouched; with it every file but the empty one and the
+// one that is not a model is cleaned, and a second repair changes nothing.
+TEST(CleanCommand, CorpusRepair)
+{
+    REQUIRE_CORPUS();
+    TempDir dir;
+    std::vector<CorpusCopy> copies = copyCorpusPart(dir.file("models"), 1);
+    size_t withBadFaces = 0;
+    for (const CorpusCopy& copy : copies) {
+        Model model;
+        withBadFaces += model.load(copy.original.c_str()) && hasBadFaces(model.root) ? 1 : 0;
+    }
+    WorkingFolder working(dir.path());
+    CommandRun plain = scour({"--check", "models"});
+    size_t refused = 0;
+    for (size_t at = 0; (at = plain.err.find(": cannot clean: ", at)) != std::string::npos; ++at)
+        ++refused;
+    EXPECT_EQ(refused, withBadFaces);
+    EXPECT_GT(withBadFaces, 0u);
+    CommandRun repaired = scour({"--repair", "--no-log", "-q", "models"});
+    EXPECT_NE(repaired.out.find(std::to_string(copies.size() - 2) + " of " + std::to_string(copies.size())
+                                + " files cleaned"),
+              std::string::npos)
+        << repaired.out;
+    CommandRun again = scour({"--check", "--repair", "models"});
+    EXPECT_NE(again.out.find("0 of " + std::to_string(copies.size()) + " files would change"), std::string::npos)
+        << again.out;
 }
 
 TEST(JsonString, EscapesWhatJsonForbidsAndKeepsValidUtf8)

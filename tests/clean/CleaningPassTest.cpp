@@ -14,6 +14,7 @@
 
 #include "clean/CleaningPass.h"
 #include "clean/ColourMap.h"
+#include "clean/FaceCheck.h"
 #include "model/Format.h"
 #include "support/ModelBuilder.h"
 
@@ -221,4 +222,53 @@ TEST(CleaningPass, DeepestLoadableTreeAndLongSiblingChainOnASmallStack)
     EXPECT_EQ(levels, MaxObjectDepth);
     EXPECT_EQ(specOf(*model.root, false), OnePoint);
     EXPECT_EQ(model.countPrimitives(), 1u + 2u * MaxObjectDepth + 100000u);
+}
+
+TEST(Repair, DropsFacesNamingMissingVerticesAndMovesTheSelection)
+{
+    const Vertices three{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    const struct {
+        const char* what;
+        ObjectSpec input, expected;
+        std::vector<uint32_t> droppedFaces;
+    } cases[] = {
+        {"the selection face dropped",
+         object(three, {{1, {0, 1, 2}}, {2, {0, 1, 3}}, {3, {2}}}, 1),
+         object(three, {{1, {0, 1, 2}}, {3, {2}}}, -1),
+         {1}},
+        {"a face before the selection: its number moves down",
+         object(three, {{1, {9, 1, 2}}, {2, {0, 1}}, {3, {2}}}, 2),
+         object(three, {{2, {0, 1}}, {3, {2}}}, 1),
+         {0}},
+        {"a line and a textured face of any colour",
+         object(three, {{0, {0, 3}}, {5, {4, 0, 1}, "skin"}, {6, {0, 1, 2}}}, 7),
+         object(three, {{6, {0, 1, 2}}}, 7),
+         {0, 1}},
+        {"a marker point in an object without vertices", object({}, {{0, {0}}}), object({}, {}), {0}},
+        {"nothing to drop", object(three, {{1, {0, 1, 2}}}, 0), object(three, {{1, {0, 1, 2}}}, 0), {}},
+    };
+    for (const auto& c : cases) {
+        std::unique_ptr<ModelObject> built(buildObject(c.input));
+        std::vector<FaceFault> dropped;
+        ASSERT_TRUE(dropBadFaces(built.get(), dropped)) << c.what;
+        EXPECT_EQ(specOf(*built), c.expected) << c.what;
+        std::vector<uint32_t> faces;
+        for (const FaceFault& fault : dropped)
+            faces.push_back(fault.face);
+        EXPECT_EQ(faces, c.droppedFaces) << c.what;
+        EXPECT_FALSE(hasBadFaces(built.get())) << c.what;
+    }
+    // Every bad face of a tree, in reading order, with what is wrong with it.
+    ObjectSpec root = object(three, {{1, {0, 1, 2}}});
+    root.name = "base";
+    root.children = {object({}, {{0, {0}}}), object(three, {{1, {2, 5, 1}}})};
+    root.children[0].name = "flare";
+    std::unique_ptr<ModelObject> tree(buildObject(root));
+    std::vector<FaceFault> found;
+    findBadFaces(tree.get(), found);
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_TRUE(found[0].object == "flare" && found[0].face == 0 && found[0].index == 0 && found[0].vertexCount == 0
+                && found[0].indexCount == 1);
+    EXPECT_TRUE(found[1].object == "part" && found[1].index == 5 && found[1].vertexCount == 3);
+    EXPECT_EQ(cleanObjects(*tree, ColourMap()), CleanResult::CorruptIndex);
 }

@@ -1,6 +1,7 @@
 // The reader: every field, malformed and hostile files, the limits of one load,
 // and the corpus: each file loads, or fails for a reason its own bytes explain.
 #include <cstddef>
+#include <memory>
 #include <set>
 #include <utility>
 
@@ -8,6 +9,7 @@
 
 #include "model/BufferReaders.h"
 #include "model/Format.h"
+#include "model/ReadContext.h"
 #include "support/ModelBuilder.h"
 #include "support/TestSupport.h"
 
@@ -66,15 +68,11 @@ Links chain(uint32_t n)
 // Why a real file may be refused, checked against its bytes; empty when unexplained.
 std::string explain(const Model& model, const Image& im)
 {
-    const uint32_t at = model.failureOffset;
     switch (model.failure) {
-    case F::HeaderOutside:
-        return at <= im.size() && im.size() - at < 52 ? "header cut short" : "";
-    case F::BadVersion:
-        return im.get32(at) != 1 ? "version " + std::to_string(im.get32(at)) : "";
-    case F::VertexArrayOutside: // at is the offset field; its count is 32 bytes before
-    case F::PrimitiveArrayOutside:
-        return im.get32(at) == im.size() && im.get32(at - 32) == 0 ? "empty at the end" : "";
+    case F::EmptyFile:
+        return im.size() == 0 ? "empty" : "";
+    case F::NotAModel:
+        return im.size() >= 4 && im.get32(0) == model.failureValue && model.failureValue != 1 ? "not a model" : "";
     default:
         return "";
     }
@@ -106,6 +104,18 @@ TEST(Reader, ValidFileLoadsEveryField)
     s.image.put32(s.line + 16, s.image.size() - 1); // an empty name is still a texture
     ASSERT_TRUE(readExact(model, s.image.bytes));
     EXPECT_STREQ(model.root->primitives[1].getTextureName(), "");
+    // Empty arrays at the end of the image are present; a byte further they are not.
+    ReadContext context;
+    const uint8_t* b = s.image.bytes.data();
+    const uint32_t n = s.image.size();
+    std::unique_ptr<uint16_t[]> noIndexes(readIndexArray(b, n, n, 0, context));
+    std::unique_ptr<Vertex[]> noVertices(readVertexArray(b, n, n, 0, context));
+    std::unique_ptr<Primitive[]> noPrimitives(readPrimitiveArray(b, n, n, 0, context));
+    EXPECT_TRUE(noIndexes && noVertices && noPrimitives);
+    EXPECT_EQ(readIndexArray(b, n, n + 1, 0, context), nullptr);
+    EXPECT_EQ(readVertexArray(b, n, n + 1, 0, context), nullptr);
+    EXPECT_EQ(readPrimitiveArray(b, n, n + 1, 0, context), nullptr);
+    EXPECT_EQ(readIndexArray(b, n, n - 1, 1, context), nullptr);
     const uint8_t four[4] = {1, 2, 3, 4}; // fields past the end, with and without wrap-around
     EXPECT_EQ(readField(four, 4, 1), InvalidOffset);
     EXPECT_EQ(readField(four, 4, 0xFFFFFFFEu), InvalidOffset);
@@ -135,7 +145,7 @@ namespace Hd = HeaderField;
 namespace Pr = PrimitiveField;
 
 const MalformedShape MalformedShapes[] = {
-    {"version 2", Root, Hd::Version, 2, false, F::BadVersion, Same},
+    {"version 2: not a model", Root, Hd::Version, 2, false, F::NotAModel, Same},
     {"child of version 0", Child, Hd::Version, 0, false, F::BadVersion, Same},
     {"vertex count all ones", Root, Hd::VertexCount, ~0u, false, F::BadHeaderField, Same},
     {"primitive count all ones", Root, Hd::PrimitiveCount, ~0u, false, F::BadHeaderField, Same},
@@ -152,9 +162,12 @@ const MalformedShape MalformedShapes[] = {
     {"sibling header past 4 GiB", Child, Hd::SiblingOffset, ~0u - 15, false, F::HeaderOutside, Named},
     {"vertices end at the end", Root, Hd::VertexArrayOffset, 36, true, F::None, 0},
     {"vertices end a byte late", Root, Hd::VertexArrayOffset, 35, true, F::VertexArrayOutside, Same},
+    // An empty array reads no byte: its offset may be the end, never beyond.
     {"no vertices, offset before the end", Child, Hd::VertexArrayOffset, 1, true, F::None, 0},
-    {"no vertices, offset at the end", Child, Hd::VertexArrayOffset, 0, true, F::VertexArrayOutside, Same},
-    {"no primitives, offset at the end", Child, Hd::PrimitiveArrayOffset, 0, true, F::PrimitiveArrayOutside, Same},
+    {"no vertices, offset at the end", Child, Hd::VertexArrayOffset, 0, true, F::None, 0},
+    {"no vertices, offset past the end", Child, Hd::VertexArrayOffset, ~0u, true, F::VertexArrayOutside, Same},
+    {"no primitives, offset at the end", Child, Hd::PrimitiveArrayOffset, 0, true, F::None, 0},
+    {"no primitives, offset past the end", Child, Hd::PrimitiveArrayOffset, ~0u, true, F::PrimitiveArrayOutside, Same},
     {"indexes end at the end", Line, Pr::IndexArrayOffset, 4, true, F::None, 0},
     {"indexes end a byte late", Line, Pr::IndexArrayOffset, 3, true, F::IndexArrayOutside, Same},
     {"texture name at the end", Triangle, Pr::TextureNameOffset, 0, true, F::TextureNameOutside, Same},
@@ -194,8 +207,9 @@ TEST(Reader, MalformedShapesFailWithReasonAndPlace)
 TEST(Reader, EveryTruncationFails)
 {
     const Bytes bytes = sample().image.bytes;
-    const std::set<F> expected = {F::HeaderOutside,     F::VertexArrayOutside, F::PrimitiveArrayOutside,
-                                  F::IndexArrayOutside, F::TextureNameOutside, F::NameOutside};
+    const std::set<F> expected = {
+        F::EmptyFile,         F::HeaderOutside,      F::VertexArrayOutside, F::PrimitiveArrayOutside,
+        F::IndexArrayOutside, F::TextureNameOutside, F::NameOutside};
     for (size_t n = 0; n < bytes.size(); ++n) {
         Model model;
         EXPECT_FALSE(readExact(model, Bytes(bytes.begin(), bytes.begin() + std::ptrdiff_t(n)))) << n;
@@ -270,12 +284,13 @@ TEST(Primitive, AccessorsAndDeepCopy)
 TEST(Corpus, LoadsOrFailsForAKnownReasonAndRoundTrips)
 {
     REQUIRE_CORPUS();
-    int loaded = 0;
+    int loaded = 0, refused = 0;
     for (const std::string& path : corpusFiles()) {
         Model model;
         if (!model.load(path.c_str())) {
             EXPECT_NE(explain(model, Image{readBytes(path)}), "")
                 << path << ": failure " << int(model.failure) << " at " << model.failureOffset;
+            ++refused;
             continue;
         }
         ++loaded;
@@ -287,4 +302,5 @@ TEST(Corpus, LoadsOrFailsForAKnownReasonAndRoundTrips)
         EXPECT_EQ(composeBytes(again), first) << path;
     }
     EXPECT_GT(loaded, 0);
+    EXPECT_EQ(refused, 2) << "the corpus holds one empty file and one that is not a model";
 }
