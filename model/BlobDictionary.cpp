@@ -18,11 +18,19 @@ static constexpr uint32_t FirstArenaBlockSize = 256;
 static constexpr uint32_t ArenaBlockSize = 64u << 10;
 static constexpr uint32_t MaxEntries = 1u << 30;
 
+// FNV-1a over 32-bit words, then the tail bytes: keys are short names and
+// numbers, so a word a step matters.
 static uint32_t hashBytes(const void* key, uint32_t keyLength)
 {
     const uint8_t* p = static_cast<const uint8_t*>(key);
-    uint32_t h = 2166136261u;
-    for (uint32_t i = 0; i < keyLength; ++i)
+    uint32_t h = 2166136261u ^ keyLength;
+    uint32_t i = 0;
+    for (; i + 4 <= keyLength; i += 4) {
+        uint32_t word;
+        std::memcpy(&word, p + i, 4);
+        h = (h ^ word) * 16777619u;
+    }
+    for (; i < keyLength; ++i)
         h = (h ^ p[i]) * 16777619u;
     // FNV leaves the low bits weak for short keys; mix them before masking.
     h ^= h >> 16;

@@ -102,7 +102,7 @@ static uint64_t imageBound(const ModelObject* first)
             const Primitive& primitive = object->primitives[i];
             total += 2 * uint64_t(primitive.getIndexCount());
             if (primitive.getTextureName() != nullptr)
-                total += std::strlen(primitive.getTextureName()) + 1;
+                total += primitive.getTextureNameLength() + 1;
         }
         if (object->child != nullptr)
             total += imageBound(object->child);

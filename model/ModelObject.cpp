@@ -203,20 +203,22 @@ uint32_t ModelObject::writeTextureNames(OutputBuffer& file, BlobDictionary& text
     const uint32_t start = file.position();
     if (start == InvalidOffset)
         return InvalidOffset;
+    // Faces of one object often share a texture: a run of them is looked up once.
+    const Primitive* last = nullptr;
     for (const ModelObject* object = this; object != nullptr; object = object->sibling) {
         for (uint32_t i = 0; i < object->primitiveCount; ++i) {
-            const char* textureName = object->primitives[i].getTextureName();
-            if (textureName == nullptr)
+            const Primitive& face = object->primitives[i];
+            if (face.getTextureName() == nullptr || (last != nullptr && face.sameTextureName(*last)))
                 continue;
-            const uint32_t keyLength = textureKeyLength(textureName);
-            if (keyLength == 0)
-                return InvalidOffset;
-            if (textureOffsets.contains(textureName, keyLength))
+            last = &face;
+            // The key is the name with its terminator.
+            const uint32_t keyLength = face.getTextureNameLength() + 1;
+            if (textureOffsets.contains(face.getTextureName(), keyLength))
                 continue;
-            const uint32_t at = writeBytes(file, textureName, keyLength);
+            const uint32_t at = writeBytes(file, face.getTextureName(), keyLength);
             uint8_t value[FieldSize];
             storeLittle32(value, at);
-            if (at == InvalidOffset || !textureOffsets.insert(textureName, keyLength, value, FieldSize))
+            if (at == InvalidOffset || !textureOffsets.insert(face.getTextureName(), keyLength, value, FieldSize))
                 return InvalidOffset;
         }
         if (object->child == nullptr)

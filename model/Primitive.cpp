@@ -4,15 +4,52 @@
 #include <new>
 
 #include "BufferReaders.h"
+#include "LittleEndian.h"
+#include "OutputBuffer.h"
 #include "ReadContext.h"
-#include "Writers.h"
 
 Primitive::~Primitive()
 {
-    delete[] indexes;
+    releaseIndexes();
+    releaseTextureName();
+}
+
+void Primitive::releaseIndexes()
+{
+    if (indexes != inlineIndexes)
+        delete[] indexes;
     indexes = nullptr;
-    delete[] textureName;
+}
+
+void Primitive::releaseTextureName()
+{
+    if (textureName != inlineName)
+        delete[] textureName;
     textureName = nullptr;
+    textureNameLength = 0;
+}
+
+uint16_t* Primitive::makeIndexes(uint32_t count)
+{
+    releaseIndexes();
+    indexCount = 0;
+    uint16_t* room = count <= InlineIndexes ? inlineIndexes : new (std::nothrow) uint16_t[count];
+    if (room != nullptr) {
+        indexes = room;
+        indexCount = count;
+    }
+    return room;
+}
+
+char* Primitive::makeTextureName(size_t length)
+{
+    releaseTextureName();
+    char* room = length < InlineNameBytes ? inlineName : new (std::nothrow) char[length + 1];
+    if (room == inlineName)
+        std::memset(inlineName, 0, InlineNameBytes);
+    textureName = room;
+    textureNameLength = room != nullptr ? static_cast<uint32_t>(length) : 0;
+    return room;
 }
 
 bool Primitive::read(const uint8_t* buffer, uint32_t size, uint32_t offset, ReadContext& context)
@@ -25,6 +62,7 @@ bool Primitive::read(const uint8_t* buffer, uint32_t size, uint32_t offset, Read
     trailing2 = fields[PrimitiveField::Trailing2];
     trailing3 = fields[PrimitiveField::Trailing3];
     const uint32_t count = fields[PrimitiveField::IndexCount];
+    const uint32_t indexArrayOffset = fields[PrimitiveField::IndexArrayOffset];
     const uint32_t textureNameOffset = fields[PrimitiveField::TextureNameOffset];
 
     // The scalar checks come first so that a bad record builds nothing; the
@@ -37,30 +75,57 @@ bool Primitive::read(const uint8_t* buffer, uint32_t size, uint32_t offset, Read
         return failAt(LoadFailure::BadIndexCount, PrimitiveField::IndexCount);
     if (reservedZero != 0)
         return failAt(LoadFailure::PrimitiveReservedNotZero, PrimitiveField::ReservedZero);
-    uint16_t* array = readIndexArray(buffer, size, fields[PrimitiveField::IndexArrayOffset], count, context);
-    if (array == nullptr)
-        return failAt(LoadFailure::IndexArrayOutside, PrimitiveField::IndexArrayOffset);
-    setIndexes(array, count);
+    if (count <= InlineIndexes) {
+        // The same bounds as readIndexArray, without its allocation.
+        if (buffer == nullptr || indexArrayOffset > size || count > (size - indexArrayOffset) / IndexSize)
+            return failAt(LoadFailure::IndexArrayOutside, PrimitiveField::IndexArrayOffset);
+        uint16_t* room = makeIndexes(count);
+        for (uint32_t i = 0; i < count; ++i)
+            room[i] = loadLittle16(buffer + indexArrayOffset + IndexSize * i);
+    } else {
+        uint16_t* array = readIndexArray(buffer, size, indexArrayOffset, count, context);
+        if (array == nullptr)
+            return failAt(LoadFailure::IndexArrayOutside, PrimitiveField::IndexArrayOffset);
+        setIndexes(array, count);
+    }
     if (textureNameOffset == 0)
         return true;
-    setTextureName(readString(buffer, size, textureNameOffset, context));
-    if (textureName == nullptr)
+    // The same bounds as readString: a zero byte at or after the offset, inside the image.
+    const void* zero = textureNameOffset < size && buffer != nullptr
+        ? std::memchr(buffer + textureNameOffset, 0, size - textureNameOffset)
+        : nullptr;
+    if (zero == nullptr)
         return failAt(LoadFailure::TextureNameOutside, PrimitiveField::TextureNameOffset);
+    const size_t length = static_cast<size_t>(static_cast<const uint8_t*>(zero) - (buffer + textureNameOffset));
+    if (length >= InlineNameBytes && !context.take(length + 1))
+        return false;
+    char* room = makeTextureName(length);
+    if (room == nullptr)
+        return context.fail(LoadFailure::OutOfMemory, textureNameOffset);
+    std::memcpy(room, buffer + textureNameOffset, length + 1);
     return true;
 }
 
 uint32_t Primitive::write(OutputBuffer& file, uint32_t textureNameOffset, uint32_t indexArrayOffset) const
 {
-    uint32_t fields[PrimitiveField::Count];
-    fields[PrimitiveField::Colour] = colour;
-    fields[PrimitiveField::IndexCount] = indexCount;
-    fields[PrimitiveField::ReservedZero] = reservedZero;
-    fields[PrimitiveField::IndexArrayOffset] = indexArrayOffset;
-    fields[PrimitiveField::TextureNameOffset] = textureNameOffset;
-    fields[PrimitiveField::Trailing1] = trailing1;
-    fields[PrimitiveField::Trailing2] = trailing2;
-    fields[PrimitiveField::Trailing3] = trailing3;
-    return writeFields(file, fields, PrimitiveField::Count);
+    const uint32_t start = file.position();
+    uint8_t* at = start == InvalidOffset ? nullptr : file.append(PrimitiveRecordSize);
+    if (at == nullptr)
+        return InvalidOffset;
+    store(at, textureNameOffset, indexArrayOffset);
+    return start;
+}
+
+void Primitive::store(uint8_t* at, uint32_t textureNameOffset, uint32_t indexArrayOffset) const
+{
+    storeLittle32(at + fieldOffset(PrimitiveField::Colour), colour);
+    storeLittle32(at + fieldOffset(PrimitiveField::IndexCount), indexCount);
+    storeLittle32(at + fieldOffset(PrimitiveField::ReservedZero), reservedZero);
+    storeLittle32(at + fieldOffset(PrimitiveField::IndexArrayOffset), indexArrayOffset);
+    storeLittle32(at + fieldOffset(PrimitiveField::TextureNameOffset), textureNameOffset);
+    storeLittle32(at + fieldOffset(PrimitiveField::Trailing1), trailing1);
+    storeLittle32(at + fieldOffset(PrimitiveField::Trailing2), trailing2);
+    storeLittle32(at + fieldOffset(PrimitiveField::Trailing3), trailing3);
 }
 
 void Primitive::copyWordsFrom(const Primitive& other)
@@ -74,49 +139,77 @@ void Primitive::copyWordsFrom(const Primitive& other)
 
 bool Primitive::copyFrom(const Primitive& other)
 {
+    // Each copy is made before anything of this primitive is released, so a
+    // failure leaves it as it was.
     uint16_t* indexCopy = nullptr;
-    if (other.indexes != nullptr) {
+    if (other.indexes != nullptr && other.indexCount > InlineIndexes) {
         indexCopy = new (std::nothrow) uint16_t[other.indexCount];
         if (indexCopy == nullptr)
             return false;
-        if (other.indexCount > 0)
-            std::memcpy(indexCopy, other.indexes, sizeof(uint16_t) * other.indexCount);
     }
+    const size_t nameLength = other.textureNameLength;
     char* nameCopy = nullptr;
-    if (other.textureName != nullptr) {
-        const size_t length = std::strlen(other.textureName) + 1;
-        nameCopy = new (std::nothrow) char[length];
+    if (other.textureName != nullptr && nameLength >= InlineNameBytes) {
+        nameCopy = new (std::nothrow) char[nameLength + 1];
         if (nameCopy == nullptr) {
             delete[] indexCopy;
             return false;
         }
-        std::memcpy(nameCopy, other.textureName, length);
     }
     copyWordsFrom(other);
-    setIndexes(indexCopy, other.indexCount);
-    setTextureName(nameCopy);
+    releaseIndexes();
+    indexCount = other.indexCount;
+    if (other.indexes != nullptr) {
+        indexes = indexCopy != nullptr ? indexCopy : inlineIndexes;
+        if (other.indexCount > 0)
+            std::memcpy(indexes, other.indexes, sizeof(uint16_t) * other.indexCount);
+    }
+    releaseTextureName();
+    if (other.textureName != nullptr) {
+        textureName = nameCopy != nullptr ? nameCopy : inlineName;
+        std::memset(inlineName, 0, InlineNameBytes);
+        textureNameLength = other.textureNameLength;
+        std::memcpy(textureName, other.textureName, nameLength + 1);
+    }
     return true;
 }
 
 void Primitive::takeFrom(Primitive& other)
 {
     copyWordsFrom(other);
-    setIndexes(other.indexes, other.indexCount);
-    setTextureName(other.textureName);
+    releaseIndexes();
+    releaseTextureName();
+    indexCount = other.indexCount;
+    if (other.indexes == other.inlineIndexes) {
+        std::memcpy(inlineIndexes, other.inlineIndexes, sizeof inlineIndexes);
+        indexes = inlineIndexes;
+    } else {
+        indexes = other.indexes;
+    }
+    if (other.textureName == other.inlineName) {
+        std::memcpy(inlineName, other.inlineName, sizeof inlineName);
+        textureName = inlineName;
+    } else {
+        textureName = other.textureName;
+    }
+    textureNameLength = other.textureNameLength;
     other.indexes = nullptr;
     other.indexCount = 0;
     other.textureName = nullptr;
+    other.textureNameLength = 0;
 }
 
 void Primitive::setIndexes(uint16_t* array, uint32_t count)
 {
-    delete[] indexes;
+    releaseIndexes();
     indexes = array;
     indexCount = count;
 }
 
 void Primitive::setTextureName(char* name)
 {
-    delete[] textureName;
+    releaseTextureName();
     textureName = name;
+    const size_t length = name != nullptr ? std::strlen(name) : 0;
+    textureNameLength = length < InvalidOffset ? static_cast<uint32_t>(length) : 0;
 }

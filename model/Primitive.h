@@ -2,7 +2,9 @@
 // texture name, and three words carried through unchanged.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "Format.h"
 
@@ -21,6 +23,8 @@ public:
     bool read(const uint8_t* buffer, uint32_t size, uint32_t offset, ReadContext& context);
     // Appends the record with the given offsets; its position, or InvalidOffset.
     uint32_t write(OutputBuffer& file, uint32_t textureNameOffset, uint32_t indexArrayOffset) const;
+    // Stores the 32-byte record with the given offsets at at.
+    void store(uint8_t* at, uint32_t textureNameOffset, uint32_t indexArrayOffset) const;
     // Deep copy into a freshly constructed primitive; false when memory runs out.
     bool copyFrom(const Primitive& other);
     // Moves other's fields into this freshly constructed primitive; other keeps
@@ -32,6 +36,18 @@ public:
     uint32_t getIndexCount() const { return indexCount; }
     const uint16_t* getIndexes() const { return indexes; }
     const char* getTextureName() const { return textureName; }
+    // The texture name's length without its terminator; 0 without one.
+    uint32_t getTextureNameLength() const { return textureNameLength; }
+    // True when both have texture names and they are equal, byte for byte.
+    bool sameTextureName(const Primitive& other) const
+    {
+        if (textureName == nullptr || other.textureName == nullptr || textureNameLength != other.textureNameLength)
+            return false;
+        // Short names sit in zero-padded buffers of one size: compared whole.
+        if (textureName == inlineName && other.textureName == other.inlineName)
+            return std::memcmp(inlineName, other.inlineName, InlineNameBytes) == 0;
+        return std::memcmp(textureName, other.textureName, textureNameLength) == 0;
+    }
     // 0xFFFF past the end.
     uint16_t getIndex(uint32_t i) const { return i < indexCount ? indexes[i] : uint16_t(0xFFFF); }
     void setIndex(uint32_t i, uint16_t v)
@@ -43,6 +59,12 @@ public:
     void setIndexes(uint16_t* array, uint32_t count);
     // Takes ownership of name (new[]'d, zero-terminated, or null for no texture).
     void setTextureName(char* name);
+
+    // Nearly every face has at most four vertices and a texture name of at most
+    // 15 characters: those live inside the primitive, which spares a model two
+    // allocations per face. Longer ones are new[]'d.
+    static constexpr uint32_t InlineIndexes = 4;
+    static constexpr uint32_t InlineNameBytes = 16;
 
     uint32_t colour = 0; // always below 256
     uint32_t indexCount = 0;
@@ -56,4 +78,15 @@ public:
 private:
     // The fields that are plain words, the same in a copy and a move.
     void copyWordsFrom(const Primitive& other);
+    // Room for count indexes, inside when they fit; null when memory runs out.
+    // The old indexes are released.
+    uint16_t* makeIndexes(uint32_t count);
+    // Room for a name of length bytes with its terminator; the old name is released.
+    char* makeTextureName(size_t length);
+    void releaseIndexes();
+    void releaseTextureName();
+
+    uint32_t textureNameLength = 0;
+    uint16_t inlineIndexes[InlineIndexes] = {};
+    char inlineName[InlineNameBytes] = {};
 };

@@ -2,7 +2,7 @@
 
 #include "BufferReaders.h"
 #include "Format.h"
-#include "Writers.h"
+#include "OutputBuffer.h"
 
 bool Vertex::read(const uint8_t* buffer, uint32_t size, uint32_t offset)
 {
@@ -16,7 +16,10 @@ bool Vertex::read(const uint8_t* buffer, uint32_t size, uint32_t offset)
 
 uint32_t Vertex::write(OutputBuffer& file) const
 {
-    const uint32_t fields[VertexField::Count] = {static_cast<uint32_t>(x), static_cast<uint32_t>(y),
-                                                 static_cast<uint32_t>(z)};
-    return writeFields(file, fields, VertexField::Count);
+    const uint32_t start = file.position();
+    uint8_t* at = start == InvalidOffset ? nullptr : file.append(VertexRecordSize);
+    if (at == nullptr)
+        return InvalidOffset;
+    store(at);
+    return start;
 }

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "LittleEndian.h"
+
 class OutputBuffer;
 
 struct Vertex {
@@ -15,4 +17,11 @@ struct Vertex {
     bool equals(const Vertex& other) const { return x == other.x && y == other.y && z == other.z; }
     // Appends the 12-byte record; its position, or InvalidOffset.
     uint32_t write(OutputBuffer& file) const;
+    // Stores the 12-byte record at at.
+    void store(uint8_t* at) const
+    {
+        storeLittle32(at, static_cast<uint32_t>(x));
+        storeLittle32(at + 4, static_cast<uint32_t>(y));
+        storeLittle32(at + 8, static_cast<uint32_t>(z));
+    }
 };

@@ -55,27 +55,22 @@ uint32_t writeIndexArray(OutputBuffer& file, const uint16_t* indexes, uint32_t c
 uint32_t writeVertexArray(OutputBuffer& file, const Vertex* vertices, uint32_t count)
 {
     const uint32_t start = file.position();
-    if (start == InvalidOffset || (count > 0 && vertices == nullptr))
+    if (start == InvalidOffset || (count > 0 && vertices == nullptr) || count > InvalidOffset / VertexRecordSize)
         return InvalidOffset;
-    for (uint32_t i = 0; i < count; ++i) {
-        if (vertices[i].write(file) == InvalidOffset)
-            return InvalidOffset;
-    }
+    uint8_t* at = file.append(VertexRecordSize * count);
+    if (at == nullptr)
+        return InvalidOffset;
+    for (uint32_t i = 0; i < count; ++i)
+        vertices[i].store(at + VertexRecordSize * i);
     return start;
 }
 
-uint32_t textureKeyLength(const char* name)
+// Where textureOffsets placed the face's texture name (the key is the name with
+// its terminator), or InvalidOffset when it holds no place for it.
+static uint32_t textureOffsetOf(const BlobDictionary& textureOffsets, const Primitive& face)
 {
-    const size_t length = std::strlen(name) + 1;
-    return length >= InvalidOffset ? 0 : static_cast<uint32_t>(length);
-}
-
-// Where textureOffsets placed name, or InvalidOffset when it holds no place for it.
-static uint32_t textureOffsetOf(const BlobDictionary& textureOffsets, const char* name)
-{
-    const uint32_t keyLength = textureKeyLength(name);
     uint32_t valueLength = 0;
-    const uint8_t* value = textureOffsets.lookup(name, keyLength, &valueLength);
+    const uint8_t* value = textureOffsets.lookup(face.getTextureName(), face.getTextureNameLength() + 1, &valueLength);
     if (value == nullptr || valueLength != FieldSize)
         return InvalidOffset;
     return loadLittle32(value);
@@ -85,20 +80,22 @@ uint32_t writePrimitiveArray(OutputBuffer& file, const Primitive* primitives, ui
                              const BlobDictionary& textureOffsets, uint32_t firstIndexArray)
 {
     const uint32_t start = file.position();
-    if (start == InvalidOffset || (count > 0 && primitives == nullptr))
+    if (start == InvalidOffset || (count > 0 && primitives == nullptr) || count > InvalidOffset / PrimitiveRecordSize)
+        return InvalidOffset;
+    uint8_t* at = file.append(PrimitiveRecordSize * count);
+    if (at == nullptr)
         return InvalidOffset;
     uint64_t indexArray = firstIndexArray;
     // Faces of one object often share a texture: one lookup serves a run of them.
-    const char* lastName = nullptr;
+    const Primitive* last = nullptr;
     uint32_t lastOffset = 0;
     for (uint32_t i = 0; i < count; ++i) {
         const Primitive& primitive = primitives[i];
-        const char* name = primitive.getTextureName();
         uint32_t textureNameOffset = 0;
-        if (name != nullptr) {
-            if (lastName == nullptr || std::strcmp(name, lastName) != 0) {
-                lastOffset = textureOffsetOf(textureOffsets, name);
-                lastName = name;
+        if (primitive.getTextureName() != nullptr) {
+            if (last == nullptr || !primitive.sameTextureName(*last)) {
+                lastOffset = textureOffsetOf(textureOffsets, primitive);
+                last = &primitive;
             }
             if (lastOffset == InvalidOffset)
                 return InvalidOffset;
@@ -106,8 +103,7 @@ uint32_t writePrimitiveArray(OutputBuffer& file, const Primitive* primitives, ui
         }
         if (indexArray >= InvalidOffset)
             return InvalidOffset;
-        if (primitive.write(file, textureNameOffset, static_cast<uint32_t>(indexArray)) == InvalidOffset)
-            return InvalidOffset;
+        primitive.store(at + PrimitiveRecordSize * i, textureNameOffset, static_cast<uint32_t>(indexArray));
         indexArray += IndexSize * uint64_t(primitive.getIndexCount());
     }
     return start;

@@ -24,6 +24,3 @@ uint32_t writePrimitiveArray(OutputBuffer& file, const Primitive* primitives, ui
 // Overwrites the 4 bytes at at with value and returns to where it was; that
 // position, or InvalidOffset.
 uint32_t patchField(OutputBuffer& file, uint32_t at, uint32_t value);
-// The key under which textureOffsets holds a name: its bytes with the terminator.
-// 0 when the name is too long to be one.
-uint32_t textureKeyLength(const char* name);

@@ -279,6 +279,35 @@ TEST(Primitive, AccessorsAndDeepCopy)
               Values({0xFF, 2, 5, 0xFFFF, 9}));
     ASSERT_TRUE(none.copyFrom(Primitive()));
     EXPECT_TRUE(none.getIndexes() == nullptr && none.getTextureName() == nullptr);
+
+    // Index lists and names on both sides of what a primitive holds inside
+    // itself, read, copied over each other and moved: ASan sees any overrun.
+    const std::string names[] = {"", "fifteen_chars__", "sixteen_chars___", std::string(300, 'n')};
+    for (uint32_t count : {0u, 4u, 5u, 300u}) {
+        for (const std::string& name : names) {
+            Image im{Bytes(1, 0)}; // offset 0 would mean no texture
+            std::vector<uint16_t> values(count);
+            for (uint32_t i = 0; i < count; ++i)
+                values[i] = uint16_t(i * 7);
+            for (uint16_t value : values)
+                im.add16({value});
+            const uint32_t record = im.add({1, count, 0, 1, im.addString(name.c_str()), 0, 0, 0});
+            ReadContext context;
+            Primitive read, copied, moved;
+            ASSERT_TRUE(read.read(im.bytes.data(), im.size(), record, context)) << count << name;
+            copied.setTextureName(newString("old name that is long enough to live outside"));
+            ASSERT_TRUE(copied.copyFrom(read));
+            moved.takeFrom(copied);
+            for (const Primitive* q : {&read, &moved}) {
+                EXPECT_EQ(std::vector<uint16_t>(q->getIndexes(), q->getIndexes() + q->getIndexCount()), values);
+                EXPECT_EQ(q->getTextureName(), name) << count;
+                EXPECT_EQ(q->getTextureNameLength(), name.size());
+            }
+            EXPECT_TRUE(read.sameTextureName(moved) && copied.getTextureName() == nullptr);
+            copied.setTextureName(newString((name + "x").c_str()));
+            EXPECT_FALSE(read.sameTextureName(copied));
+        }
+    }
 }
 
 TEST(Corpus, LoadsOrFailsForAKnownReasonAndRoundTrips)
