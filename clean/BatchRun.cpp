@@ -1,6 +1,11 @@
 #include "clean/BatchRun.h"
 
+#include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <new>
+#include <thread>
 
 #include "clean/CleaningPass.h"
 #include "clean/FaceCheck.h"
@@ -30,18 +35,27 @@ static bool cleanLoaded(Model& model, const ColourMap& colourMap, bool repair, F
     return true;
 }
 
-// Loads, cleans and composes one file; in Save mode *image receives the new
-// contents (new[]'d) to save. The outcome is Cleaned when the file only waits
-// for its save.
-static void prepareFile(const char* path, const ColourMap& colourMap, CleanMode mode, bool repair, FileResult& result,
-                        uint8_t** image)
+void prepareFile(const char* path, const ColourMap& colourMap, CleanMode mode, bool repair, bool keepImage,
+                 const PreparedFile* source, PreparedFile& file)
 {
+    FileResult& result = file.result;
     result = FileResult();
-    *image = nullptr;
+    delete[] file.image;
+    file.image = nullptr;
+    file.path = path;
     Model model;
     // A dry run keeps the original bytes to tell whether cleaning changes them.
-    uint8_t* original = nullptr;
-    if (!model.load(path, mode == CleanMode::DryRun ? &original : nullptr)) {
+    uint8_t* kept = nullptr;
+    const uint8_t* original = nullptr;
+    bool loaded = false;
+    if (source != nullptr && source->image != nullptr) {
+        loaded = model.read(source->image, source->result.sizeAfter);
+        original = source->image;
+    } else {
+        loaded = model.load(path, mode == CleanMode::DryRun ? &kept : nullptr);
+        original = kept;
+    }
+    if (!loaded) {
         result.loadFailure = model.failure;
         result.loadFailureOffset = model.failureOffset;
         result.loadFailureValue = model.failureValue;
@@ -54,15 +68,15 @@ static void prepareFile(const char* path, const ColourMap& colourMap, CleanMode 
     if (stored && original != nullptr)
         result.changed =
             composed.size() != model.loadedSize || std::memcmp(composed.data(), original, composed.size()) != 0;
-    delete[] original;
+    delete[] kept;
     if (!cleaned)
         return;
     result.outcome = stored ? FileOutcome::Cleaned : FileOutcome::WriteError;
     if (!stored)
         return;
     result.sizeAfter = composed.size();
-    if (mode == CleanMode::Save)
-        *image = composed.release();
+    if (mode == CleanMode::Save || keepImage)
+        file.image = composed.release();
 }
 
 static void markWriteError(FileResult& result, const SystemError& error)
@@ -88,37 +102,152 @@ static char* settleFile(const char* path, const FileResult& result, CleanTotals&
 
 char* cleanFile(const char* path, const ColourMap& colourMap, CleanTotals& totals, CleanMode mode, FileResult* result)
 {
-    FileResult local;
-    FileResult& outcome = result ? *result : local;
-    uint8_t* image = nullptr;
-    prepareFile(path, colourMap, mode, false, outcome, &image);
+    PreparedFile file;
+    prepareFile(path, colourMap, mode, false, false, nullptr, file);
     SystemError error;
-    if (image != nullptr && !replaceFileContents(path, image, outcome.sizeAfter, &error))
-        markWriteError(outcome, error);
-    delete[] image;
-    return settleFile(path, outcome, totals);
+    if (file.image != nullptr && !replaceFileContents(path, file.image, file.result.sizeAfter, &error))
+        markWriteError(file.result, error);
+    delete[] file.image;
+    if (result != nullptr)
+        *result = file.result;
+    return settleFile(path, file.result, totals);
 }
 
-BatchRun::BatchRun(const ColourMap& map, CleanMode runMode, bool repairFaces)
-    : colourMap(&map), mode(runMode), repair(repairFaces)
+namespace {
+
+enum class Stage : uint8_t { Waiting, Preparing, Prepared };
+
+// Lets the workers prepare one file while the batch thread waits for it.
+constexpr uint32_t WindowFiles = 2 * BatchRun::GroupFiles;
+constexpr uint64_t WindowBytes = 2 * uint64_t(BatchRun::GroupBytes);
+
+struct IdentifiedPath {
+    FileIdentity identity;
+    uint32_t index;
+};
+
+bool identifiedBefore(const IdentifiedPath& a, const IdentifiedPath& b)
 {
+    if (a.identity.device != b.identity.device)
+        return a.identity.device < b.identity.device;
+    if (a.identity.file != b.identity.file)
+        return a.identity.file < b.identity.file;
+    return a.index < b.index;
+}
+
+} // namespace
+
+// What the batch thread and the workers share; everything below the lock is
+// guarded by it.
+struct BatchRun::Workers {
+    const ColourMap* colourMap;
+    CleanMode mode;
+    bool repair;
+
+    PreparedFile* files = nullptr;
+    uint32_t* previousMention = nullptr; // of the same file; NoMention for none
+    bool* mentionedAgain = nullptr;
+    Stage* stages = nullptr;
+    uint32_t count = 0;
+
+    std::thread* threads = nullptr;
+    uint32_t threadCount = 0;
+
+    std::mutex lock;
+    std::condition_variable work;     // a file may be prepared, or the run stops
+    std::condition_variable prepared; // a file was prepared
+    uint32_t nextToPrepare = 0;
+    uint32_t saved = 0;        // files before it are saved and settled
+    uint64_t waitingBytes = 0; // images prepared and not yet saved
+    bool stopping = false;
+
+    static constexpr uint32_t NoMention = 0xFFFFFFFFu;
+
+    ~Workers()
+    {
+        for (uint32_t i = 0; i < count; ++i)
+            delete[] files[i].image;
+        delete[] files;
+        delete[] previousMention;
+        delete[] mentionedAgain;
+        delete[] stages;
+        delete[] threads;
+    }
+
+    // True when file k may be prepared now; the lock is held.
+    bool mayPrepare(uint32_t k) const
+    {
+        if (k >= count || k >= saved + WindowFiles || waitingBytes >= WindowBytes)
+            return false;
+        return previousMention[k] == NoMention || previousMention[k] < saved;
+    }
+
+    // Prepares file k without the lock, then publishes it; the lock is held on
+    // entry and on return.
+    void prepare(uint32_t k, std::unique_lock<std::mutex>& held)
+    {
+        stages[k] = Stage::Preparing;
+        const uint32_t previous = previousMention[k];
+        // An earlier mention's new contents stand for the file: a dry run saved
+        // none, and a save through another hard link left this name on the old.
+        const PreparedFile* source = nullptr;
+        if (previous != NoMention && files[previous].result.outcome == FileOutcome::Cleaned)
+            source = &files[previous];
+        held.unlock();
+        prepareFile(files[k].path, *colourMap, mode, repair, mentionedAgain[k], source, files[k]);
+        held.lock();
+        stages[k] = Stage::Prepared;
+        if (mode == CleanMode::Save && files[k].image != nullptr && !mentionedAgain[k])
+            waitingBytes += files[k].result.sizeAfter;
+        prepared.notify_all();
+    }
+
+    void run()
+    {
+        std::unique_lock<std::mutex> held(lock);
+        while (!stopping) {
+            if (mayPrepare(nextToPrepare)) {
+                prepare(nextToPrepare++, held);
+                continue;
+            }
+            work.wait(held);
+        }
+    }
+};
+
+BatchRun::BatchRun(const ColourMap& map, CleanMode runMode, bool repairFaces, uint32_t workerThreads)
+    : colourMap(&map), mode(runMode), repair(repairFaces), workerCount(workerThreads)
+{
+    if (workerCount == 0)
+        workerCount = std::thread::hardware_concurrency();
+    if (workerCount == 0)
+        workerCount = 1;
 }
 
 BatchRun::~BatchRun()
 {
-    abandonGroup();
+    stopWorkers();
     report.close();
 }
 
-void BatchRun::onFileDone(FileDoneHandler fileDone, void* context)
+void BatchRun::stopWorkers()
 {
-    handler = fileDone;
-    handlerContext = context;
+    if (workers == nullptr)
+        return;
+    {
+        std::lock_guard<std::mutex> held(workers->lock);
+        workers->stopping = true;
+    }
+    workers->work.notify_all();
+    for (uint32_t i = 0; i < workers->threadCount; ++i)
+        workers->threads[i].join();
+    delete workers;
+    workers = nullptr;
 }
 
 bool BatchRun::begin(const char* reportPath)
 {
-    abandonGroup();
+    stopWorkers();
     runTotals = CleanTotals();
     pathCount = 0;
     report.close();
@@ -130,31 +259,100 @@ bool BatchRun::begin(const char* reportPath)
     return true;
 }
 
-void BatchRun::cleanOne(const char* path)
+void BatchRun::start(const char* const* paths, uint32_t count)
 {
-    PendingFile& file = group[groupCount++];
-    file.path = path;
-    prepareFile(path, *colourMap, mode, repair, file.result, &file.image);
-    if (file.image)
-        groupBytes += file.result.sizeAfter;
-    if (groupCount == GroupFiles || groupBytes >= GroupBytes)
-        saveGroup();
+    stopWorkers();
+    workers = new (std::nothrow) Workers;
+    if (workers == nullptr)
+        return;
+    Workers& w = *workers;
+    w.colourMap = colourMap;
+    w.mode = mode;
+    w.repair = repair;
+    w.files = new (std::nothrow) PreparedFile[count];
+    w.previousMention = new (std::nothrow) uint32_t[count];
+    w.mentionedAgain = new (std::nothrow) bool[count];
+    w.stages = new (std::nothrow) Stage[count];
+    IdentifiedPath* identified = new (std::nothrow) IdentifiedPath[count];
+    if (w.files == nullptr || w.previousMention == nullptr || w.mentionedAgain == nullptr || w.stages == nullptr
+        || identified == nullptr) {
+        delete[] identified;
+        delete workers;
+        workers = nullptr;
+        return;
+    }
+    w.count = count;
+    // Two names for one file are one file: the same file sorts next to itself.
+    uint32_t identifiedCount = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        w.files[i].path = paths[i];
+        w.previousMention[i] = Workers::NoMention;
+        w.mentionedAgain[i] = false;
+        w.stages[i] = Stage::Waiting;
+        if (identifyFile(paths[i], &identified[identifiedCount].identity))
+            identified[identifiedCount++].index = i;
+    }
+    std::sort(identified, identified + identifiedCount, identifiedBefore);
+    for (uint32_t i = 1; i < identifiedCount; ++i) {
+        const IdentifiedPath& a = identified[i - 1];
+        const IdentifiedPath& b = identified[i];
+        if (a.identity.device != b.identity.device || a.identity.file != b.identity.file)
+            continue;
+        w.previousMention[b.index] = a.index;
+        w.mentionedAgain[a.index] = true;
+    }
+    delete[] identified;
+
+    // Without threads the batch thread prepares each file itself.
+    w.threads = new (std::nothrow) std::thread[workerCount];
+    if (w.threads == nullptr)
+        return;
+    for (uint32_t i = 0; i < workerCount; ++i) {
+        try {
+            w.threads[i] = std::thread([&w] { w.run(); });
+        } catch (...) {
+            break;
+        }
+        ++w.threadCount;
+    }
 }
 
-void BatchRun::finish()
+const PreparedFile* BatchRun::nextGroup(uint32_t* count)
 {
-    saveGroup();
-    if (report.isOpen())
-        writeEntry(composeTotals(runTotals, pathCount));
-    report.close();
-}
+    *count = 0;
+    if (workers == nullptr || workers->saved == workers->count)
+        return nullptr;
+    Workers& w = *workers;
+    const uint32_t first = w.saved;
+    uint32_t size = 0;
+    uint64_t bytes = 0;
+    uint64_t counted = 0; // of the bytes that count against the window
+    {
+        std::unique_lock<std::mutex> held(w.lock);
+        while (first + size < w.count && size < GroupFiles && bytes < GroupBytes) {
+            const uint32_t k = first + size;
+            // A file's second mention waits for the save of its first.
+            if (size > 0 && w.previousMention[k] != Workers::NoMention && w.previousMention[k] >= first)
+                break;
+            while (w.stages[k] != Stage::Prepared) {
+                if (w.threadCount == 0 && w.stages[k] == Stage::Waiting && w.nextToPrepare == k)
+                    w.prepare(w.nextToPrepare++, held);
+                else
+                    w.prepared.wait(held);
+            }
+            if (w.files[k].image != nullptr)
+                bytes += w.files[k].result.sizeAfter;
+            if (w.files[k].image != nullptr && mode == CleanMode::Save && !w.mentionedAgain[k])
+                counted += w.files[k].result.sizeAfter;
+            ++size;
+        }
+    }
 
-void BatchRun::saveGroup()
-{
+    PreparedFile* group = w.files + first;
     FileSave saves[GroupFiles];
     uint32_t saveCount = 0;
-    for (uint32_t i = 0; i < groupCount; ++i) {
-        if (group[i].image == nullptr)
+    for (uint32_t i = 0; i < size; ++i) {
+        if (mode != CleanMode::Save || group[i].image == nullptr)
             continue;
         FileSave& save = saves[saveCount++];
         save.path = group[i].path;
@@ -164,32 +362,35 @@ void BatchRun::saveGroup()
     saveFiles(saves, saveCount);
 
     uint32_t next = 0;
-    for (uint32_t i = 0; i < groupCount; ++i) {
-        PendingFile& file = group[i];
-        if (file.image) {
+    for (uint32_t i = 0; i < size; ++i) {
+        PreparedFile& file = group[i];
+        if (mode == CleanMode::Save && file.image != nullptr) {
             const FileSave& save = saves[next++];
             if (!save.saved)
                 markWriteError(file.result, save.error);
-            delete[] file.image;
-            file.image = nullptr;
+            if (!w.mentionedAgain[first + i]) {
+                delete[] file.image;
+                file.image = nullptr;
+            }
         }
         writeEntry(settleFile(file.path, file.result, runTotals));
         ++pathCount;
-        if (handler)
-            handler(handlerContext, file.path, file.result);
     }
-    groupCount = 0;
-    groupBytes = 0;
+    {
+        std::lock_guard<std::mutex> held(w.lock);
+        w.saved = first + size;
+        w.waitingBytes -= counted;
+    }
+    w.work.notify_all();
+    *count = size;
+    return group;
 }
 
-void BatchRun::abandonGroup()
+void BatchRun::finish()
 {
-    for (uint32_t i = 0; i < groupCount; ++i) {
-        delete[] group[i].image;
-        group[i].image = nullptr;
-    }
-    groupCount = 0;
-    groupBytes = 0;
+    if (report.isOpen())
+        writeEntry(composeTotals(runTotals, pathCount));
+    report.close();
 }
 
 void BatchRun::writeEntry(char* entry)

@@ -1,7 +1,8 @@
 // The batch run: loads, cleans and saves each chosen file in place, in the
 // order given, and writes the report with an entry per file and the totals.
-// Front ends add their own steps (dialogs, buttons, console lines) around
-// begin, cleanOne and finish.
+// Worker threads prepare the files (load, clean, compose: work on memory only);
+// the thread that runs the batch saves them a group at a time and writes the
+// report, so every result comes out in the order of the files.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,23 @@ enum class CleanMode : uint8_t {
     DryRun, // clean in memory only; sizes after are those of the composed image
 };
 
+// One file of a run: its path, its result, and its new contents while they wait
+// for their group's save.
+struct PreparedFile {
+    const char* path = nullptr;
+    FileResult result;
+    uint8_t* image = nullptr; // new[]'d, result.sizeAfter bytes
+};
+
+// Loads path with one read (or, when given, takes source: the contents an
+// earlier mention of the same file would have saved), cleans it with colourMap,
+// first dropping the faces that name missing vertices when repair is set, and
+// composes its new contents. Touches no file: the outcome is Cleaned when the
+// file only waits for its save, and the image is kept in Save mode, or when
+// keepImage is set.
+void prepareFile(const char* path, const ColourMap& colourMap, CleanMode mode, bool repair, bool keepImage,
+                 const PreparedFile* source, PreparedFile& file);
+
 // Loads path with one read, cleans it with colourMap and (in Save mode) replaces
 // it atomically with one write. A file that cannot be loaded or whose tree the
 // cleaning refuses is left untouched; a failed save leaves the original as it
@@ -26,36 +44,36 @@ enum class CleanMode : uint8_t {
 char* cleanFile(const char* path, const ColourMap& colourMap, CleanTotals& totals, CleanMode mode,
                 FileResult* result = nullptr);
 
-// Told of each file's final result, in the order the files were given.
-using FileDoneHandler = void (*)(void* context, const char* path, const FileResult& result);
-
-// Files are saved in groups that share one flush to disk, so a file's entry,
-// its part of the totals and its result follow when its group is saved: when
-// the group is full, or at finish.
 class BatchRun {
 public:
-    // The most files, and about the most bytes of new contents, waiting at once.
+    // The most files, and about the most bytes of new contents, in one group of
+    // saves that share a flush to disk; two groups at most wait in memory.
     static constexpr uint32_t GroupFiles = 64;
     static constexpr uint32_t GroupBytes = 64u << 20;
 
     // With repairFaces, faces that name vertices their object does not have are
-    // dropped before cleaning instead of making the file refused.
-    BatchRun(const ColourMap& colourMap, CleanMode mode, bool repairFaces = false);
+    // dropped before cleaning instead of making the file refused. workers is the
+    // number of threads that prepare files, 0 for one per processor.
+    BatchRun(const ColourMap& colourMap, CleanMode mode, bool repairFaces = false, uint32_t workers = 0);
+    // Stops the workers and drops what waits unsaved: an interrupted run saves
+    // nothing more.
     ~BatchRun();
     BatchRun(const BatchRun&) = delete;
     BatchRun& operator=(const BatchRun&) = delete;
 
-    // handler, when given, is told of each file's result with context.
-    void onFileDone(FileDoneHandler handler, void* context);
     // Zeroes the totals, creates the report at reportPath (replacing any file
     // there; null for no report) and writes its opening. False when the report
     // cannot be created: the run then goes on without one.
     bool begin(const char* reportPath);
-    // Loads, cleans and stages one file; every call counts one path once its
-    // group is saved. path must stay valid until its result has been told, at
-    // the latest until finish returns.
-    void cleanOne(const char* path);
-    // Saves the last group, writes the totals entry and closes the report.
+    // The files to clean, in order; they must stay valid until the run ends. The
+    // workers start on them at once. A file named twice (by any of its names) is
+    // prepared again only once its first mention has been saved.
+    void start(const char* const* paths, uint32_t count);
+    // Saves the next group and settles it: each file's entry is written and its
+    // part of the totals added. The group's files in order, or null when every
+    // file is done; valid until the next call.
+    const PreparedFile* nextGroup(uint32_t* count);
+    // Writes the totals entry of the files done so far and closes the report.
     void finish();
 
     bool reportOpen() const { return report.isOpen(); }
@@ -63,29 +81,17 @@ public:
     uint32_t pathsProcessed() const { return pathCount; }
 
 private:
-    struct PendingFile {
-        const char* path;
-        FileResult result;
-        uint8_t* image; // the new contents (new[]'d), until the group is saved
-    };
+    struct Workers;
 
-    // Saves the group's new contents together, then writes each entry and tells
-    // each result in order.
-    void saveGroup();
-    // Drops what a group holds, when a run ends without finishing.
-    void abandonGroup();
+    void stopWorkers();
     void writeEntry(char* entry);
 
     const ColourMap* colourMap;
     CleanMode mode;
     bool repair;
+    uint32_t workerCount;
     ReportFile report;
     CleanTotals runTotals;
     uint32_t pathCount = 0;
-    FileDoneHandler handler = nullptr;
-    void* handlerContext = nullptr;
-
-    PendingFile group[GroupFiles] = {};
-    uint32_t groupCount = 0;
-    uint64_t groupBytes = 0;
+    Workers* workers = nullptr;
 };

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -22,6 +23,7 @@
 #include "cli/ModelFiles.h"
 #include "cli/OptionTable.h"
 #include "platform/Console.h"
+#include "platform/Interrupt.h"
 
 namespace fs = std::filesystem;
 
@@ -80,6 +82,8 @@ struct CleanOptions {
     bool recursive = false;
     bool quiet = false;
     bool repair = false;
+    uint32_t jobs = 0; // one per processor
+    bool jobsValid = true;
     std::vector<ColourStep> colourSteps;
 };
 
@@ -120,6 +124,15 @@ const CleanOption CleanOptionTable[] = {
      "first drop every face that names a vertex its object does not\n"
      "have (each is told on standard error), then clean; without it\n"
      "such a file is refused and left untouched"},
+    {"--jobs", "-j", "N",
+     [](CleanOptions& o, const char* value) {
+         char* end = nullptr;
+         unsigned long jobs = std::strtoul(value, &end, 10);
+         o.jobs = *end == '\0' && jobs >= 1 && jobs <= 64 ? uint32_t(jobs) : 0;
+         o.jobsValid = o.jobs != 0;
+     },
+     "prepare files on N threads, 1 to 64 (default: one per processor);\n"
+     "the output is the same whatever N"},
     {"--help", "-h", nullptr, nullptr, "this text"},
 };
 
@@ -166,6 +179,10 @@ int parseArguments(int argc, char** argv, CleanOptions& options, std::vector<std
             std::fputs("scour: --check writes nothing: --save-map cannot be given with it\n", stderr);
             return 2;
         }
+    }
+    if (!options.jobsValid) {
+        std::fputs("scour: --jobs takes a number from 1 to 64\n", stderr);
+        return 2;
     }
     if (options.logGiven && options.noLog) {
         std::fputs("scour: --log and --no-log cannot be given together\n", stderr);
@@ -228,11 +245,12 @@ class Progress {
 public:
     Progress(size_t fileCount, bool wanted) : total(fileCount), shown(wanted && fileCount > ProgressThreshold) {}
 
+    // done files are saved.
     void show(size_t done)
     {
         if (!shown)
             return;
-        std::fprintf(stderr, "\rcleaning %zu of %zu", done + 1, total);
+        std::fprintf(stderr, "\rcleaned %zu of %zu", done, total);
         std::fflush(stderr);
     }
     void clear()
@@ -248,17 +266,15 @@ private:
     bool shown;
 };
 
-// What the line for each file needs, as the run tells of it.
+// What the lines of the files need, and what they found.
 struct FileLines {
-    Progress* progress;
     const CleanOptions* options;
     int exitCode;
     uint32_t filesChanged;
 };
 
-void printFileLine(void* context, const char* path, const FileResult& result)
+void printFileLine(FileLines& lines, const char* path, const FileResult& result)
 {
-    FileLines& lines = *static_cast<FileLines*>(context);
     const CleanOptions& options = *lines.options;
     bool cleaned = result.outcome == FileOutcome::Cleaned;
     if (!cleaned)
@@ -268,7 +284,6 @@ void printFileLine(void* context, const char* path, const FileResult& result)
         if (options.check)
             lines.exitCode = 1;
     }
-    lines.progress->clear();
     if (cleaned) {
         for (const FaceFault& fault : result.badFaces)
             std::fprintf(stderr, "%s: %s %s: %s\n", path, faceText(fault).c_str(), badIndexText(fault).c_str(),
@@ -295,6 +310,7 @@ void printFileLine(void* context, const char* path, const FileResult& result)
 
 int runClean(int argc, char** argv)
 {
+    watchForInterruption();
     CleanOptions options;
     std::vector<std::string> paths;
     int parsed = parseArguments(argc, argv, options, paths);
@@ -323,23 +339,35 @@ int runClean(int argc, char** argv)
     if (files.empty())
         return exitCode;
 
-    BatchRun run(colourMap, options.dryRun ? CleanMode::DryRun : CleanMode::Save, options.repair);
+    BatchRun run(colourMap, options.dryRun ? CleanMode::DryRun : CleanMode::Save, options.repair, options.jobs);
     const char* report = reportPath(options);
     if (!run.begin(report) && report) {
         std::fprintf(stderr, "scour: cannot create the report %s; cleaning without it\n", report);
         exitCode = 1;
     }
 
+    std::vector<const char*> order;
+    for (const std::string& file : files)
+        order.push_back(file.c_str());
+    run.start(order.data(), uint32_t(order.size()));
     Progress progress(files.size(), standardErrorIsTerminal());
-    FileLines lines{&progress, &options, exitCode, 0};
-    run.onFileDone(printFileLine, &lines);
-    for (size_t i = 0; i < files.size(); ++i) {
-        progress.show(i);
-        run.cleanOne(files[i].c_str());
+    FileLines lines{&options, exitCode, 0};
+    uint32_t count = 0;
+    for (const PreparedFile* group; !interruptionRequested() && (group = run.nextGroup(&count)) != nullptr;) {
+        progress.clear();
+        for (uint32_t i = 0; i < count; ++i)
+            printFileLine(lines, group[i].path, group[i].result);
+        progress.show(run.pathsProcessed());
     }
     run.finish();
     progress.clear();
     exitCode = lines.exitCode;
+    if (interruptionRequested()) {
+        std::fprintf(stderr, "scour: interrupted after %s of %zu; the others are untouched\n",
+                     countText(run.pathsProcessed(), Noun::File, Wording::Plain).c_str(), files.size());
+        interruptionHandled();
+        return InterruptedExitStatus;
+    }
 
     const CleanTotals& totals = run.totals();
     if (options.json) {

@@ -2,6 +2,7 @@
 // of SystemFiles.h.
 #include "platform/File.h"
 
+#include <cstring>
 #include <new>
 
 #include "platform/FileSeam.h"
@@ -59,6 +60,51 @@ bool writeAll(SystemHandle file, const uint8_t* data, uint32_t size, SystemError
     return true;
 }
 
+// The folders this process has swept of what dead runs left, each once.
+class SweptFolders {
+public:
+    ~SweptFolders()
+    {
+        for (uint32_t i = 0; i < count; ++i)
+            delete[] folders[i];
+        delete[] folders;
+    }
+
+    // True the first time a folder is named; false after, or when memory runs out.
+    bool firstTime(const char* path, size_t folderLength)
+    {
+        for (uint32_t i = 0; i < count; ++i) {
+            if (std::strlen(folders[i]) == folderLength && std::memcmp(folders[i], path, folderLength) == 0)
+                return false;
+        }
+        if (count == capacity) {
+            uint32_t grown = capacity == 0 ? 16 : 2 * capacity;
+            char** larger = new (std::nothrow) char*[grown];
+            if (larger == nullptr)
+                return false;
+            for (uint32_t i = 0; i < count; ++i)
+                larger[i] = folders[i];
+            delete[] folders;
+            folders = larger;
+            capacity = grown;
+        }
+        char* folder = new (std::nothrow) char[folderLength + 1];
+        if (folder == nullptr)
+            return false;
+        std::memcpy(folder, path, folderLength);
+        folder[folderLength] = '\0';
+        folders[count++] = folder;
+        return true;
+    }
+
+private:
+    char** folders = nullptr;
+    uint32_t count = 0;
+    uint32_t capacity = 0;
+};
+
+SweptFolders sweptFolders;
+
 enum class SaveStage : uint8_t { Refused, Written, Flushed, Replaced };
 
 // One file on its way through the save sequence.
@@ -85,6 +131,8 @@ void stage(SaveState& state, FileSave& file)
     }
     if (faultStrikes(FileStep::Open, &error) || !systemInspectTarget(file.path, &state.target, &error))
         return fail(state, file, error);
+    if (sweptFolders.firstTime(state.target.path, state.target.folderLength))
+        systemRemoveStaleTemporaries(state.target);
     if (faultStrikes(FileStep::CreateTemporary, &error)
         || !systemCreateTemporary(state.target, &state.temporary, &error))
         return fail(state, file, error);
@@ -260,4 +308,9 @@ int32_t fileSize(const char* path)
         return -1;
     // Larger sizes would wrap into nonsense; they are reported as unknown.
     return size > 0x7FFFFFFFu ? -1 : static_cast<int32_t>(size);
+}
+
+bool identifyFile(const char* path, FileIdentity* identity)
+{
+    return path != nullptr && identity != nullptr && systemIdentifyFile(path, identity);
 }

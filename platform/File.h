@@ -58,6 +58,15 @@ bool replaceFileContents(const char* path, const uint8_t* data, uint32_t size, S
 // does not fit.
 int32_t fileSize(const char* path);
 
+// Which file a path names, whatever link or other name leads to it, and its size.
+struct FileIdentity {
+    uint64_t device = 0;
+    uint64_t file = 0;
+    uint64_t size = 0;
+};
+// False when the path names no file that can be looked at.
+bool identifyFile(const char* path, FileIdentity* identity);
+
 // The system's own text for code, for errors the program does not word itself;
 // at most capacity bytes with the terminator. Returns text.
 const char* systemErrorText(int32_t code, char* text, size_t capacity);

@@ -36,6 +36,7 @@ bool systemOpenToRead(const char* path, SystemHandle* file, uint64_t* size, Syst
 bool systemRead(SystemHandle file, uint8_t* buffer, uint32_t length, uint32_t* got, SystemError* error);
 void systemClose(SystemHandle file);
 bool systemFileSize(const char* path, uint64_t* size);
+bool systemIdentifyFile(const char* path, FileIdentity* identity);
 
 // Resolves path into target and proves that it may be replaced: the file is
 // missing (a new one) or a regular file that can be opened for writing and is
@@ -58,4 +59,8 @@ bool systemCloseTemporary(SaveTemporary* temporary, SystemError* error);
 bool systemReplace(const SaveTemporary& temporary, const SaveTarget& target, SystemError* error);
 // Makes the moves into target's folder survive a crash; best effort.
 void systemSyncFolder(const SaveTarget& target);
+// Removes the temporary files that runs which died before finishing left in
+// target's folder. A file whose run still goes on, or that anything else holds
+// open, is never removed.
+void systemRemoveStaleTemporaries(const SaveTarget& target);
 void systemRemove(const char* path);

@@ -8,7 +8,10 @@
 #include <cstring>
 #include <new>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +19,8 @@ namespace {
 
 // Room for ".scourwell-" with the process id and a serial number.
 constexpr size_t TemporaryNameRoom = 32;
+constexpr char TemporaryPrefix[] = ".scourwell-";
+constexpr size_t TemporaryNameLength = sizeof TemporaryPrefix - 1 + 8 + 1 + 8;
 constexpr unsigned TemporaryNameAttempts = 64;
 
 SystemError errorFrom(int code)
@@ -126,6 +131,17 @@ bool systemFileSize(const char* path, uint64_t* size)
     return true;
 }
 
+bool systemIdentifyFile(const char* path, FileIdentity* identity)
+{
+    struct stat info;
+    if (stat(path, &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    identity->device = static_cast<uint64_t>(info.st_dev);
+    identity->file = static_cast<uint64_t>(info.st_ino);
+    identity->size = static_cast<uint64_t>(info.st_size);
+    return true;
+}
+
 bool systemInspectTarget(const char* path, SaveTarget* target, SystemError* error)
 {
     char resolved[PATH_MAX];
@@ -182,12 +198,14 @@ bool systemCreateTemporary(const SaveTarget& target, SaveTemporary* temporary, S
     std::memcpy(name, target.path, target.folderLength);
     // Made with the original's permission bits, so usually nothing changes later.
     for (unsigned attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
-        std::snprintf(name + target.folderLength, TemporaryNameRoom, ".scourwell-%08x-%08x", process, serial++);
+        std::snprintf(name + target.folderLength, TemporaryNameRoom, "%s%08x-%08x", TemporaryPrefix, process, serial++);
         int file = open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, target.attributes & 0777);
         if (file < 0 && errno == EEXIST)
             continue;
         if (file < 0)
             break;
+        // Held while the file is open, so a later run never takes it for stale.
+        static_cast<void>(flock(file, LOCK_EX | LOCK_NB));
         struct stat info;
         temporary->fileSystem = fstat(file, &info) == 0 ? static_cast<uint64_t>(info.st_dev) : 0;
         temporary->path = name;
@@ -273,6 +291,53 @@ void systemSyncFolder(const SaveTarget& target)
 }
 
 void systemRemove(const char* path) { unlink(path); }
+
+namespace {
+
+// The process id in a temporary file's name, or 0 when the name is not one.
+pid_t ownerOf(const char* name)
+{
+    if (std::strlen(name) != TemporaryNameLength
+        || std::strncmp(name, TemporaryPrefix, sizeof TemporaryPrefix - 1) != 0)
+        return 0;
+    char* end = nullptr;
+    unsigned long process = std::strtoul(name + sizeof TemporaryPrefix - 1, &end, 16);
+    if (end != name + sizeof TemporaryPrefix - 1 + 8 || *end != '-')
+        return 0;
+    return static_cast<pid_t>(process);
+}
+
+bool processAlive(pid_t process) { return kill(process, 0) == 0 || errno != ESRCH; }
+
+} // namespace
+
+void systemRemoveStaleTemporaries(const SaveTarget& target)
+{
+    char* folder = new (std::nothrow) char[target.folderLength + 2];
+    if (folder == nullptr)
+        return;
+    std::memcpy(folder, target.path, target.folderLength);
+    folder[target.folderLength] = '\0';
+    DIR* entries = opendir(target.folderLength == 0 ? "." : folder);
+    delete[] folder;
+    if (entries == nullptr)
+        return;
+    const pid_t self = getpid();
+    while (const dirent* entry = readdir(entries)) {
+        pid_t owner = ownerOf(entry->d_name);
+        if (owner <= 0 || owner == self || processAlive(owner))
+            continue;
+        // Its run is gone; a lock that cannot be had means someone holds it all
+        // the same (a run of another machine sharing the folder).
+        int file = openat(dirfd(entries), entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (file < 0)
+            continue;
+        if (flock(file, LOCK_EX | LOCK_NB) == 0)
+            unlinkat(dirfd(entries), entry->d_name, 0);
+        close(file);
+    }
+    closedir(entries);
+}
 
 const char* systemErrorText(int32_t code, char* text, size_t capacity)
 {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -15,6 +16,7 @@ namespace {
 constexpr DWORD KeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 // Room for "~scourwell-" with the process id, a serial number and ".tmp".
 constexpr size_t TemporaryNameRoom = 40;
+constexpr char TemporaryPrefix[] = "~scourwell-";
 constexpr unsigned TemporaryNameAttempts = 64;
 
 HANDLE toHandle(SystemHandle file) { return reinterpret_cast<HANDLE>(file); }
@@ -139,6 +141,23 @@ bool systemFileSize(const char* path, uint64_t* size)
     return true;
 }
 
+bool systemIdentifyFile(const char* path, FileIdentity* identity)
+{
+    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    BOOL described = GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    if (!described || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return false;
+    identity->device = info.dwVolumeSerialNumber;
+    identity->file = uint64_t(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    identity->size = uint64_t(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+    return true;
+}
+
 bool systemInspectTarget(const char* path, SaveTarget* target, SystemError* error)
 {
     char resolved[MAX_PATH];
@@ -201,7 +220,7 @@ bool systemCreateTemporary(const SaveTarget& target, SaveTemporary* temporary, S
     // The attributes are given at creation; archive marks the new contents for backup.
     DWORD attributes = (target.attributes & KeptAttributes) | FILE_ATTRIBUTE_ARCHIVE;
     for (unsigned attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
-        std::snprintf(name + target.folderLength, TemporaryNameRoom, "~scourwell-%08X-%04X.tmp", process,
+        std::snprintf(name + target.folderLength, TemporaryNameRoom, "%s%08X-%04X.tmp", TemporaryPrefix, process,
                       serial++ & 0xFFFFu);
         HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
         if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS)
@@ -267,6 +286,61 @@ void systemSyncFolder(const SaveTarget&)
 }
 
 void systemRemove(const char* path) { DeleteFileA(path); }
+
+namespace {
+
+// The process id in a temporary file's name, or 0 when the name is not one.
+DWORD ownerOf(const char* name)
+{
+    const size_t prefix = sizeof TemporaryPrefix - 1;
+    if (std::strlen(name) != prefix + 8 + 1 + 4 + 4 || std::strncmp(name, TemporaryPrefix, prefix) != 0)
+        return 0;
+    char* end = nullptr;
+    unsigned long process = std::strtoul(name + prefix, &end, 16);
+    return end == name + prefix + 8 && *end == '-' ? static_cast<DWORD>(process) : 0;
+}
+
+bool processAlive(DWORD process)
+{
+    HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, process);
+    if (handle == nullptr)
+        return GetLastError() != ERROR_INVALID_PARAMETER; // refused: it exists
+    bool running = WaitForSingleObject(handle, 0) == WAIT_TIMEOUT;
+    CloseHandle(handle);
+    return running;
+}
+
+} // namespace
+
+void systemRemoveStaleTemporaries(const SaveTarget& target)
+{
+    const char pattern[] = "~scourwell-*.tmp";
+    char* search = new (std::nothrow) char[target.folderLength + sizeof pattern];
+    char* found = new (std::nothrow) char[target.folderLength + MAX_PATH];
+    if (search == nullptr || found == nullptr) {
+        delete[] search;
+        delete[] found;
+        return;
+    }
+    std::memcpy(search, target.path, target.folderLength);
+    std::memcpy(search + target.folderLength, pattern, sizeof pattern);
+    std::memcpy(found, target.path, target.folderLength);
+    WIN32_FIND_DATAA entry;
+    HANDLE entries = FindFirstFileA(search, &entry);
+    const DWORD self = GetCurrentProcessId();
+    for (bool more = entries != INVALID_HANDLE_VALUE; more; more = FindNextFileA(entries, &entry) != 0) {
+        DWORD owner = ownerOf(entry.cFileName);
+        if (owner == 0 || owner == self || processAlive(owner))
+            continue;
+        // A file that something holds open cannot be deleted, and is not.
+        std::snprintf(found + target.folderLength, MAX_PATH, "%s", entry.cFileName);
+        DeleteFileA(found);
+    }
+    if (entries != INVALID_HANDLE_VALUE)
+        FindClose(entries);
+    delete[] search;
+    delete[] found;
+}
 
 const char* systemErrorText(int32_t code, char* text, size_t capacity)
 {

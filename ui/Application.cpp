@@ -319,8 +319,12 @@ void Application::cleanFiles()
 
     BatchRun run(colourMap, CleanMode::Save);
     bool reportOpen = run.begin(ReportPath);
-    for (uint32_t k = 0; fileList[k] != nullptr; ++k)
-        run.cleanOne(fileList[k]);
+    uint32_t count = 0;
+    while (fileList[count] != nullptr)
+        ++count;
+    run.start(fileList, count);
+    while (run.nextGroup(&count) != nullptr) {
+    }
     run.finish();
 
     int answer =

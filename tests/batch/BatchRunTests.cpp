@@ -66,12 +66,17 @@ struct RunResult {
     uint32_t pathsProcessed = 0;
 };
 
-void collect(void* context, const char* path, const FileResult& result)
+// Runs every group of run, in order, into result.
+void runGroups(BatchRun& run, RunResult& result)
 {
-    RunResult* run = static_cast<RunResult*>(context);
-    run->paths.push_back(path);
-    run->outcomes.push_back(result.outcome);
-    run->results.push_back(result);
+    uint32_t count = 0;
+    for (const PreparedFile* group; (group = run.nextGroup(&count)) != nullptr;) {
+        for (uint32_t i = 0; i < count; ++i) {
+            result.paths.push_back(group[i].path);
+            result.outcomes.push_back(group[i].result.outcome);
+            result.results.push_back(group[i].result);
+        }
+    }
 }
 
 class BatchRunTest : public testing::Test {
@@ -89,16 +94,18 @@ protected:
 
     RunResult runAll(
         const std::vector<std::string>& paths, const char* reportPath, CleanMode mode = CleanMode::Save,
-        const std::function<void()>& afterBegin = [] {})
+        const std::function<void()>& afterBegin = [] {}, uint32_t workers = 0)
     {
         RunResult result;
-        BatchRun run(colourMap, mode);
-        run.onFileDone(collect, &result);
+        BatchRun run(colourMap, mode, false, workers);
         result.began = run.begin(reportPath);
         result.reportOpen = run.reportOpen();
         afterBegin();
+        std::vector<const char*> order;
         for (const std::string& path : paths)
-            run.cleanOne(path.c_str());
+            order.push_back(path.c_str());
+        run.start(order.data(), uint32_t(order.size()));
+        runGroups(run, result);
         run.finish();
         result.totals = run.totals();
         result.pathsProcessed = run.pathsProcessed();
@@ -264,41 +271,81 @@ TEST_F(BatchRunTest, FailedSaveKeepsTheOriginal)
     }
 }
 
-// More files than one group: each full group is saved and told of before the
-// next file is read, and the report and totals cover every file in order.
+// More files than one group: each group is saved before the next one is told
+// of, the files after it wait unsaved, and the report and totals cover every
+// file in order, with one worker or several.
 TEST_F(BatchRunTest, MoreFilesThanOneGroup)
 {
     const uint32_t count = 2 * BatchRun::GroupFiles + 3;
     std::vector<std::string> paths;
+    std::vector<const char*> order;
     std::string expected = "Report:";
     for (uint32_t i = 0; i < count; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "m%03u.3do", i);
         bool broken = i == BatchRun::GroupFiles;
-        paths.push_back(put(name, broken ? BrokenImage : GrowingImage));
+        paths.push_back(dir.file(name));
         expected += broken ? "\r\nError reading file: \"" + paths[i] + "\"" : cleanedEntry(paths[i], Grown);
     }
-    BatchRun run(colourMap, CleanMode::Save);
-    RunResult told;
-    run.onFileDone(collect, &told);
-    ASSERT_TRUE(run.begin(log().c_str()));
-    for (uint32_t i = 0; i < count; ++i) {
-        run.cleanOne(paths[i].c_str());
-        uint32_t saved = (i + 1) / BatchRun::GroupFiles * BatchRun::GroupFiles;
-        ASSERT_EQ(told.paths.size(), saved) << i;
-        if (i != BatchRun::GroupFiles) {
-            EXPECT_EQ(readBytes(paths[i]).size(), i + 1 == saved ? 100u : 54u) << i;
+    for (const std::string& path : paths)
+        order.push_back(path.c_str());
+    for (uint32_t workers : {1u, 3u}) {
+        for (uint32_t i = 0; i < count; ++i)
+            put(fs::path(paths[i]).filename().string(), i == BatchRun::GroupFiles ? BrokenImage : GrowingImage);
+        BatchRun run(colourMap, CleanMode::Save, false, workers);
+        ASSERT_TRUE(run.begin(log().c_str()));
+        run.start(order.data(), count);
+        std::vector<uint32_t> sizes;
+        uint32_t groupSize = 0;
+        for (const PreparedFile* group; (group = run.nextGroup(&groupSize)) != nullptr;) {
+            sizes.push_back(groupSize);
+            EXPECT_EQ(group[0].path, order[run.pathsProcessed() - groupSize]);
+            const uint32_t done = run.pathsProcessed();
+            EXPECT_EQ(readBytes(paths[done - 1]).size(), 100u) << done;
+            if (done < count && done != BatchRun::GroupFiles) {
+                EXPECT_EQ(readBytes(paths[done]).size(), 54u) << done;
+            }
         }
+        run.finish();
+        EXPECT_EQ(sizes, (std::vector<uint32_t>{BatchRun::GroupFiles, BatchRun::GroupFiles, 3}));
+        EXPECT_EQ(readText(log()), expected + "\r\n130 out of 131 files cleaned successfully\r\n\t130 vertexes added\r\n"
+                                              "\t130 faces added\r\n\t5980 bytes added");
+        EXPECT_EQ(dir.entries().size(), count + 1);
     }
-    run.finish();
-    EXPECT_EQ(told.paths, paths);
-    EXPECT_EQ(readText(log()), expected + "\r\n130 out of 131 files cleaned successfully\r\n\t130 vertexes added\r\n"
-                                          "\t130 faces added\r\n\t5980 bytes added");
-    EXPECT_EQ(run.pathsProcessed(), count);
-    EXPECT_EQ(dir.entries().size(), count + 1);
 }
 
-// A run dropped before finish saves nothing of its last group and leaves no
+// A file named twice, or by a link, is cleaned once per mention in order: the
+// later mentions find it clean, and the totals are those of one cleaning, in a
+// dry run as in a saving one.
+TEST_F(BatchRunTest, OneFileNamedSeveralTimes)
+{
+    const std::string tank = put("tank.3do", tankImage());
+    const std::string other = put("other.3do", tankImage());
+    std::string link = dir.file("link.3do"), hard = dir.file("hard.3do");
+    std::error_code error;
+    fs::create_hard_link(tank, hard, error);
+    ASSERT_FALSE(error) << error.message();
+#ifndef _WIN32
+    fs::create_symlink(tank, link);
+#else
+    link = tank; // symbolic links need privileges on Windows
+#endif
+    const std::string again =
+        "\tOriginal file size: 9876 bytes\r\n\t0 vertexes removed\r\n\t0 faces removed\r\n"
+        "\tCleaned file size: 9876 bytes";
+    for (CleanMode mode : {CleanMode::DryRun, CleanMode::Save}) {
+        RunResult run = runAll(
+            {tank, other, tank, link, hard}, log().c_str(), mode, [] {}, 2);
+        EXPECT_EQ(readText(log()), "Report:" + cleanedEntry(tank, TankCleaned) + cleanedEntry(other, TankCleaned)
+                                       + cleanedEntry(tank, again.c_str()) + cleanedEntry(link, again.c_str()) + cleanedEntry(hard, again.c_str())
+                                       + "\r\n5 out of 5 files cleaned successfully\r\n\t24 vertexes removed\r\n"
+                                         "\t2 faces added\r\n\t728 bytes removed");
+        EXPECT_EQ(run.results[2].changed, false);
+        EXPECT_EQ(readBytes(tank).size(), mode == CleanMode::Save ? 9876u : 10240u);
+    }
+}
+
+// A run dropped before its groups are saved saves nothing and leaves no
 // temporary file behind; without a report path a run writes no report.
 TEST_F(BatchRunTest, RunEndedWithoutFinishAndRunWithoutReport)
 {
@@ -307,7 +354,8 @@ TEST_F(BatchRunTest, RunEndedWithoutFinishAndRunWithoutReport)
     {
         BatchRun run(colourMap, CleanMode::Save);
         EXPECT_FALSE(run.begin(nullptr));
-        run.cleanOne(tank.c_str());
+        const char* order[] = {tank.c_str()};
+        run.start(order, 1);
     }
     EXPECT_EQ(readBytes(tank), image);
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"tank.3do"}));

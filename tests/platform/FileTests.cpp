@@ -4,7 +4,9 @@
 #include "support/Faults.h"
 #include "support/TestSupport.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -282,4 +284,35 @@ TEST_F(FileTest, FileSizesBeyond31BitsAreNeverWrapped)
     EXPECT_EQ(fileSize(unit.c_str()), -1);
     // Its low 32 bits alone would pass as a 100-byte file.
     EXPECT_EQ(load(dir.file("huge.3do"), 0xFFFFFFFFu).first, ReadFileResult::TooLarge);
+}
+
+// A save into a folder removes the temporary files of runs that died there,
+// never those of a run that still goes on, nor anything else.
+TEST_F(FileTest, TemporariesOfDeadRunsAreRemovedOthersKept)
+{
+#ifdef _WIN32
+    // No process has an id this large; this one's own is alive.
+    const std::string dead = "~scourwell-FFFFFFF0-0001.tmp";
+    char alive[64];
+    std::snprintf(alive, sizeof alive, "~scourwell-%08lX-0001.tmp", GetCurrentProcessId());
+#else
+    const std::string dead = ".scourwell-7ffffff0-00000001";
+    char alive[64];
+    std::snprintf(alive, sizeof alive, ".scourwell-%08x-00000001", unsigned(getppid()));
+#endif
+    const Names others{"notes.txt", dead + "x", std::string(alive)};
+    for (const std::string& name : others)
+        ASSERT_TRUE(writeBytes(dir.file(name), pattern(10, 0)));
+    ASSERT_TRUE(writeBytes(dir.file(dead), pattern(10, 0)));
+    const std::string other = dir.file("other");
+    ASSERT_TRUE(fs::create_directory(other));
+    ASSERT_TRUE(writeBytes((fs::path(other) / dead).string(), pattern(10, 0)));
+    EXPECT_TRUE(replace(unit, pattern(20, 1)));
+    Names expected = others;
+    expected.push_back("other");
+    expected.push_back("unit.3do");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(dir.entries(), expected);
+    // Only the folders saved into are swept.
+    EXPECT_TRUE(fileExists((fs::path(other) / dead).string()));
 }
