@@ -227,7 +227,9 @@ BatchRun::BatchRun(const ColourMap& map, CleanMode runMode, bool repairFaces, ui
 BatchRun::~BatchRun()
 {
     stopWorkers();
+    flushReport();
     report.close();
+    delete[] pendingText;
 }
 
 void BatchRun::stopWorkers()
@@ -248,6 +250,7 @@ void BatchRun::stopWorkers()
 bool BatchRun::begin(const char* reportPath)
 {
     stopWorkers();
+    pendingLength = 0;
     runTotals = CleanTotals();
     pathCount = 0;
     report.close();
@@ -257,6 +260,14 @@ bool BatchRun::begin(const char* reportPath)
         return false;
     report.write(ReportOpening, static_cast<uint32_t>(std::strlen(ReportOpening)));
     return true;
+}
+
+void BatchRun::flushReport()
+{
+    // Report writes that fail are ignored: the files matter, the report follows.
+    if (pendingLength > 0 && report.isOpen())
+        report.write(pendingText, pendingLength);
+    pendingLength = 0;
 }
 
 void BatchRun::start(const char* const* paths, uint32_t count)
@@ -382,6 +393,7 @@ const PreparedFile* BatchRun::nextGroup(uint32_t* count)
         w.waitingBytes -= counted;
     }
     w.work.notify_all();
+    flushReport();
     *count = size;
     return group;
 }
@@ -390,13 +402,37 @@ void BatchRun::finish()
 {
     if (report.isOpen())
         writeEntry(composeTotals(runTotals, pathCount));
+    flushReport();
     report.close();
 }
 
 void BatchRun::writeEntry(char* entry)
 {
-    // Report writes that fail are ignored: the files matter, the report follows.
-    if (entry && report.isOpen())
-        report.write(entry, static_cast<uint32_t>(std::strlen(entry)));
+    if (entry == nullptr || !report.isOpen()) {
+        delete[] entry;
+        return;
+    }
+    const uint32_t length = static_cast<uint32_t>(std::strlen(entry));
+    if (length > pendingCapacity - pendingLength) {
+        // Grown geometrically; when memory runs out, what waits is written first.
+        const uint64_t wanted = uint64_t(pendingLength) + length;
+        uint64_t grown = pendingCapacity < 4096 ? 4096 : 2 * uint64_t(pendingCapacity);
+        if (grown < wanted)
+            grown = wanted;
+        char* larger = grown < InvalidOffset ? new (std::nothrow) char[grown] : nullptr;
+        if (larger == nullptr) {
+            flushReport();
+            report.write(entry, length);
+            delete[] entry;
+            return;
+        }
+        if (pendingLength > 0)
+            std::memcpy(larger, pendingText, pendingLength);
+        delete[] pendingText;
+        pendingText = larger;
+        pendingCapacity = static_cast<uint32_t>(grown);
+    }
+    std::memcpy(pendingText + pendingLength, entry, length);
+    pendingLength += length;
     delete[] entry;
 }

@@ -84,7 +84,10 @@ private:
     struct Workers;
 
     void stopWorkers();
+    // Appends entry (released here) to what the report has yet to be written.
     void writeEntry(char* entry);
+    // Writes what waits for the report, with one write call.
+    void flushReport();
 
     const ColourMap* colourMap;
     CleanMode mode;
@@ -94,4 +97,7 @@ private:
     CleanTotals runTotals;
     uint32_t pathCount = 0;
     Workers* workers = nullptr;
+    char* pendingText = nullptr; // entries not yet written to the report
+    uint32_t pendingLength = 0;
+    uint32_t pendingCapacity = 0;
 };

@@ -139,7 +139,7 @@ void stage(SaveState& state, FileSave& file)
     state.stage = SaveStage::Written;
     if (!writeAll(state.temporary.handle, file.data, file.size, &error)
         || faultStrikes(FileStep::CopyAttributes, &error)
-        || !systemCopyAttributes(state.target, state.temporary, &error))
+        || !systemCopyAttributes(state.target, &state.temporary, &error))
         return fail(state, file, error);
 }
 

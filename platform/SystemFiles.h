@@ -47,8 +47,9 @@ bool systemInspectTarget(const char* path, SaveTarget* target, SystemError* erro
 bool systemCreateTemporary(const SaveTarget& target, SaveTemporary* temporary, SystemError* error);
 // Writes up to length bytes; *written tells how many went.
 bool systemWrite(SystemHandle file, const uint8_t* data, uint32_t length, uint32_t* written, SystemError* error);
-// Gives the temporary what creation could not: the target's owner and mode.
-bool systemCopyAttributes(const SaveTarget& target, const SaveTemporary& temporary, SystemError* error);
+// Gives the temporary what creation could not: the target's owner and mode; and
+// learns which file system it lies on.
+bool systemCopyAttributes(const SaveTarget& target, SaveTemporary* temporary, SystemError* error);
 // Flushes the whole file system the temporary lies on; false where there is no
 // such call or it failed, and each file is then flushed on its own.
 bool systemSyncFileSystem(const SaveTemporary& temporary);

@@ -146,34 +146,31 @@ bool systemInspectTarget(const char* path, SaveTarget* target, SystemError* erro
 {
     char resolved[PATH_MAX];
     const char* name = path;
-    // Non-blocking, so a named pipe without a reader fails instead of hanging.
-    // No link is followed, so only a link costs the resolving.
-    int file = open(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
-    if (file < 0 && errno == ELOOP) {
-        // A symbolic link keeps pointing at the file, which gets the new contents.
+    struct stat info;
+    bool exists = lstat(path, &info) == 0;
+    if (exists && S_ISLNK(info.st_mode)) {
+        // A symbolic link keeps pointing at the file, which gets the new contents;
+        // a link to nothing is replaced by the new file.
         if (realpath(path, resolved) != nullptr) {
             name = resolved;
-            file = open(resolved, O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        } else if (errno != ENOENT) {
+            exists = stat(resolved, &info) == 0;
+        } else if (errno == ENOENT) {
+            exists = false;
+        } else {
             return failWith(error, errno);
         }
-        // A link to nothing is replaced by the new file.
     }
-    struct stat info;
-    bool exists = file >= 0;
     if (!exists && errno != ENOENT)
         return failWith(error, errno);
     if (exists) {
-        bool statted = fstat(file, &info) == 0;
-        int code = errno;
-        close(file);
-        if (!statted)
-            return failWith(error, code);
         if (!S_ISREG(info.st_mode))
             return failWith(error, FileError::NotAFile);
-        // Root may open any file for writing; no write bit at all marks it read-only.
+        // Root may write any file; no write bit at all marks it read-only. The
+        // access test also meets read-only file systems and files in use.
         if ((info.st_mode & 0222) == 0)
             return failWith(error, FileError::ReadOnlyFile);
+        if (access(name, W_OK) != 0)
+            return failWith(error, errno);
     }
     target->path = copyOf(name, 0);
     if (target->path == nullptr)
@@ -206,8 +203,6 @@ bool systemCreateTemporary(const SaveTarget& target, SaveTemporary* temporary, S
             break;
         // Held while the file is open, so a later run never takes it for stale.
         static_cast<void>(flock(file, LOCK_EX | LOCK_NB));
-        struct stat info;
-        temporary->fileSystem = fstat(file, &info) == 0 ? static_cast<uint64_t>(info.st_dev) : 0;
         temporary->path = name;
         temporary->handle = file;
         return true;
@@ -232,14 +227,15 @@ bool systemWrite(SystemHandle file, const uint8_t* data, uint32_t length, uint32
     }
 }
 
-bool systemCopyAttributes(const SaveTarget& target, const SaveTemporary& temporary, SystemError* error)
+bool systemCopyAttributes(const SaveTarget& target, SaveTemporary* temporary, SystemError* error)
 {
-    if (!target.exists)
-        return true;
-    int file = static_cast<int>(temporary.handle);
+    int file = static_cast<int>(temporary->handle);
     struct stat info;
     if (fstat(file, &info) != 0)
         return failWith(error, errno);
+    temporary->fileSystem = static_cast<uint64_t>(info.st_dev);
+    if (!target.exists)
+        return true;
     bool chowned = false;
     // Ownership first: changing it clears set-id bits that the mode then restores.
     // Only root can give a file away, so a refusal is no failure.

@@ -249,7 +249,7 @@ bool systemWrite(SystemHandle file, const uint8_t* data, uint32_t length, uint32
     return true;
 }
 
-bool systemCopyAttributes(const SaveTarget&, const SaveTemporary&, SystemError*)
+bool systemCopyAttributes(const SaveTarget&, SaveTemporary*, SystemError*)
 {
     // The temporary took the kept attributes when it was created.
     return true;
