@@ -3,6 +3,8 @@
 # it listens (a wine64 started earlier would start a second server), and turns
 # off the crash dialog so a crash fails a test instead of hanging it.
 # wine_stop: ends that prefix's server only.
+# wine_unavailable LOADER: prints why LOADER cannot run programs here and
+# succeeds, or fails quietly when it can.
 
 wine_start() {
   export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -21,4 +23,16 @@ wine_start() {
 
 wine_stop() {
   /usr/lib/wine/wineserver -k 2>/dev/null || true
+}
+
+wine_unavailable() {
+  local bits=64
+  [ "${1##*/}" = wine ] && bits=32
+  if [ ! -x "$1" ]; then
+    echo "no $bits-bit Wine loader $1 (scripts/setup test installs it)"
+  elif ! "$1" --version >/dev/null 2>&1; then
+    echo "$1 does not start: this machine cannot run $bits-bit programs"
+  else
+    return 1
+  fi
 }

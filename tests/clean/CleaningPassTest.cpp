@@ -170,7 +170,7 @@ namespace {
 void onSmallStack(std::function<void()> work)
 {
 #ifdef _WIN32
-    auto run = [](LPVOID w) -> DWORD { return (*static_cast<std::function<void()>*>(w))(), 0; };
+    auto run = [](LPVOID w) WINAPI -> DWORD { return (*static_cast<std::function<void()>*>(w))(), 0; };
     HANDLE thread = CreateThread(nullptr, 1u << 20, run, &work, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     ASSERT_NE(thread, nullptr);
     WaitForSingleObject(thread, INFINITE);
