@@ -167,7 +167,7 @@ def check_reproducible():
     shutil.rmtree(again, ignore_errors=True)
     # Both programs built anew from nothing in other trees must give the same bytes.
     package(os.path.join(again, "dist"), SCOUR_WIN32_BUILD=os.path.join(again, "win32"),
-            SCOUR_NATIVE_BUILD=os.path.join(again, "native-release"))
+            SCOUR_NATIVE_BUILD=os.path.join(again, "release"))
     first_win32 = os.environ.get("SCOUR_WIN32_BUILD") or os.path.join(source, "build", "win32")
     pairs = [(os.path.join(first_win32, n), os.path.join(again, "win32", n)) for n in ("Scourwell.exe", "scour.exe")]
     pairs += [(p, os.path.join(again, "dist", os.path.basename(p))) for p in (zip_path, deb_path)]
