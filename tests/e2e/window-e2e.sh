@@ -11,16 +11,16 @@ step="start"
 fail() { echo "e2e_window: FAIL at '$step': $*" >&2; exit 1; }
 
 [ $# -eq 3 ] || fail "usage: window-e2e.sh FOLDER CORPUS_DIR LOADER"
-[ -n "${DISPLAY:-}" ] || fail "no DISPLAY: run under scripts/wine-tests (xvfb-run)"
-[ -n "${WINEPREFIX:-}" ] || fail "no WINEPREFIX: run under scripts/wine-tests"
-build=$(cd "$1" && pwd) || fail "no build folder $1"
-corpus=$2
 wine=$3
 . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-prefix.sh"
 if reason=$(wine_unavailable "$wine"); then
   echo "e2e_window: SKIP: $reason"
   exit 77
 fi
+[ -n "${DISPLAY:-}" ] || fail "no DISPLAY: run under scripts/wine-tests (xvfb-run)"
+[ -n "${WINEPREFIX:-}" ] || fail "no WINEPREFIX: run under scripts/wine-tests"
+build=$(cd "$1" && pwd) || fail "no build folder $1"
+corpus=$2
 if [ ! -d "$corpus" ]; then
   [ "${CI:-}" = true ] && fail "model corpus $corpus is missing"
   echo "e2e_window: SKIP: model corpus $corpus not found"
@@ -43,7 +43,12 @@ for model in "${models[@]}"; do
   done
 done
 chmod u+w "$work"/gui/*.3do "$work"/cli/*.3do
-windows_path() { echo "Z:${1//\//\\}"; }
+# Wine hides the prefix from its Z: drive: what lies in it is named from C:.
+windows_path() {
+  local path="Z:$1" drive="$WINEPREFIX/drive_c"
+  [[ "$1" == "$drive"/* ]] && path="C:${1#"$drive"}"
+  echo "${path//\//\\}"
+}
 
 pid=""
 stop_program() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; pid=""; }
