@@ -2,7 +2,10 @@
 # wine_start PREFIX: creates the prefix if needed, starts its server, waits until
 # it listens (a wine64 started earlier would start a second server), and turns
 # off the crash dialog so a crash fails a test instead of hanging it.
+# wine_add_marlett: gives the prefix Wine's own Marlett font.
 # wine_stop: ends that prefix's server only.
+# wine_unavailable LOADER: prints why LOADER cannot run programs here and
+# succeeds, or fails quietly when it can.
 
 wine_start() {
   export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -17,8 +20,32 @@ wine_start() {
     sleep 0.1
   done
   /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  wine_add_marlett
+}
+
+# Wine draws title-bar buttons, arrows and check marks with Marlett glyphs.
+# Debian's Wine looks for its own fonts in /usr/share/fonts itself, not in
+# /usr/share/wine/fonts where fonts-wine puts them, and without Marlett the
+# glyphs come out as letters (0, 1 and r on a title bar). A font in the
+# prefix's Fonts folder is found by every program started after it is there.
+wine_add_marlett() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  [ -f "$fonts/marlett.ttf" ] || cp /usr/share/wine/fonts/marlett.ttf "$fonts/" 2>/dev/null ||
+    echo "wine-prefix.sh: no Marlett font for $WINEPREFIX (scripts/setup test installs fonts-wine)" >&2
 }
 
 wine_stop() {
   /usr/lib/wine/wineserver -k 2>/dev/null || true
+}
+
+wine_unavailable() {
+  local bits=64
+  [ "${1##*/}" = wine ] && bits=32
+  if [ ! -x "$1" ]; then
+    echo "no $bits-bit Wine loader $1 (scripts/setup test installs it)"
+  elif ! "$1" --version >/dev/null 2>&1; then
+    echo "$1 does not start: this machine cannot run $bits-bit programs"
+  else
+    return 1
+  fi
 }

@@ -55,7 +55,7 @@ const ObjectSpec OnePoint = object({{0, 0, 0}}, {{0, {0}}});
 void onSmallStack(std::function<void()> work)
 {
 #ifdef _WIN32
-    auto run = [](LPVOID w) -> DWORD { return (*static_cast<std::function<void()>*>(w))(), 0; };
+    auto run = [](LPVOID w) WINAPI -> DWORD { return (*static_cast<std::function<void()>*>(w))(), 0; };
     HANDLE thread = CreateThread(nullptr, 1u << 20, run, &work, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     ASSERT_NE(thread, nullptr);
     WaitForSingleObject(thread, INFINITE);

@@ -3,12 +3,20 @@
 # input on the X display: pick models, mark colours in the grid, clean, and check
 # the result against scour.exe with the same colour choice, the stored colour
 # map, and what the grid shows after a restart.
-# Usage: window-e2e.sh BUILD_DIR CORPUS_DIR   (runs under scripts/wine-tests)
+# Usage: window-e2e.sh FOLDER CORPUS_DIR LOADER   (runs under scripts/wine-tests)
+# FOLDER holds Scourwell.exe and scour.exe; LOADER is /usr/lib/wine/wine for
+# 32-bit programs, /usr/lib/wine/wine64 for 64-bit ones.
 set -uo pipefail
 step="start"
 fail() { echo "e2e_window: FAIL at '$step': $*" >&2; exit 1; }
 
-[ $# -eq 2 ] || fail "usage: window-e2e.sh BUILD_DIR CORPUS_DIR"
+[ $# -eq 3 ] || fail "usage: window-e2e.sh FOLDER CORPUS_DIR LOADER"
+wine=$3
+. "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-prefix.sh"
+if reason=$(wine_unavailable "$wine"); then
+  echo "e2e_window: SKIP: $reason"
+  exit 77
+fi
 [ -n "${DISPLAY:-}" ] || fail "no DISPLAY: run under scripts/wine-tests (xvfb-run)"
 [ -n "${WINEPREFIX:-}" ] || fail "no WINEPREFIX: run under scripts/wine-tests"
 build=$(cd "$1" && pwd) || fail "no build folder $1"
@@ -18,7 +26,6 @@ if [ ! -d "$corpus" ]; then
   echo "e2e_window: SKIP: model corpus $corpus not found"
   exit 77
 fi
-wine=/usr/lib/wine/wine64
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 # Models with untextured faces of the colours marked below (0, 83, 94, 203).
@@ -36,7 +43,12 @@ for model in "${models[@]}"; do
   done
 done
 chmod u+w "$work"/gui/*.3do "$work"/cli/*.3do
-windows_path() { echo "Z:${1//\//\\}"; }
+# Wine hides the prefix from its Z: drive: what lies in it is named from C:.
+windows_path() {
+  local path="Z:$1" drive="$WINEPREFIX/drive_c"
+  [[ "$1" == "$drive"/* ]] && path="C:${1#"$drive"}"
+  echo "${path//\//\\}"
+}
 
 pid=""
 stop_program() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; pid=""; }

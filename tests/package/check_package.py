@@ -17,6 +17,11 @@ def fail(message):
     sys.exit(f"FAIL: {message}")
 
 
+def skip(reason):
+    print(f"SKIP: {reason}")
+    sys.exit(77)
+
+
 def run(*command, **env):
     result = subprocess.run(command, capture_output=True, text=True, env={**os.environ, **env})
     if result.returncode != 0:
@@ -162,12 +167,75 @@ def check_lintian():
     print(result.stdout)
 
 
+def check_zip_runs():
+    """The zip unpacked into a fresh prefix: its scour.exe cleans a copy of the corpus to the same bytes, report (paths
+    aside) and exit code as the native scour, and its Scourwell.exe passes the end-to-end run."""
+    native_scour, corpus = sys.argv[4:6]
+    wine, prefix_script = "/usr/lib/wine/wine", os.path.join(source, "scripts", "wine-prefix.sh")
+    unavailable = subprocess.run(["bash", "-c", f'. "{prefix_script}" && wine_unavailable {wine}'],
+                                 capture_output=True, text=True)
+    if unavailable.returncode == 0:
+        skip(unavailable.stdout.strip())
+    if not os.path.isdir(corpus):
+        if os.environ.get("CI") == "true":
+            fail(f"model corpus {corpus} is missing")
+        skip(f"model corpus {corpus} not found")
+    work = os.path.join(build, "zip-run")
+    shutil.rmtree(work, ignore_errors=True)
+    prefix, programs = os.path.join(work, "prefix"), os.path.join(work, "prefix", "drive_c", "Scourwell")
+    env = {**os.environ, "WINEPREFIX": prefix, "WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml="}
+
+    # Output goes to files: Wine's background processes would hold a pipe open after the command ends.
+    def logged(name, command, cwd=work):
+        with open(os.path.join(work, name + ".log"), "wb") as out:
+            status = subprocess.run(command, cwd=cwd, env=env, stdout=out, stderr=subprocess.STDOUT).returncode
+        return status, open(os.path.join(work, name + ".log"), errors="replace").read()
+
+    os.makedirs(work)
+    # Wine draws the frames itself, as in the other window tests.
+    status, output = logged("prefix", ["bash", "-c", f'. "{prefix_script}" && wine_start "{prefix}" && /usr/lib/wine/wine64 '
+                            r'reg add "HKCU\Software\Wine\X11 Driver" /v Managed /t REG_SZ /d N /f'])
+    try:
+        if status != 0:
+            fail(f"no Wine prefix: {output}")
+        with zipfile.ZipFile(zip_path) as archive:
+            archive.extractall(programs)
+        results = {}
+        for side, command in (("exe", [wine, os.path.join(programs, "scour.exe")]), ("native", [native_scour])):
+            models = os.path.join(work, side, "models")
+            shutil.copytree(corpus, models, copy_function=shutil.copyfile, ignore=shutil.ignore_patterns("*.md", "*.tsv"))
+            for folder, _, _ in os.walk(models):
+                os.chmod(folder, 0o755)
+            named = "Z:" + models.replace("/", "\\") if side == "exe" else models
+            status, _ = logged(side, command + ["--quiet", "--recursive", named], os.path.join(work, side))
+            log = open(os.path.join(work, side, "log.txt"), "rb").read().replace(named.encode(), b"<models>")
+            results[side] = (status, log.replace(b"\\", b"/") if side == "exe" else log)
+        if results["exe"] != results["native"]:
+            fail(f"scour.exe exited {results['exe'][0]}, scour {results['native'][0]}; their reports "
+                 f"{'agree' if results['exe'][1] == results['native'][1] else 'differ'}")
+        names = [os.path.relpath(os.path.join(d, f), os.path.join(work, "native", "models"))
+                 for d, _, files in os.walk(os.path.join(work, "native", "models")) for f in files]
+        read = lambda side, name: open(os.path.join(work, side, "models", name), "rb").read()
+        differing = [n for n in names if read("exe", n) != read("native", n)]
+        cleaned = [n for n in names if read("native", n) != open(os.path.join(corpus, n), "rb").read()]
+        if differing or len(cleaned) < len(names) // 2:
+            fail(f"{len(differing)} models differ, e.g. {differing[:3]}; {len(cleaned)} of {len(names)} changed")
+        print(f"scour.exe: {len(names)} models, {len(cleaned)} changed, as the native scour cleans them")
+        status, output = logged("e2e", ["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", "bash",
+                                        os.path.join(source, "tests", "e2e", "window-e2e.sh"), programs, corpus, wine])
+        if status != 0:
+            fail(f"Scourwell.exe end to end:\n{output}")
+        print(output)
+    finally:
+        subprocess.run(["/usr/lib/wine/wineserver", "-k"], env=env)
+
+
 def check_reproducible():
     again = os.path.join(build, "again")
     shutil.rmtree(again, ignore_errors=True)
     # Both programs built anew from nothing in other trees must give the same bytes.
     package(os.path.join(again, "dist"), SCOUR_WIN32_BUILD=os.path.join(again, "win32"),
-            SCOUR_NATIVE_BUILD=os.path.join(again, "native-release"))
+            SCOUR_NATIVE_BUILD=os.path.join(again, "release"))
     first_win32 = os.environ.get("SCOUR_WIN32_BUILD") or os.path.join(source, "build", "win32")
     pairs = [(os.path.join(first_win32, n), os.path.join(again, "win32", n)) for n in ("Scourwell.exe", "scour.exe")]
     pairs += [(p, os.path.join(again, "dist", os.path.basename(p))) for p in (zip_path, deb_path)]

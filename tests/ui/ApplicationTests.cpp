@@ -1,8 +1,10 @@
 // The application as the program builds it: classes, main window, buttons and tooltip tools, strings,
-// colour map at start-up, focus memory, commands, keys, relay hook, pixels and a batch run's window steps.
+// colour map at start-up, focus memory, commands, keys, relay hook, pixels, a batch run's window steps and
+// the sizes of the records it hands Windows.
 #include <windows.h>
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <algorithm>
 #include <cstring>
@@ -34,6 +36,32 @@ LRESULT CALLBACK recordRelays(HWND window, UINT message, WPARAM wParam, LPARAM l
     if (message == TTM_RELAYEVENT)
         relayed.push_back(*reinterpret_cast<const MSG*>(lParam));
     return CallWindowProcA(tooltipProc, window, message, wParam, lParam);
+}
+
+// The size fields of the records handed to Windows, as the program fills them in.
+std::vector<DWORD> toolSizes;
+DWORD openFileSize = 0, startupSize = 0;
+decltype(&SendMessageA) realSendMessage = nullptr;
+
+LRESULT WINAPI recordToolSize(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == TTM_ADDTOOLA || message == TTM_DELTOOLA)
+        toolSizes.push_back(reinterpret_cast<const TOOLINFOA*>(lParam)->cbSize);
+    return realSendMessage(window, message, wParam, lParam);
+}
+
+// Both answer as the system does when the user cancels, or when Notepad cannot start.
+BOOL WINAPI recordOpenFileSize(OPENFILENAMEA* request)
+{
+    openFileSize = request->lStructSize;
+    return FALSE;
+}
+
+BOOL WINAPI recordStartupSize(LPCSTR, LPSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID, LPCSTR,
+                              STARTUPINFOA* startup, PROCESS_INFORMATION*)
+{
+    startupSize = startup->cb;
+    return FALSE;
 }
 
 } // namespace
@@ -328,4 +356,43 @@ TEST_F(ApplicationTest, ScourWithoutFilesAndThenWithTheAnswersNoAndYes)
     for (int tries = 0; tries < 500 && IsWindow(notepad); ++tries)
         pumpMessages(20);
     EXPECT_FALSE(IsWindow(notepad));
+}
+
+// The sizes that Windows checks, and that differ between the 32- and 64-bit programs: tool info
+// (TTTOOLINFOA_V2_SIZE), open-file request (OPENFILENAME_SIZE_VERSION_400A) and start-up record.
+TEST_F(ApplicationTest, RecordSizesHandedToWindowsAreThoseOfThisBuild)
+{
+#ifdef _WIN64
+    const std::vector<DWORD> expected = {64, 136, 104};
+#else
+    const std::vector<DWORD> expected = {44, 76, 68};
+#endif
+    TearDown();
+    const std::pair<const char*, void*> replacements[] = {
+        {"SendMessageA", reinterpret_cast<void*>(recordToolSize)},
+        {"GetOpenFileNameA", reinterpret_cast<void*>(recordOpenFileSize)},
+        {"CreateProcessA", reinterpret_cast<void*>(recordStartupSize)}};
+    std::vector<void*> real;
+    for (const auto& [function, replacement] : replacements)
+        real.push_back(replaceImport(function, replacement));
+    realSendMessage = reinterpret_cast<decltype(&SendMessageA)>(real[0]);
+    const bool allImported = std::count(real.begin(), real.end(), nullptr) == 0;
+    toolSizes.clear();
+    start(true);
+    // Select, then a run answered Yes: the colour dialog's tips come and go, Notepad is asked for.
+    const char missing[] = "C:\\missing.3do";
+    std::future<Answer> colours = answerDialog("Choose Colours To Delete Or Replace", 1003);
+    std::future<Answer> done = answerDialog("Cleaning Completed!", IDYES);
+    if (allImported) {
+        SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(1000, BN_CLICKED), LPARAM(button(0)));
+        application->fileList = fileListFromSelection(missing, sizeof(missing), false);
+        SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(1001, BN_CLICKED), LPARAM(button(1)));
+    }
+    for (size_t k = 0; k < real.size(); ++k)
+        replaceImport(replacements[k].first, real[k]);
+    ASSERT_TRUE(allImported);
+    EXPECT_EQ(toolSizes, std::vector<DWORD>(ButtonCount + 8, expected[0]));
+    EXPECT_EQ(std::make_pair(openFileSize, startupSize), std::make_pair(expected[1], expected[2]));
+    EXPECT_EQ(std::make_pair(colours.get().owner, done.get().owner),
+              std::make_pair(application->mainWindow, application->mainWindow));
 }

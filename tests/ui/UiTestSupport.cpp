@@ -1,5 +1,6 @@
 #include "UiTestSupport.h"
 
+#include <cstring>
 #include <fstream>
 #include <memory>
 
@@ -65,6 +66,30 @@ bool pumpMessages(uint32_t milliseconds)
         }
     }
     return quit;
+}
+
+void* replaceImport(const char* function, void* replacement)
+{
+    uint8_t* base = reinterpret_cast<uint8_t*>(GetModuleHandleA(nullptr));
+    const auto* headers =
+        reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    DWORD at = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (const auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + at); dll->Name != 0; ++dll) {
+        const auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slot) {
+            const auto* named = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) || std::strcmp(named->Name, function) != 0)
+                continue;
+            DWORD protection = 0;
+            VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &protection);
+            void* previous = reinterpret_cast<void*>(slot->u1.Function);
+            slot->u1.Function = static_cast<decltype(slot->u1.Function)>(reinterpret_cast<uintptr_t>(replacement));
+            VirtualProtect(slot, sizeof(*slot), protection, &protection);
+            return previous;
+        }
+    }
+    return nullptr;
 }
 
 Tool toolOf(HWND tooltips, UINT message, WPARAM index)

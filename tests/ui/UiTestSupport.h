@@ -23,6 +23,10 @@ DWORD storedColourMapSize(); // 0 when there is none
 std::string programPath();
 // Runs the thread's messages for about milliseconds; true when a WM_QUIT came.
 bool pumpMessages(uint32_t milliseconds);
+// Points this test program's import of function at replacement, so that its
+// calls, the program's code among them, reach replacement; gives the address
+// it held, null when nothing imports function.
+void* replaceImport(const char* function, void* replacement);
 
 // A tool of tooltips: by TTM_ENUMTOOLSA the index-th, by TTM_GETCURRENTTOOLA the one shown.
 struct Tool {
