@@ -12,10 +12,14 @@ struct NounWords {
     const char* plainPlural;
 };
 
+// In the order of Noun.
 const NounWords Nouns[] = {
     {"vertex", "vertexes", "vertices"}, {"face", "faces", "faces"},       {"byte", "bytes", "bytes"},
     {"file", "files", "files"},         {"object", "objects", "objects"}, {"line", "lines", "lines"},
+    {"model", "models", "models"},      {"error", "errors", "errors"},    {"warning", "warnings", "warnings"},
+    {"note", "notes", "notes"},
 };
+static_assert(sizeof Nouns / sizeof Nouns[0] == static_cast<size_t>(Noun::Note) + 1, "a word for every noun");
 
 struct FailureWords {
     LoadFailure failure;

@@ -8,7 +8,7 @@
 
 #include "clean/FileResult.h"
 
-enum class Noun : uint8_t { Vertex, Face, Byte, File, Object, Line };
+enum class Noun : uint8_t { Vertex, Face, Byte, File, Object, Line, Model, Error, Warning, Note };
 
 // The report keeps its own words ("vertexes"); the command line's lines say
 // "vertices".

@@ -6,3 +6,4 @@
 int runInfo(int argc, char** argv);
 int runRewrite(int argc, char** argv);
 int runClean(int argc, char** argv);
+int runLint(int argc, char** argv);

@@ -8,6 +8,7 @@ static const char Usage[] =
     "usage: scour [clean] [options] PATH...   clean models in place and write log.txt\n"
     "       scour info FILE...                show each model's object tree and totals\n"
     "       scour rewrite FILE...             save each model in the compact layout, uncleaned\n"
+    "       scour lint [options] PATH...      what the game's engines will trip over in each model\n"
     "       scour --help | --version\n";
 
 static const char Help[] =
@@ -20,10 +21,14 @@ static const char Help[] =
     "  clean      the default: 'scour clean --help' lists its options\n"
     "  info       for each file, whether it loads and why not; if it does, its objects\n"
     "             (name, offset, vertices and faces) and the whole-tree totals.\n"
-    "             Exit 0 when every file loads, 1 otherwise.\n"
+    "             Exit 0 when every file loads and cleaning would take it, 1 otherwise.\n"
     "  rewrite    loads and saves each file in place without cleaning, in the compact\n"
     "             layout with each texture name stored once; prints the sizes before\n"
     "             and after. Exit 1 when any file could not be read or written.\n"
+    "  lint       reads each model and prints what the game's engines will trip over:\n"
+    "             faces naming missing vertices, textures the mod does not ship,\n"
+    "             selection faces and colours out of range, and more, one finding a\n"
+    "             line; 'scour lint --help' lists them. Exit 1 on any error.\n"
     "\n"
     "Saving is safe: each file is written beside the original and moved over it only\n"
     "when complete, so a failure never leaves a broken model.\n"
@@ -51,6 +56,8 @@ int main(int argc, char** argv)
         return runInfo(argc - 2, argv + 2);
     if (std::strcmp(command, "rewrite") == 0)
         return runRewrite(argc - 2, argv + 2);
+    if (std::strcmp(command, "lint") == 0)
+        return runLint(argc - 2, argv + 2);
     if (std::strcmp(command, "clean") == 0)
         return runClean(argc - 2, argv + 2);
     return runClean(argc - 1, argv + 1);

@@ -17,7 +17,7 @@ void watchForInterruption()
     action.sa_handler = onRequest;
     // The handler is reset on delivery, so a second request ends the process;
     // system calls resume after the first.
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    action.sa_flags = static_cast<int>(SA_RESETHAND | SA_RESTART);
     sigemptyset(&action.sa_mask);
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         sigaction(signal, &action, nullptr);

@@ -222,3 +222,19 @@ uint32_t Image::addString(const char* s)
 }
 
 uint32_t Image::addHeader(uint32_t name) { return add({1, 0, 0, 0xFFFFFFFFu, 0, 0, 0, name, 0, 0, 0, 0, 0}); }
+
+Bytes gafImage(const std::vector<std::string>& names)
+{
+    Image image;
+    image.add({0x00010100u, uint32_t(names.size()), 0});
+    const uint32_t offsets = image.size();
+    image.bytes.resize(image.size() + FieldSize * names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        image.put32(offsets + FieldSize * uint32_t(i), image.size());
+        image.add({0, 0}); // no frames, then two fields the lint does not read
+        std::string name = names[i].substr(0, 32);
+        name.resize(32, '\0');
+        image.bytes.insert(image.bytes.end(), name.begin(), name.end());
+    }
+    return image.bytes;
+}

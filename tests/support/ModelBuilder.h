@@ -70,6 +70,9 @@ Bytes composeBytes(const Model& model);
 bool readExact(Model& model, const Bytes& bytes);
 char* newString(const char* s);
 
+// A GAF file whose entries have these names, each with no frames.
+Bytes gafImage(const std::vector<std::string>& names);
+
 // A file image assembled field by field; the add functions return where their
 // data began.
 struct Image {

@@ -1,0 +1,201 @@
+#include "cli/Lint.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <map>
+
+#include "clean/CleaningPass.h"
+#include "clean/ColourMap.h"
+#include "clean/FaceCheck.h"
+#include "clean/OutcomeText.h"
+#include "cli/JsonLines.h"
+#include "cli/ModTextures.h"
+#include "model/BufferReaders.h"
+#include "model/Model.h"
+#include "model/OutputBuffer.h"
+#include "platform/File.h"
+
+namespace {
+
+std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
+std::string nameOf(const ModelObject& object) { return object.name != nullptr ? object.name : ""; }
+
+// Collects the findings of one model.
+class ModelLint {
+public:
+    ModelLint(const std::string& path, std::vector<Finding>& out) : file(path), findings(out) {}
+
+    void add(const char* code, Severity severity, const std::string& message)
+    {
+        Finding finding;
+        finding.path = file;
+        finding.code = code;
+        finding.severity = severity;
+        finding.message = message;
+        findings.push_back(finding);
+    }
+
+    void addIn(const ModelObject& object, int64_t face, const char* code, Severity severity, const std::string& message)
+    {
+        add(code, severity, message);
+        findings.back().inObject = true;
+        findings.back().object = nameOf(object);
+        findings.back().face = face;
+    }
+
+    // The checks of each object, in the order the file is read, with the raw
+    // colour word of each face from the image (the tree keeps its low 8 bits).
+    void checkObjects(const ModelObject* first, const uint8_t* image, uint32_t size, uint32_t header,
+                      const TextureSet* textures)
+    {
+        // The tree was read from this image, so its links lead the same way.
+        for (const ModelObject* object = first; object != nullptr; object = object->sibling) {
+            checkObject(*object, image, size, header, textures);
+            if (object->child != nullptr)
+                checkObjects(object->child, image, size,
+                             readField(image, size, header + fieldOffset(HeaderField::ChildOffset)), textures);
+            header = readField(image, size, header + fieldOffset(HeaderField::SiblingOffset));
+        }
+    }
+
+    void checkNames(const ModelObject* root)
+    {
+        std::map<std::string, std::string> seen; // by the name in lower case: the first spelling
+        walk(root, [&](const ModelObject& object) {
+            std::string key = nameOf(object);
+            std::transform(key.begin(), key.end(), key.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            auto first = seen.find(key);
+            if (first == seen.end()) {
+                seen[key] = nameOf(object);
+                return;
+            }
+            addIn(object, Finding::NoFace, "duplicate-name", Severity::Warning,
+                  "another object is named " + quoted(first->second)
+                      + "; unit scripts address objects by name, so one of them is unreachable");
+        });
+    }
+
+private:
+    template <typename Visit> static void walk(const ModelObject* first, Visit visit)
+    {
+        for (const ModelObject* object = first; object != nullptr; object = object->sibling) {
+            visit(*object);
+            walk(object->child, visit);
+        }
+    }
+
+    void checkObject(const ModelObject& object, const uint8_t* image, uint32_t size, uint32_t header,
+                     const TextureSet* textures)
+    {
+        if (object.vertexCount == 0)
+            addIn(object, Finding::NoFace, "no-vertices", Severity::Warning,
+                  "the object has no vertices; some engines measure every object's height and fail on it");
+        const int32_t selection = object.selectionPrimitive;
+        if (selection != -1 && (selection < 0 || uint32_t(selection) >= object.primitiveCount))
+            addIn(object, Finding::NoFace, "selection-out-of-range", Severity::Warning,
+                  "the selection face " + std::to_string(selection) + " is not one of the object's "
+                      + countText(object.primitiveCount, Noun::Face, Wording::Plain));
+        const uint32_t records = readField(image, size, header + fieldOffset(HeaderField::PrimitiveArrayOffset));
+        std::map<std::string, uint32_t> missing; // texture in lower case: faces that use it
+        for (uint32_t p = 0; p < object.primitiveCount; ++p) {
+            const Primitive& face = object.primitives[p];
+            uint32_t index = 0;
+            if (findBadIndex(face, object.vertexCount, &index)) {
+                const FaceFault fault{nameOf(object), p, index, object.vertexCount, face.indexCount};
+                addIn(object, p, "bad-index", face.indexCount >= 3 ? Severity::Error : Severity::Warning,
+                      badIndexText(fault) + "; scour --repair drops it");
+            }
+            const uint32_t colour = readField(image, size, records + PrimitiveRecordSize * p);
+            if (face.textureName == nullptr && colour >= ColourCount)
+                addIn(object, p, "colour-out-of-range", Severity::Warning,
+                      "the colour word " + std::to_string(colour) + " is past the palette; cleaning stores colour "
+                          + std::to_string(colour & 0xFFu));
+            if (textures == nullptr || face.textureName == nullptr || textures->holds(face.textureName))
+                continue;
+            std::string key = face.textureName;
+            std::transform(key.begin(), key.end(), key.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            if (missing[key]++ > 0)
+                continue;
+            addIn(object, p, "missing-texture", Severity::Error,
+                  "the texture " + quoted(face.textureName) + " is not among the mod's textures");
+            findings.back().aboutTexture = true;
+            findings.back().texture = face.textureName;
+        }
+    }
+
+    std::string file;
+    std::vector<Finding>& findings;
+};
+
+} // namespace
+
+const char* severityName(Severity severity)
+{
+    switch (severity) {
+    case Severity::Error:
+        return "error";
+    case Severity::Warning:
+        return "warning";
+    case Severity::Note:
+        break;
+    }
+    return "note";
+}
+
+void lintModel(const std::string& path, const TextureSet* textures, std::vector<Finding>& findings)
+{
+    ModelLint lint(path, findings);
+    Model model;
+    uint8_t* image = nullptr;
+    if (!model.load(path.c_str(), &image)) {
+        lint.add("unreadable", Severity::Error,
+                 loadFailureText(model.failure, model.failureOffset, model.failureValue, model.systemError));
+        return;
+    }
+    const uint32_t size = model.loadedSize;
+    if (model.root->sibling != nullptr) {
+        uint32_t siblings = 0;
+        for (const ModelObject* object = model.root->sibling; object != nullptr; object = object->sibling)
+            ++siblings;
+        lint.addIn(*model.root, Finding::NoFace, "several-roots", Severity::Warning,
+                   "the root object has " + std::to_string(siblings) + (siblings == 1 ? " sibling" : " siblings")
+                       + "; engines expect one root");
+    }
+    lint.checkObjects(model.root, image, size, 0, textures);
+    lint.checkNames(model.root);
+    // Cleaning with the default colour map would change the file: the test of --check.
+    OutputBuffer composed;
+    if (cleanModel(model, ColourMap()) == CleanResult::Cleaned && model.compose(composed)
+        && (composed.size() != size || std::memcmp(composed.data(), image, size) != 0))
+        lint.add("not-clean", Severity::Note, "cleaning with the default colours would change the file");
+    delete[] image;
+}
+
+std::string findingLine(const Finding& finding)
+{
+    std::string line = finding.path + ": ";
+    if (finding.inObject) {
+        line += "object " + quoted(finding.object);
+        if (finding.face != Finding::NoFace)
+            line += " face " + std::to_string(finding.face);
+        line += ": ";
+    }
+    return line + severityName(finding.severity) + ": " + finding.message + " [" + finding.code + "]";
+}
+
+std::string findingJson(const Finding& finding)
+{
+    std::string line = "{\"path\": " + jsonString(finding.path.c_str()) + ", \"code\": \"" + finding.code
+        + "\", \"severity\": \"" + severityName(finding.severity) + "\"";
+    if (finding.inObject)
+        line += ", \"object\": " + jsonString(finding.object.c_str());
+    if (finding.face != Finding::NoFace)
+        line += ", \"face\": " + std::to_string(finding.face);
+    if (finding.aboutTexture)
+        line += ", \"texture\": " + jsonString(finding.texture.c_str());
+    return line + ", \"message\": " + jsonString(finding.message.c_str()) + "}";
+}

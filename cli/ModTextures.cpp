@@ -1,0 +1,169 @@
+#include "cli/ModTextures.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "model/LittleEndian.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint32_t GafVersion = 0x00010100;
+constexpr size_t GafHeaderSize = 12;
+constexpr size_t GafEntryNameAt = 8; // after the frame count, a 16-bit and a 32-bit field
+constexpr size_t GafNameSize = 32;
+
+std::string lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// The entry of folder whose name is name in any letter case, or "".
+fs::path childNamed(const fs::path& folder, const std::string& name)
+{
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (lower(it->path().filename().string()) == name)
+            return it->path();
+    }
+    return fs::path();
+}
+
+bool isFolder(const fs::path& path)
+{
+    std::error_code error;
+    return !path.empty() && fs::is_directory(path, error);
+}
+
+std::vector<unsigned char> readAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+std::string readGafNames(const unsigned char* bytes, size_t size, std::vector<std::string>& names)
+{
+    if (size < GafHeaderSize)
+        return "the file is shorter than a GAF header";
+    if (loadLittle32(bytes) != GafVersion)
+        return "not a GAF file (version " + std::to_string(loadLittle32(bytes)) + ")";
+    const uint32_t count = loadLittle32(bytes + 4);
+    // Subtract from what remains; never add to an untrusted count.
+    if (count > (size - GafHeaderSize) / 4)
+        return "its " + std::to_string(count) + " entries do not fit in the file";
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t at = loadLittle32(bytes + GafHeaderSize + 4 * size_t(i));
+        if (at > size || size - at < GafEntryNameAt + GafNameSize)
+            return "entry " + std::to_string(i) + " lies outside the file";
+        const char* name = reinterpret_cast<const char*>(bytes + at + GafEntryNameAt);
+        size_t length = 0;
+        while (length < GafNameSize && name[length] != '\0')
+            ++length;
+        names.push_back(std::string(name, length));
+    }
+    return "";
+}
+
+bool TextureSet::holds(const std::string& name) const
+{
+    const std::string key = lower(name);
+    if (gafEntries.count(key) != 0)
+        return true;
+    if (!hasBitmaps)
+        return false;
+    return bitmaps.count(teamColour.count(key) != 0 ? key : key + "00") != 0;
+}
+
+ModTextures::ModTextures(const std::string& fixedRoot) : fixed(fixedRoot) {}
+
+const TextureSet* ModTextures::forModel(const std::string& modelPath, bool* firstTime)
+{
+    *firstTime = false;
+    std::error_code error;
+    fs::path folder = fs::absolute(modelPath, error).parent_path();
+    const std::string root = fixed.empty() ? rootAbove(folder.string()) : fixed;
+    return root.empty() ? nullptr : load(root, firstTime);
+}
+
+std::string ModTextures::rootAbove(const std::string& start)
+{
+    std::vector<std::string> visited;
+    std::string found;
+    for (fs::path folder = start;; folder = folder.parent_path()) {
+        const std::string key = folder.string();
+        auto known = roots.find(key);
+        if (known != roots.end()) {
+            found = known->second;
+            break;
+        }
+        visited.push_back(key);
+        const fs::path units = childNamed(folder, "unittextures");
+        if (isFolder(childNamed(units, "tatex")) || isFolder(childNamed(folder, "textures"))) {
+            found = key;
+            break;
+        }
+        if (folder == folder.parent_path() || folder.parent_path().empty())
+            break;
+    }
+    for (const std::string& key : visited)
+        roots[key] = found;
+    return found;
+}
+
+const TextureSet* ModTextures::load(const std::string& root, bool* firstTime)
+{
+    auto known = sets.find(root);
+    if (known != sets.end())
+        return &known->second;
+    *firstTime = true;
+    TextureSet& set = sets[root];
+    set.root = root;
+    std::error_code error;
+    const fs::path tatex = childNamed(childNamed(root, "unittextures"), "tatex");
+    set.hasBitmaps = isFolder(tatex);
+    for (fs::directory_iterator it(set.hasBitmaps ? tatex : fs::path(), error), end;
+         set.hasBitmaps && !error && it != end; it.increment(error)) {
+        const std::string extension = lower(it->path().extension().string());
+        const std::string stem = lower(it->path().stem().string());
+        if (extension == ".bmp" || extension == ".tga")
+            set.bitmaps.insert(stem);
+        if (lower(it->path().filename().string()) != "teamtex.txt")
+            continue;
+        std::ifstream list(it->path());
+        for (std::string line; std::getline(list, line);) {
+            const size_t first = line.find_first_not_of(" \t\r");
+            const size_t last = line.find_last_not_of(" \t\r");
+            if (first != std::string::npos)
+                set.teamColour.insert(lower(line.substr(first, last - first + 1)));
+        }
+    }
+    const fs::path textures = childNamed(root, "textures");
+    std::vector<fs::path> gafs;
+    for (fs::directory_iterator it(isFolder(textures) ? textures : fs::path(), error), end;
+         isFolder(textures) && !error && it != end; it.increment(error)) {
+        if (lower(it->path().extension().string()) == ".gaf")
+            gafs.push_back(it->path());
+    }
+    std::sort(gafs.begin(), gafs.end());
+    for (const fs::path& gaf : gafs) {
+        const std::vector<unsigned char> bytes = readAll(gaf);
+        std::vector<std::string> names;
+        const std::string fault = readGafNames(bytes.data(), bytes.size(), names);
+        if (!fault.empty()) {
+            set.unreadable.push_back({gaf.string(), fault});
+            continue;
+        }
+        for (const std::string& name : names)
+            set.gafEntries.insert(lower(name));
+    }
+    return &set;
+}

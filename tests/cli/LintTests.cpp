@@ -1,0 +1,250 @@
+// scour lint: the mod's textures by both layouts, malformed GAF files, every
+// finding's code, severity and place, and the command's lines and exit codes.
+#include <filesystem>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "clean/CleaningPass.h"
+#include "clean/ColourMap.h"
+#include "clean/FaceCheck.h"
+#include "cli/Commands.h"
+#include "cli/JsonLines.h"
+#include "cli/Lint.h"
+#include "cli/ModTextures.h"
+#include "support/ModelBuilder.h"
+#include "support/TestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void put(const fs::path& path, const Bytes& bytes)
+{
+    fs::create_directories(path.parent_path());
+    ASSERT_TRUE(writeBytes(path.string(), bytes)) << path;
+}
+
+Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+// (code, severity, object, face) of each finding.
+using Place = std::tuple<std::string, std::string, std::string, int64_t>;
+std::set<Place> places(const std::vector<Finding>& findings)
+{
+    std::set<Place> found;
+    for (const Finding& f : findings)
+        found.insert({f.code, severityName(f.severity), f.object, f.face});
+    return found;
+}
+
+struct Lint {
+    int exitCode;
+    std::string out;
+};
+
+Lint lint(std::vector<std::string> arguments)
+{
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    testing::internal::CaptureStdout();
+    int exitCode = runLint(int(argv.size()), argv.data());
+    return {exitCode, testing::internal::GetCapturedStdout()};
+}
+
+ObjectSpec object(const char* name, std::vector<Vertex> vertices, std::vector<FaceSpec> faces, int32_t selection = -1)
+{
+    ObjectSpec spec;
+    spec.name = name;
+    spec.vertices = std::move(vertices);
+    spec.faces = std::move(faces);
+    spec.selection = selection;
+    return spec;
+}
+
+const std::vector<Vertex> Three{{0, 0, 0}, {9, 0, 0}, {0, 9, 0}};
+
+} // namespace
+
+TEST(ModTextures, BothLayoutsTheZeroZeroRuleAndTheNearestRoot)
+{
+    TempDir dir;
+    const fs::path outer = fs::path(dir.path()) / "outer", inner = outer / "inner";
+    // The open engine's layout, in any letter case, inside the original game's.
+    for (const char* name : {"ArmMetal00.bmp", "skin00.TGA", "team.bmp", "notes.txt"})
+        put(inner / "UnitTextures" / "TATex" / name, {});
+    put(inner / "UnitTextures" / "TATex" / "teamtex.txt", text("Team\r\nlisted\n  "));
+    put(outer / "textures" / "one.gaf", gafImage({"Gaf1", "gaf2"}));
+    put(outer / "textures" / "two.GAF", gafImage({std::string(40, 'n')}));
+    put(outer / "textures" / "short.gaf", Bytes(11, 0));
+    ModTextures mods;
+    bool first = false;
+    const TextureSet* near = mods.forModel((inner / "objects3d" / "sub" / "unit.3do").string(), &first);
+    ASSERT_TRUE(near != nullptr && first);
+    EXPECT_EQ(fs::path(near->root), inner);
+    for (auto [name, held] : {std::pair{"armmetal", true},
+                              {"ARMMETAL", true},
+                              {"armmetal00", false},
+                              {"skin", true},
+                              {"team", true},
+                              {"TEAM", true},
+                              {"listed", false},
+                              {"notes", false},
+                              {"team00", false},
+                              {"gaf1", false}})
+        EXPECT_EQ(near->holds(name), held) << name;
+    const TextureSet* far = mods.forModel((outer / "objects3d" / "unit.3do").string(), &first);
+    ASSERT_TRUE(far != nullptr && first);
+    EXPECT_TRUE(far->holds("GAF1") && far->holds("gaf2") && far->holds(std::string(32, 'N')) && !far->holds("gaf3"));
+    EXPECT_FALSE(far->holds("armmetal"));
+    ASSERT_EQ(far->unreadable.size(), 1u);
+    EXPECT_EQ(fs::path(far->unreadable[0].first).filename(), "short.gaf");
+    // Each root is read once; a model outside every mod has none.
+    EXPECT_EQ(mods.forModel((outer / "unit.3do").string(), &first), far);
+    EXPECT_FALSE(first);
+    EXPECT_EQ(ModTextures().forModel((fs::path(dir.path()) / "unit.3do").string(), &first), nullptr);
+    // --mod decides for every model.
+    EXPECT_EQ(fs::path(ModTextures(outer.string()).forModel((inner / "x.3do").string(), &first)->root), outer);
+}
+
+TEST(ModTextures, MalformedGafFilesAreReasonsNeverCrashes)
+{
+    Bytes good = gafImage({"alpha", "beta"});
+    Image cut{good};
+    Image wide{good};
+    wide.put32(4, 0x40000000u); // a count whose offsets cannot fit
+    Image past{good};
+    past.put32(16, past.size() - 39); // the second entry's name runs past the end
+    Image version{good};
+    version.put32(0, 0x00010101u);
+    cut.bytes.resize(good.size() - 1);
+    const struct {
+        const char* what;
+        Bytes bytes;
+        const char* says;
+    } cases[] = {
+        {"empty", {}, "shorter than a GAF header"},
+        {"cut in the header", Bytes(good.begin(), good.begin() + 11), "shorter than a GAF header"},
+        {"another version", version.bytes, "not a GAF file"},
+        {"a count that does not fit", wide.bytes, "do not fit"},
+        {"an entry past the end", past.bytes, "entry 1 lies outside"},
+        {"the last name cut short", cut.bytes, "entry 1 lies outside"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> names;
+        // A copy of exactly the file's size, so the sanitizer sees any overread.
+        std::vector<unsigned char> exact(c.bytes.begin(), c.bytes.end());
+        EXPECT_NE(readGafNames(exact.data(), exact.size(), names).find(c.says), std::string::npos) << c.what;
+    }
+    std::vector<std::string> names;
+    EXPECT_EQ(readGafNames(good.data(), good.size(), names), "");
+    EXPECT_EQ(names, (std::vector<std::string>{"alpha", "beta"}));
+}
+
+TEST(Lint, EveryFindingWithItsSeverityAndPlace)
+{
+    TempDir dir;
+    const fs::path mod = fs::path(dir.path()) / "mod";
+    put(mod / "unittextures" / "tatex" / "steel00.bmp", {});
+    ObjectSpec root = object("base", Three,
+                             {{1, {0, 1, 5}},
+                              {1, {7}},
+                              {0, {0, 1, 2}, "steel"},
+                              {0, {0, 1, 2}, "rust"},
+                              {0, {2, 1, 0}, "RUST"},
+                              {3, {0, 1, 2}}},
+                             9);
+    root.children = {object("flare", {}, {{0, {0}}}), object("Base", Three, {{2, {0, 1, 2}}}, 0)};
+    TreeSpec tree{root, object("extra", Three, {{2, {0, 1, 2}}})};
+    Image image{plainImage(tree)};
+    // The sixth face of the root: untextured, with a colour word past the palette.
+    const uint32_t records = image.getField(0, HeaderField::PrimitiveArrayOffset);
+    image.put32(records + 5 * PrimitiveRecordSize, 0x105);
+    const fs::path model = mod / "objects3d" / "unit.3do";
+    put(model, image.bytes);
+    ModTextures mods;
+    bool first = false;
+    std::vector<Finding> findings;
+    lintModel(model.string(), mods.forModel(model.string(), &first), findings);
+    EXPECT_EQ(places(findings),
+              (std::set<Place>{
+                  {"bad-index", "error", "base", 0},
+                  {"bad-index", "warning", "base", 1},
+                  {"missing-texture", "error", "base", 3},
+                  {"selection-out-of-range", "warning", "base", -1},
+                  {"colour-out-of-range", "warning", "base", 5},
+                  {"no-vertices", "warning", "flare", -1},
+                  {"bad-index", "warning", "flare", 0},
+                  {"duplicate-name", "warning", "Base", -1},
+                  {"several-roots", "warning", "base", -1},
+              }));
+    // A clean model with a sound tree says nothing but that it is clean; cleaning
+    // would change a plain image, and an unreadable file is one error.
+    ObjectSpec sound = object("sound", Three, {{1, {0, 1, 2}}});
+    put(mod / "plain.3do", plainImage({sound}));
+    Model clean;
+    clean.root = buildObject(sound);
+    put(mod / "clean.3do", composeBytes(clean));
+    put(mod / "broken.3do", {1, 0, 0, 0});
+    for (auto [name, expected] : {std::pair{"plain.3do", std::set<Place>{{"not-clean", "note", "", -1}}},
+                                  {"clean.3do", std::set<Place>{}},
+                                  {"broken.3do", std::set<Place>{{"unreadable", "error", "", -1}}}}) {
+        findings.clear();
+        lintModel((mod / name).string(), nullptr, findings);
+        EXPECT_EQ(places(findings), expected) << name;
+    }
+    // After a repair, no face names a missing vertex.
+    Model repaired;
+    ASSERT_TRUE(repaired.load(model.string().c_str()));
+    std::vector<FaceFault> dropped;
+    ASSERT_TRUE(dropBadFaces(repaired.root, dropped));
+    ASSERT_EQ(cleanModel(repaired, ColourMap()), CleanResult::Cleaned);
+    put(mod / "repaired.3do", composeBytes(repaired));
+    findings.clear();
+    lintModel((mod / "repaired.3do").string(), nullptr, findings);
+    for (const Finding& f : findings)
+        EXPECT_NE(std::string(f.code), "bad-index");
+}
+
+TEST(Lint, LinesJsonSummaryAndExitCodes)
+{
+    TempDir dir;
+    const fs::path mod = fs::path(dir.path()) / "mod";
+    put(mod / "textures" / "bad.gaf", Bytes(20, 0));
+    put(mod / "objects3d" / "warned.3do", plainImage({object("torso", {}, {{1, {}}})}));
+    put(fs::path(dir.path()) / "loose" / "x.3do", plainImage({object("x", {}, {{1, {}}})}));
+    const std::string warned = (mod / "objects3d" / "warned.3do").string();
+    const std::string loose = (fs::path(dir.path()) / "loose" / "x.3do").string();
+
+    // Warnings and notes alone pass; the malformed GAF file is an error, told once.
+    Lint onlyWarned = lint({"--mod", (fs::path(dir.path()) / "loose").string(), warned});
+    EXPECT_EQ(onlyWarned.exitCode, 0) << onlyWarned.out;
+    EXPECT_NE(onlyWarned.out.find(warned + ": object \"torso\": warning: the object has no vertices"),
+              std::string::npos)
+        << onlyWarned.out;
+    EXPECT_NE(onlyWarned.out.find("lint: 1 model: 0 errors, 1 warning, 1 note\n"), std::string::npos) << onlyWarned.out;
+    Lint both = lint({"-r", fs::path(dir.path()).string()});
+    EXPECT_EQ(both.exitCode, 1);
+    EXPECT_NE(both.out.find("bad.gaf: error: not a GAF file (version 0) [unreadable-textures]\n"), std::string::npos)
+        << both.out;
+    EXPECT_NE(both.out.find(loose + ": note: no mod root"), std::string::npos) << both.out;
+    Lint quiet = lint({"-q", "-r", fs::path(dir.path()).string()});
+    EXPECT_EQ(quiet.out.find("warning"), std::string::npos) << quiet.out;
+    EXPECT_EQ(quiet.out.find("lint:"), std::string::npos) << quiet.out;
+    Lint json = lint({"--json", warned});
+    EXPECT_NE(json.out.find("{\"path\": " + jsonString(warned.c_str())
+                            + ", \"code\": \"no-vertices\", \"severity\": \"warning\", "
+                              "\"object\": \"torso\", \"message\": \"the object has no vertices; some engines measure "
+                              "every object's height and fail on it\"}\n"),
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find("{\"totals\": {\"models\": 1, \"errors\": 1, \"warnings\": 1, \"notes\": 1}}\n"),
+              std::string::npos)
+        << json.out;
+    EXPECT_EQ(lint({}).exitCode, 2);
+    EXPECT_EQ(lint({"--mod"}).exitCode, 2);
+    EXPECT_EQ(lint({"--frobnicate", warned}).exitCode, 2);
+}

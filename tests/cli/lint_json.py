@@ -1,0 +1,64 @@
+#!/usr/bin/env python3
+"""scour lint --json read by Python's own JSON parser: over the corpus, and over
+a mod that ships none of the textures its models name. Every line is one
+object with the documented fields; the last one's totals agree with the
+findings before it."""
+import glob
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+SKIP = 77
+CODES = {"unreadable", "bad-index", "missing-texture", "unreadable-textures", "selection-out-of-range",
+         "colour-out-of-range", "no-vertices", "several-roots", "duplicate-name", "not-clean", "no-textures"}
+
+
+def check(scour, arguments, models):
+    result = subprocess.run([scour, "lint", "--json", *arguments], capture_output=True)
+    assert result.returncode in (0, 1), result.stderr.decode()
+    lines = [json.loads(line) for line in result.stdout.decode("utf-8").splitlines()]
+    findings, totals = lines[:-1], lines[-1]["totals"]
+    for finding in findings:
+        assert set(finding) <= {"path", "code", "severity", "object", "face", "texture", "message"}, finding
+        assert finding["code"] in CODES and finding["severity"] in ("error", "warning", "note"), finding
+        assert isinstance(finding["path"], str) and isinstance(finding["message"], str), finding
+        assert "face" not in finding or (isinstance(finding["face"], int) and "object" in finding), finding
+        assert ("texture" in finding) == (finding["code"] == "missing-texture"), finding
+    for severity, key in (("error", "errors"), ("warning", "warnings"), ("note", "notes")):
+        assert totals[key] == sum(1 for f in findings if f["severity"] == severity), (key, totals)
+    assert totals["models"] == models, totals
+    assert result.returncode == (1 if totals["errors"] else 0)
+    return findings
+
+
+def main():
+    scour, corpus = os.path.abspath(sys.argv[1]), sys.argv[2]
+    if not os.path.isdir(corpus):
+        if os.environ.get("CI") == "true":
+            print("model corpus missing under CI")
+            return 1
+        print("model corpus not found beside the project; skipped")
+        return SKIP
+    models = sorted(glob.glob(os.path.join(corpus, "**", "*.3do"), recursive=True))
+    findings = check(scour, ["-r", corpus], len(models))
+    print(f"corpus: {len(findings)} findings read back")
+    work = tempfile.mkdtemp(prefix="scour-lint-")
+    try:
+        os.makedirs(os.path.join(work, "unittextures", "tatex"))
+        os.makedirs(os.path.join(work, "objects3d"))
+        for path in models[::50]:
+            shutil.copy(path, os.path.join(work, "objects3d", os.path.basename(path)))
+        findings = check(scour, ["-r", work], len(models[::50]))
+        missing = [f for f in findings if f["code"] == "missing-texture"]
+        assert missing and all(isinstance(f["texture"], str) for f in missing), "a mod without textures lacks every texture"
+        print(f"a mod without textures: {len(missing)} missing textures read back")
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
