@@ -111,3 +111,10 @@ std::string readText(const std::string& path)
     std::vector<uint8_t> bytes = readBytes(path);
     return std::string(bytes.begin(), bytes.end());
 }
+
+testing::AssertionResult contains(const std::string& text, const std::string& piece)
+{
+    if (text.find(piece) != std::string::npos)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "\"" << piece << "\" is not in:\n" << text;
+}

@@ -49,3 +49,5 @@ bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool fileExists(const std::string& path);
 // The whole file as text.
 std::string readText(const std::string& path);
+// Success when text holds piece; the failure shows both.
+testing::AssertionResult contains(const std::string& text, const std::string& piece);
