@@ -23,23 +23,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct CommandRun {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-CommandRun scour(std::vector<std::string> arguments)
-{
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    int exitCode = runClean(int(argv.size()), argv.data());
-    std::string err = testing::internal::GetCapturedStderr();
-    return {exitCode, testing::internal::GetCapturedStdout(), err};
-}
+CommandRun scour(std::vector<std::string> arguments) { return runCommand(runClean, std::move(arguments)); }
 
 // The first line of each entry of a report, without its line end.
 std::vector<std::string> entryHeads(const std::string& report)

@@ -82,15 +82,6 @@ std::vector<ObjectSpec> flat(ModelObject* first)
     return specs;
 }
 
-ColourMap mapWith(void (ColourMap::*base)(), const std::vector<std::pair<uint32_t, uint32_t>>& entries = {})
-{
-    ColourMap map;
-    (map.*base)();
-    for (auto [colour, entry] : entries)
-        map.setEntry(colour, entry);
-    return map;
-}
-
 } // namespace
 
 TEST(CleanReference, RandomTreesAndMapsAndFailedAllocations)

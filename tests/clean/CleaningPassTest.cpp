@@ -12,6 +12,7 @@
 #include <pthread.h>
 #endif
 
+#include "ReferenceClean.h"
 #include "clean/CleaningPass.h"
 #include "clean/ColourMap.h"
 #include "clean/FaceCheck.h"
@@ -22,15 +23,6 @@ namespace {
 
 using Vertices = std::vector<Vertex>;
 using Faces = std::vector<FaceSpec>;
-
-ColourMap mapWith(void (ColourMap::*base)(), const std::vector<std::pair<uint32_t, uint32_t>>& entries = {})
-{
-    ColourMap map;
-    (map.*base)();
-    for (auto [colour, entry] : entries)
-        map.setEntry(colour, entry);
-    return map;
-}
 
 ObjectSpec object(Vertices vertices, Faces faces, int32_t selection = -1)
 {

@@ -77,3 +77,12 @@ void referenceClean(ModelObject* first, const ColourMap& map)
         referenceClean(object->child, map);
     }
 }
+
+ColourMap mapWith(void (ColourMap::*base)(), const std::vector<std::pair<uint32_t, uint32_t>>& entries)
+{
+    ColourMap map;
+    (map.*base)();
+    for (auto [colour, entry] : entries)
+        map.setEntry(colour, entry);
+    return map;
+}

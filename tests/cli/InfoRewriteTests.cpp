@@ -11,10 +11,7 @@ namespace {
 
 int run(int (*command)(int, char**), std::vector<std::string> arguments)
 {
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(&argument[0]);
-    return command(static_cast<int>(argv.size()), argv.data());
+    return runCommand(command, std::move(arguments)).exitCode;
 }
 
 std::vector<uint8_t> composed(const std::vector<uint8_t>& bytes, bool* loads)

@@ -40,20 +40,7 @@ std::set<Place> places(const std::vector<Finding>& findings)
     return found;
 }
 
-struct Lint {
-    int exitCode;
-    std::string out;
-};
-
-Lint lint(std::vector<std::string> arguments)
-{
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    testing::internal::CaptureStdout();
-    int exitCode = runLint(int(argv.size()), argv.data());
-    return {exitCode, testing::internal::GetCapturedStdout()};
-}
+CommandRun lint(std::vector<std::string> arguments) { return runCommand(runLint, std::move(arguments)); }
 
 ObjectSpec object(const char* name, std::vector<Vertex> vertices, std::vector<FaceSpec> faces, int32_t selection = -1)
 {
@@ -220,21 +207,21 @@ TEST(Lint, LinesJsonSummaryAndExitCodes)
     const std::string loose = (fs::path(dir.path()) / "loose" / "x.3do").string();
 
     // Warnings and notes alone pass; the malformed GAF file is an error, told once.
-    Lint onlyWarned = lint({"--mod", (fs::path(dir.path()) / "loose").string(), warned});
+    CommandRun onlyWarned = lint({"--mod", (fs::path(dir.path()) / "loose").string(), warned});
     EXPECT_EQ(onlyWarned.exitCode, 0) << onlyWarned.out;
     EXPECT_NE(onlyWarned.out.find(warned + ": object \"torso\": warning: the object has no vertices"),
               std::string::npos)
         << onlyWarned.out;
     EXPECT_NE(onlyWarned.out.find("lint: 1 model: 0 errors, 1 warning, 1 note\n"), std::string::npos) << onlyWarned.out;
-    Lint both = lint({"-r", fs::path(dir.path()).string()});
+    CommandRun both = lint({"-r", fs::path(dir.path()).string()});
     EXPECT_EQ(both.exitCode, 1);
     EXPECT_NE(both.out.find("bad.gaf: error: not a GAF file (version 0) [unreadable-textures]\n"), std::string::npos)
         << both.out;
     EXPECT_NE(both.out.find(loose + ": note: no mod root"), std::string::npos) << both.out;
-    Lint quiet = lint({"-q", "-r", fs::path(dir.path()).string()});
+    CommandRun quiet = lint({"-q", "-r", fs::path(dir.path()).string()});
     EXPECT_EQ(quiet.out.find("warning"), std::string::npos) << quiet.out;
     EXPECT_EQ(quiet.out.find("lint:"), std::string::npos) << quiet.out;
-    Lint json = lint({"--json", warned});
+    CommandRun json = lint({"--json", warned});
     EXPECT_NE(json.out.find("{\"path\": " + jsonString(warned.c_str())
                             + ", \"code\": \"no-vertices\", \"severity\": \"warning\", "
                               "\"object\": \"torso\", \"message\": \"the object has no vertices; some engines measure "

@@ -9,7 +9,7 @@ import subprocess
 import sys
 import tempfile
 
-SKIP = 77
+from corpus import missing as corpus_missing
 
 
 def parse_log(text):
@@ -42,9 +42,8 @@ def parse_log(text):
 
 def main():
     scour, corpus = sys.argv[1], sys.argv[2]
-    if not os.path.isdir(corpus):
-        print(f"corpus not found at {corpus}", file=sys.stderr)
-        return 1 if os.environ.get("CI") == "true" else SKIP
+    if (status := corpus_missing(corpus)) is not None:
+        return status
     work = tempfile.mkdtemp(prefix="scour-json-")
     try:
         models = os.path.join(work, "models")

@@ -13,7 +13,7 @@ import sys
 import tempfile
 import time
 
-SKIP = 77
+from corpus import missing as corpus_missing
 
 
 def models(folder):
@@ -45,12 +45,8 @@ def run(scour, folder):
 
 def main():
     scour, corpus = os.path.abspath(sys.argv[1]), sys.argv[2]
-    if not os.path.isdir(corpus):
-        if os.environ.get("CI") == "true":
-            print("model corpus missing under CI")
-            return 1
-        print("model corpus not found beside the project; skipped")
-        return SKIP
+    if (status := corpus_missing(corpus)) is not None:
+        return status
     work = tempfile.mkdtemp(prefix="scour-killed-")
     try:
         original = os.path.join(work, "original")

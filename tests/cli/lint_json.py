@@ -11,7 +11,7 @@ import subprocess
 import sys
 import tempfile
 
-SKIP = 77
+from corpus import missing as corpus_missing
 CODES = {"unreadable", "bad-index", "missing-texture", "unreadable-textures", "selection-out-of-range",
          "colour-out-of-range", "no-vertices", "several-roots", "duplicate-name", "not-clean", "no-textures"}
 
@@ -36,12 +36,8 @@ def check(scour, arguments, models):
 
 def main():
     scour, corpus = os.path.abspath(sys.argv[1]), sys.argv[2]
-    if not os.path.isdir(corpus):
-        if os.environ.get("CI") == "true":
-            print("model corpus missing under CI")
-            return 1
-        print("model corpus not found beside the project; skipped")
-        return SKIP
+    if (status := corpus_missing(corpus)) is not None:
+        return status
     models = sorted(glob.glob(os.path.join(corpus, "**", "*.3do"), recursive=True))
     findings = check(scour, ["-r", corpus], len(models))
     print(f"corpus: {len(findings)} findings read back")

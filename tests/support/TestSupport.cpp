@@ -118,3 +118,15 @@ testing::AssertionResult contains(const std::string& text, const std::string& pi
         return testing::AssertionSuccess();
     return testing::AssertionFailure() << "\"" << piece << "\" is not in:\n" << text;
 }
+
+CommandRun runCommand(int (*command)(int, char**), std::vector<std::string> arguments)
+{
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    int exitCode = command(int(argv.size()), argv.data());
+    std::string err = testing::internal::GetCapturedStderr();
+    return {exitCode, testing::internal::GetCapturedStdout(), err};
+}

@@ -49,5 +49,14 @@ bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool fileExists(const std::string& path);
 // The whole file as text.
 std::string readText(const std::string& path);
+// What a command run in process printed, and its exit code.
+struct CommandRun {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+// Runs a command of scour (runClean, runLint...) with the arguments after its name.
+CommandRun runCommand(int (*command)(int, char**), std::vector<std::string> arguments);
+
 // Success when text holds piece; the failure shows both.
 testing::AssertionResult contains(const std::string& text, const std::string& piece);
