@@ -218,10 +218,10 @@ struct BatchRun::Workers {
 BatchRun::BatchRun(const ColourMap& map, CleanMode runMode, bool repairFaces, uint32_t workerThreads)
     : colourMap(&map), mode(runMode), repair(repairFaces), workerCount(workerThreads)
 {
+    // The batch thread keeps a processor busy with the saves; the workers take
+    // the others, and on a single processor share it.
     if (workerCount == 0)
-        workerCount = std::thread::hardware_concurrency();
-    if (workerCount == 0)
-        workerCount = 1;
+        workerCount = std::thread::hardware_concurrency() > 1 ? std::thread::hardware_concurrency() - 1 : 1;
 }
 
 BatchRun::~BatchRun()

@@ -53,7 +53,8 @@ public:
 
     // With repairFaces, faces that name vertices their object does not have are
     // dropped before cleaning instead of making the file refused. workers is the
-    // number of threads that prepare files, 0 for one per processor.
+    // number of threads that prepare files, 0 for one per processor besides the
+    // one the batch thread keeps busy with the saves.
     BatchRun(const ColourMap& colourMap, CleanMode mode, bool repairFaces = false, uint32_t workers = 0);
     // Stops the workers and drops what waits unsaved: an interrupted run saves
     // nothing more.

@@ -82,7 +82,7 @@ struct CleanOptions {
     bool recursive = false;
     bool quiet = false;
     bool repair = false;
-    uint32_t jobs = 0; // one per processor
+    uint32_t jobs = 0; // one per processor but the one that saves
     bool jobsValid = true;
     std::vector<ColourStep> colourSteps;
 };
@@ -131,8 +131,8 @@ const CleanOption CleanOptionTable[] = {
          o.jobs = *end == '\0' && jobs >= 1 && jobs <= 64 ? uint32_t(jobs) : 0;
          o.jobsValid = o.jobs != 0;
      },
-     "prepare files on N threads, 1 to 64 (default: one per processor);\n"
-     "the output is the same whatever N"},
+     "prepare files on N threads, 1 to 64 (default: one per processor\n"
+     "but the one that saves them); the output is the same whatever N"},
     {"--help", "-h", nullptr, nullptr, "this text"},
 };
 
