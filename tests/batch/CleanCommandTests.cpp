@@ -16,6 +16,7 @@
 #include "cli/Commands.h"
 #include "cli/JsonLines.h"
 #include "model/Model.h"
+#include "support/Faults.h"
 #include "support/ModelBuilder.h"
 #include "support/TestSupport.h"
 
@@ -179,6 +180,8 @@ TEST_F(CleanCommand, FoldersGiveTheirModelsSortedAndRecursively)
     CommandRun none = scour({"mod"});
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_EQ(none.err, "scour: no .3do files in mod; --recursive searches its subfolders\n");
+    fs::create_directories(dir.file("empty"));
+    EXPECT_EQ(scour({"-r", "empty"}).err, "scour: no .3do files in empty\n");
     EXPECT_EQ(entryHeads(readText("log.txt")), std::vector<std::string>(heads.begin(), heads.end() - 1));
 }
 
@@ -325,6 +328,10 @@ TEST_F(CleanCommand, RepairAndWhatIsWrongInTheModdersTerms)
           fullPath("locked.3do") + ": cannot write: the file is read-only; the file is unchanged\n"})
         EXPECT_TRUE(contains(refused.err, line));
     EXPECT_EQ(readBytes(dir.file("marker.3do")), marker);
+    injectFileFault(FileStep::Write, 1, FileError::NoSpace);
+    EXPECT_TRUE(contains(scour({"--no-log", "text.3do", "marker.3do", "--repair"}).err,
+                         fullPath("marker.3do") + ": cannot write: no space left on device; the file is unchanged\n"));
+    clearFileFaults();
     // A check with --repair counts what the repair would change; the repair
     // tells each dropped face, and a second one finds nothing left to do.
     const std::string dropped =
