@@ -1,12 +1,15 @@
-// Reads any bytes as a model; whatever loads is cleaned, and a cleaned model
+// Reads any bytes as a model; whatever loads is cleaned (repaired first when
+// the cleaning refuses it), and a cleaned model
 // must compose to an image that reads back, composes to the same bytes and is
 // left as it is by a second clean that keeps every colour.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "clean/CleaningPass.h"
 #include "clean/ColourMap.h"
+#include "clean/FaceCheck.h"
 #include "model/Model.h"
 #include "model/OutputBuffer.h"
 
@@ -33,18 +36,25 @@ bool sameImage(const OutputBuffer& a, const OutputBuffer& b)
 }
 
 // Cleans the loaded model; false stops the round trip for this input. A clean
-// that refuses the tree must leave it exactly as it was.
+// that refuses the tree must leave it exactly as it was, and once the faces
+// naming missing vertices are dropped it must take the tree.
 bool transformModel(Model& model, const uint8_t* data, size_t size)
 {
     OutputBuffer before;
     bool composed = model.compose(before);
-    CleanResult result = cleanModel(model, mapFor(data, size));
+    const ColourMap map = mapFor(data, size);
+    CleanResult result = cleanModel(model, map);
     if (result == CleanResult::Cleaned)
         return true;
     OutputBuffer after;
     if (composed && (!model.compose(after) || !sameImage(before, after)))
         std::abort();
-    return false;
+    std::vector<FaceFault> dropped;
+    if (result != CleanResult::CorruptIndex || !dropBadFaces(model.root, dropped))
+        return false;
+    if (dropped.empty() || hasBadFaces(model.root))
+        std::abort();
+    return cleanModel(model, map) == CleanResult::Cleaned;
 }
 
 } // namespace
