@@ -22,7 +22,7 @@ namespace {
 // gains one face (the child's) and shrinks from 10240 to 9876 bytes.
 std::vector<uint8_t> tankImage()
 {
-    ObjectSpec root;
+    ObjectPlan root;
     root.name = "tank_body_1";
     for (int32_t i = 0; i < 189; ++i)
         root.vertices.push_back({(i % 176) * 1000, 2 * (i % 176), -(i % 176)});
@@ -30,14 +30,14 @@ std::vector<uint8_t> tankImage()
         uint16_t first = i < 13 ? uint16_t(176 + i) : uint16_t(i % 176);
         root.faces.push_back({1, {first, uint16_t((i + 1) % 176), uint16_t((i + 2) % 176)}});
     }
-    root.children.push_back(ObjectSpec());
+    root.children.push_back(ObjectPlan());
     root.children[0].name = "c";
     return plainImage({root}, 10240);
 }
 
 // An object with nothing in it: 54 bytes that grow to 100.
 const std::vector<uint8_t> GrowingImage = [] {
-    ObjectSpec root;
+    ObjectPlan root;
     root.name = "g";
     return plainImage({root});
 }();
@@ -194,7 +194,7 @@ TEST_F(BatchRunTest, GrowingFileAddsBytesAndReplacesOldReport)
 // Failures met by cleanFile alone leave the file byte for byte.
 TEST_F(BatchRunTest, FileFailuresLeaveTheFile)
 {
-    ObjectSpec corrupt; // a face names vertex 5 of an object with 3 vertices
+    ObjectPlan corrupt; // a face names vertex 5 of an object with 3 vertices
     corrupt.vertices = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}};
     corrupt.faces = {{1, {0, 1, 5}}};
     std::vector<uint8_t> corruptImage = plainImage({corrupt});

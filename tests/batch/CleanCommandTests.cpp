@@ -55,7 +55,7 @@ std::string head(const char* kind, const std::string& path)
 // 4 vertices and 2 faces, of colours 0 and 5: colour 0 goes by default, leaving 3 and 1.
 std::vector<uint8_t> smallModel()
 {
-    ObjectSpec root;
+    ObjectPlan root;
     root.vertices = {{0, 0, 0}, {9, 0, 0}, {0, 9, 0}, {9, 0, 0}};
     root.faces = {{0, {0, 1, 2}}, {5, {0, 3, 2}}};
     return plainImage({root});
@@ -65,7 +65,7 @@ std::vector<uint8_t> smallModel()
 // hold them: refused unless --repair drops the face.
 std::vector<uint8_t> markerModel()
 {
-    ObjectSpec root, flare;
+    ObjectPlan root, flare;
     root.name = "base";
     root.vertices = {{0, 0, 0}, {9, 0, 0}, {0, 9, 0}};
     root.faces = {{1, {0, 1, 2}}};

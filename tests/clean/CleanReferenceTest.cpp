@@ -35,21 +35,21 @@ ModelObject* randomTree(std::mt19937& r, uint32_t maxVertices)
         for (Vertex& v : vertices)
             v = {int32_t(below(r, range)) - 1, int32_t(below(r, range)),
                  below(r, 8) ? int32_t(below(r, 2)) : INT32_MIN};
-        std::vector<FaceSpec> faces(below(r, 12));
-        for (FaceSpec& face : faces) {
+        std::vector<FacePlan> faces(below(r, 12));
+        for (FacePlan& face : faces) {
             face.colour = below(r, 3) ? below(r, 8) : below(r, 256);
             for (uint32_t k = vertexCount ? below(r, 6) : 0; k > 0; --k)
                 face.indexes.push_back(uint16_t(below(r, vertexCount)));
             face.texture = below(r, 4) ? nullptr : below(r, 2) ? "" : "metal";
             face.trailing[0] = uint32_t(r());
         }
-        ObjectSpec spec;
-        spec.vertices = vertices;
-        spec.faces = faces;
-        spec.selection = int32_t(below(r, uint32_t(faces.size()) + 3)) - 1;
-        spec.offsetX = int32_t(r());
-        spec.name = "arm";
-        ModelObject* object = buildObject(spec);
+        ObjectPlan plan;
+        plan.vertices = vertices;
+        plan.faces = faces;
+        plan.selection = int32_t(below(r, uint32_t(faces.size()) + 3)) - 1;
+        plan.offsetX = int32_t(r());
+        plan.name = "arm";
+        ModelObject* object = buildObject(plan);
         if (!objects.empty()) { // below or after an earlier object, at the end of its chain
             ModelObject* parent = objects[below(r, uint32_t(objects.size()))];
             ModelObject** link = below(r, 2) ? &parent->child : &parent->sibling;
@@ -74,12 +74,12 @@ std::vector<ModelObject*> objectsOf(ModelObject* first)
     return objects;
 }
 
-std::vector<ObjectSpec> flat(ModelObject* first)
+std::vector<ObjectPlan> flat(ModelObject* first)
 {
-    std::vector<ObjectSpec> specs;
+    std::vector<ObjectPlan> plans;
     for (ModelObject* object : objectsOf(first))
-        specs.push_back(specOf(*object, false));
-    return specs;
+        plans.push_back(planOf(*object, false));
+    return plans;
 }
 
 } // namespace
@@ -100,17 +100,17 @@ TEST(CleanReference, RandomTreesAndMapsAndFailedAllocations)
         std::mt19937 same = random;
         std::unique_ptr<ModelObject> expected(randomTree(random, maxVertices));
         referenceClean(expected.get(), map);
-        const std::vector<ObjectSpec> after = flat(expected.get());
+        const std::vector<ObjectPlan> after = flat(expected.get());
         // Now and then, each allocation of the pass fails in turn: objects before the
         // failing one are cleaned, it and the rest are as they were. Else nothing fails.
         for (uint32_t occurrence = i % 40 == 0 ? 1 : 0;; ++occurrence) {
             std::mt19937 again = same;
             std::unique_ptr<ModelObject> tree(randomTree(again, maxVertices));
-            const std::vector<ObjectSpec> before = flat(tree.get());
+            const std::vector<ObjectPlan> before = flat(tree.get());
             failAllocation(occurrence);
             CleanResult result = cleanObjects(*tree, map);
             failAllocation(0);
-            std::vector<ObjectSpec> now = flat(tree.get());
+            std::vector<ObjectPlan> now = flat(tree.get());
             if (result == CleanResult::Cleaned) {
                 ASSERT_EQ(now, after) << i;
                 ASSERT_TRUE(occurrence == 0 || occurrence > 2 * after.size()) << i;

@@ -22,26 +22,26 @@
 namespace {
 
 using Vertices = std::vector<Vertex>;
-using Faces = std::vector<FaceSpec>;
+using Faces = std::vector<FacePlan>;
 
-ObjectSpec object(Vertices vertices, Faces faces, int32_t selection = -1)
+ObjectPlan object(Vertices vertices, Faces faces, int32_t selection = -1)
 {
-    ObjectSpec spec;
-    spec.vertices = std::move(vertices);
-    spec.faces = std::move(faces);
-    spec.selection = selection;
-    return spec;
+    ObjectPlan plan;
+    plan.vertices = std::move(vertices);
+    plan.faces = std::move(faces);
+    plan.selection = selection;
+    return plan;
 }
 
-// The object cleaned alone with map, as a spec.
-ObjectSpec cleaned(const ObjectSpec& spec, const ColourMap& map)
+// The object cleaned alone with map, as a plan.
+ObjectPlan cleaned(const ObjectPlan& plan, const ColourMap& map)
 {
-    std::unique_ptr<ModelObject> built(buildObject(spec));
+    std::unique_ptr<ModelObject> built(buildObject(plan));
     EXPECT_EQ(cleanObjects(*built, map), CleanResult::Cleaned);
-    return specOf(*built);
+    return planOf(*built);
 }
 
-const ObjectSpec OnePoint = object({{0, 0, 0}}, {{0, {0}}});
+const ObjectPlan OnePoint = object({{0, 0, 0}}, {{0, {0}}});
 
 // Runs work on a thread with a stack of 1 MB.
 void onSmallStack(std::function<void()> work)
@@ -67,7 +67,7 @@ void onSmallStack(std::function<void()> work)
 TEST(CleaningPass, WorkedExampleAndCounts)
 {
     Model model;
-    ObjectSpec root = object({{0, 0, 0}, {100, 0, 0}, {0, 100, 0}, {100, 0, 0}, {0, 0, 0}, {50, 50, 50}, {0, 0, 100}},
+    ObjectPlan root = object({{0, 0, 0}, {100, 0, 0}, {0, 100, 0}, {100, 0, 0}, {0, 0, 0}, {50, 50, 50}, {0, 0, 100}},
                              {{0, {4, 3, 6}}, {3, {2, 3, 4}}, {12, {5, 4, 1}}, {0, {6, 5, 2}}}, 2);
     // Two untextured triangles of colour 0, and an object whose vertices equal
     // some of the first object's: they are not merged with them; after merging
@@ -79,10 +79,10 @@ TEST(CleaningPass, WorkedExampleAndCounts)
     ASSERT_EQ(model.countVertices(), 15u);
     ASSERT_EQ(model.countPrimitives(), 7u);
     ASSERT_EQ(cleanModel(model, mapWith(&ColourMap::setDefault, {{3, 7}})), CleanResult::Cleaned);
-    ObjectSpec expected =
+    ObjectPlan expected =
         object({{0, 100, 0}, {100, 0, 0}, {0, 0, 0}, {50, 50, 50}}, {{7, {0, 1, 2}}, {12, {3, 2, 1}}}, 1);
     expected.children = {OnePoint, object({{0, 100, 0}, {9, 9, 9}}, {{5, {0, 1, 0}}})};
-    EXPECT_EQ(specOf(*model.root), expected);
+    EXPECT_EQ(planOf(*model.root), expected);
     EXPECT_EQ(model.countVertices(), 7u);
     EXPECT_EQ(model.countPrimitives(), 4u);
 }
@@ -98,7 +98,7 @@ TEST(CleaningPass, EdgeCases)
     const struct {
         const char* what;
         ColourMap map;
-        ObjectSpec input, expected;
+        ObjectPlan input, expected;
     } cases[] = {
         {"lines, textured faces (an empty name too) and the selection survive a removed colour, keeping it",
          ColourMap(),
@@ -155,12 +155,12 @@ TEST(CleaningPass, CorruptIndexLeavesTheTreeUnchanged)
 {
     for (uint16_t bad : {uint16_t(3), uint16_t(0xFFFF)}) {
         // The fault sits in the last object cleaned, after objects that would change.
-        ObjectSpec root = object({{0, 0, 0}, {0, 0, 0}}, {{0, {0, 1, 0}}, {1, {1, 0}}});
+        ObjectPlan root = object({{0, 0, 0}, {0, 0, 0}}, {{0, {0, 1, 0}}, {1, {1, 0}}});
         root.children = {object({}, {}), object({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, {{2, {0, 1, 2}}, {2, {2, bad}}})};
         Model model;
         model.root = buildObject(root);
         EXPECT_EQ(cleanModel(model, ColourMap()), CleanResult::CorruptIndex) << bad;
-        EXPECT_EQ(specOf(*model.root), root) << bad;
+        EXPECT_EQ(planOf(*model.root), root) << bad;
     }
     std::unique_ptr<ModelObject> none(buildObject(object({}, {{1, {0}}})));
     EXPECT_EQ(cleanObjects(*none, ColourMap()), CleanResult::CorruptIndex);
@@ -181,7 +181,7 @@ TEST(CleaningPass, ObjectsOfSixtyFiveThousandVerticesAndMore)
             << count;
     }
     // 65,536 distinct vertices, all used, keep their numbers up to the last.
-    FaceSpec all{1, std::vector<uint16_t>(65536)};
+    FacePlan all{1, std::vector<uint16_t>(65536)};
     Vertices distinct(65536);
     for (uint16_t i = 1; i != 0; ++i) {
         all.indexes[i] = i;
@@ -208,11 +208,11 @@ TEST(CleaningPass, DeepestLoadableTreeAndLongSiblingChainOnASmallStack)
     onSmallStack([&] { result = cleanModel(model, ColourMap()); });
     ASSERT_EQ(result, CleanResult::Cleaned);
     uint32_t levels = 0;
-    const ObjectSpec each = object({{4, 5, 6}, {1, 2, 3}}, {{5, {0, 1, 1}}});
+    const ObjectPlan each = object({{4, 5, 6}, {1, 2, 3}}, {{5, {0, 1, 1}}});
     for (ModelObject* object = model.root->child; object != nullptr; object = object->child, ++levels)
-        ASSERT_EQ(specOf(*object, false), each) << levels;
+        ASSERT_EQ(planOf(*object, false), each) << levels;
     EXPECT_EQ(levels, MaxObjectDepth);
-    EXPECT_EQ(specOf(*model.root, false), OnePoint);
+    EXPECT_EQ(planOf(*model.root, false), OnePoint);
     EXPECT_EQ(model.countPrimitives(), 1u + 2u * MaxObjectDepth + 100000u);
 }
 
@@ -221,7 +221,7 @@ TEST(Repair, DropsFacesNamingMissingVerticesAndMovesTheSelection)
     const Vertices three{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
     const struct {
         const char* what;
-        ObjectSpec input, expected;
+        ObjectPlan input, expected;
         std::vector<uint32_t> droppedFaces;
     } cases[] = {
         {"the selection face dropped",
@@ -243,7 +243,7 @@ TEST(Repair, DropsFacesNamingMissingVerticesAndMovesTheSelection)
         std::unique_ptr<ModelObject> built(buildObject(c.input));
         std::vector<FaceFault> dropped;
         ASSERT_TRUE(dropBadFaces(built.get(), dropped)) << c.what;
-        EXPECT_EQ(specOf(*built), c.expected) << c.what;
+        EXPECT_EQ(planOf(*built), c.expected) << c.what;
         std::vector<uint32_t> faces;
         for (const FaceFault& fault : dropped)
             faces.push_back(fault.face);
@@ -251,7 +251,7 @@ TEST(Repair, DropsFacesNamingMissingVerticesAndMovesTheSelection)
         EXPECT_FALSE(hasBadFaces(built.get())) << c.what;
     }
     // Every bad face of a tree, in reading order, with what is wrong with it.
-    ObjectSpec root = object(three, {{1, {0, 1, 2}}});
+    ObjectPlan root = object(three, {{1, {0, 1, 2}}});
     root.name = "base";
     root.children = {object({}, {{0, {0}}}), object(three, {{1, {2, 5, 1}}})};
     root.children[0].name = "flare";

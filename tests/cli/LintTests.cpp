@@ -42,14 +42,14 @@ std::set<Place> places(const std::vector<Finding>& findings)
 
 CommandRun lint(std::vector<std::string> arguments) { return runCommand(runLint, std::move(arguments)); }
 
-ObjectSpec object(const char* name, std::vector<Vertex> vertices, std::vector<FaceSpec> faces, int32_t selection = -1)
+ObjectPlan object(const char* name, std::vector<Vertex> vertices, std::vector<FacePlan> faces, int32_t selection = -1)
 {
-    ObjectSpec spec;
-    spec.name = name;
-    spec.vertices = std::move(vertices);
-    spec.faces = std::move(faces);
-    spec.selection = selection;
-    return spec;
+    ObjectPlan plan;
+    plan.name = name;
+    plan.vertices = std::move(vertices);
+    plan.faces = std::move(faces);
+    plan.selection = selection;
+    return plan;
 }
 
 const std::vector<Vertex> Three{{0, 0, 0}, {9, 0, 0}, {0, 9, 0}};
@@ -136,7 +136,7 @@ TEST(Lint, EveryFindingWithItsSeverityAndPlace)
     TempDir dir;
     const fs::path mod = fs::path(dir.path()) / "mod";
     put(mod / "unittextures" / "tatex" / "steel00.bmp", {});
-    ObjectSpec root = object("base", Three,
+    ObjectPlan root = object("base", Three,
                              {{1, {0, 1, 5}},
                               {1, {7}},
                               {0, {0, 1, 2}, "steel"},
@@ -145,7 +145,7 @@ TEST(Lint, EveryFindingWithItsSeverityAndPlace)
                               {3, {0, 1, 2}}},
                              9);
     root.children = {object("flare", {}, {{0, {0}}}), object("Base", Three, {{2, {0, 1, 2}}}, 0)};
-    TreeSpec tree{root, object("extra", Three, {{2, {0, 1, 2}}})};
+    TreePlan tree{root, object("extra", Three, {{2, {0, 1, 2}}})};
     Image image{plainImage(tree)};
     // The sixth face of the root: untextured, with a colour word past the palette.
     const uint32_t records = image.getField(0, HeaderField::PrimitiveArrayOffset);
@@ -170,7 +170,7 @@ TEST(Lint, EveryFindingWithItsSeverityAndPlace)
               }));
     // A clean model with a sound tree says nothing but that it is clean; cleaning
     // would change a plain image, and an unreadable file is one error.
-    ObjectSpec sound = object("sound", Three, {{1, {0, 1, 2}}});
+    ObjectPlan sound = object("sound", Three, {{1, {0, 1, 2}}});
     put(mod / "plain.3do", plainImage({sound}));
     Model clean;
     clean.root = buildObject(sound);

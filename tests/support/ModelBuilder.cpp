@@ -7,14 +7,14 @@
 #include "model/LittleEndian.h"
 #include "model/OutputBuffer.h"
 
-ModelObject* buildObject(const ObjectSpec& spec)
+ModelObject* buildObject(const ObjectPlan& plan)
 {
     ModelObject* object = new ModelObject;
-    object->setVertices(new Vertex[spec.vertices.size()], uint32_t(spec.vertices.size()));
-    std::copy(spec.vertices.begin(), spec.vertices.end(), object->vertices);
-    object->setPrimitives(new Primitive[spec.faces.size()], uint32_t(spec.faces.size()));
-    for (size_t p = 0; p < spec.faces.size(); ++p) {
-        const FaceSpec& face = spec.faces[p];
+    object->setVertices(new Vertex[plan.vertices.size()], uint32_t(plan.vertices.size()));
+    std::copy(plan.vertices.begin(), plan.vertices.end(), object->vertices);
+    object->setPrimitives(new Primitive[plan.faces.size()], uint32_t(plan.faces.size()));
+    for (size_t p = 0; p < plan.faces.size(); ++p) {
+        const FacePlan& face = plan.faces[p];
         Primitive& primitive = object->primitives[p];
         primitive.colour = face.colour;
         primitive.setIndexes(new uint16_t[face.indexes.size()], uint32_t(face.indexes.size()));
@@ -25,72 +25,72 @@ ModelObject* buildObject(const ObjectSpec& spec)
         primitive.trailing2 = face.trailing[1];
         primitive.trailing3 = face.trailing[2];
     }
-    object->selectionPrimitive = spec.selection;
-    object->offsetX = spec.offsetX;
-    object->setName(newString(spec.name.c_str()));
-    object->child = spec.children.empty() ? nullptr : buildTree(spec.children);
+    object->selectionPrimitive = plan.selection;
+    object->offsetX = plan.offsetX;
+    object->setName(newString(plan.name.c_str()));
+    object->child = plan.children.empty() ? nullptr : buildTree(plan.children);
     return object;
 }
 
-ModelObject* buildTree(const TreeSpec& tree)
+ModelObject* buildTree(const TreePlan& tree)
 {
     ModelObject* first = nullptr;
     ModelObject** link = &first;
-    for (const ObjectSpec& spec : tree) {
-        *link = buildObject(spec);
+    for (const ObjectPlan& plan : tree) {
+        *link = buildObject(plan);
         link = &(*link)->sibling;
     }
     return first;
 }
 
-ModelObject* namedObject(const char* name, uint32_t vertexCount, const std::vector<FaceSpec>& faces)
+ModelObject* namedObject(const char* name, uint32_t vertexCount, const std::vector<FacePlan>& faces)
 {
-    ObjectSpec spec;
-    spec.name = name;
-    spec.faces = faces;
+    ObjectPlan plan;
+    plan.name = name;
+    plan.faces = faces;
     for (int32_t i = 0; i < int32_t(vertexCount); ++i)
-        spec.vertices.push_back(Vertex{i, 2 * i, -3 * i});
-    return buildObject(spec);
+        plan.vertices.push_back(Vertex{i, 2 * i, -3 * i});
+    return buildObject(plan);
 }
 
-ObjectSpec specOf(const ModelObject& object, bool withChildren)
+ObjectPlan planOf(const ModelObject& object, bool withChildren)
 {
-    ObjectSpec spec;
-    spec.vertices.assign(object.vertices, object.vertices + object.vertexCount);
+    ObjectPlan plan;
+    plan.vertices.assign(object.vertices, object.vertices + object.vertexCount);
     for (uint32_t p = 0; p < object.primitiveCount; ++p) {
         const Primitive& primitive = object.primitives[p];
-        FaceSpec face;
+        FacePlan face;
         face.colour = primitive.colour;
         face.indexes.assign(primitive.indexes, primitive.indexes + primitive.indexCount);
         face.texture = primitive.textureName;
         face.trailing[0] = primitive.trailing1;
         face.trailing[1] = primitive.trailing2;
         face.trailing[2] = primitive.trailing3;
-        spec.faces.push_back(face);
+        plan.faces.push_back(face);
     }
-    spec.selection = object.selectionPrimitive;
-    spec.name = object.name != nullptr ? object.name : "";
+    plan.selection = object.selectionPrimitive;
+    plan.name = object.name != nullptr ? object.name : "";
     if (withChildren)
-        spec.children = specOf(object.child);
-    spec.offsetX = object.offsetX;
-    return spec;
+        plan.children = planOf(object.child);
+    plan.offsetX = object.offsetX;
+    return plan;
 }
 
-TreeSpec specOf(const ModelObject* first)
+TreePlan planOf(const ModelObject* first)
 {
-    TreeSpec tree;
+    TreePlan tree;
     for (const ModelObject* object = first; object != nullptr; object = object->sibling)
-        tree.push_back(specOf(*object));
+        tree.push_back(planOf(*object));
     return tree;
 }
 
-bool operator==(const FaceSpec& a, const FaceSpec& b)
+bool operator==(const FacePlan& a, const FacePlan& b)
 {
     return a.colour == b.colour && a.indexes == b.indexes && a.texture == b.texture
         && std::equal(a.trailing, a.trailing + 3, b.trailing);
 }
 
-bool operator==(const ObjectSpec& a, const ObjectSpec& b)
+bool operator==(const ObjectPlan& a, const ObjectPlan& b)
 {
     auto sameVertex = [](const Vertex& v, const Vertex& w) { return v.equals(w); };
     return std::equal(a.vertices.begin(), a.vertices.end(), b.vertices.begin(), b.vertices.end(), sameVertex)
@@ -98,7 +98,7 @@ bool operator==(const ObjectSpec& a, const ObjectSpec& b)
         && a.offsetX == b.offsetX;
 }
 
-std::ostream& operator<<(std::ostream& out, const FaceSpec& face)
+std::ostream& operator<<(std::ostream& out, const FacePlan& face)
 {
     out << face.colour << ':';
     for (size_t k = 0; k < face.indexes.size(); ++k)
@@ -110,15 +110,15 @@ std::ostream& operator<<(std::ostream& out, const FaceSpec& face)
     return out;
 }
 
-std::ostream& operator<<(std::ostream& out, const ObjectSpec& object)
+std::ostream& operator<<(std::ostream& out, const ObjectPlan& object)
 {
     out << "{'" << object.name << "' s" << object.selection << " v";
     for (const Vertex& v : object.vertices)
         out << ' ' << v.x << ',' << v.y << ',' << v.z;
     out << " p";
-    for (const FaceSpec& face : object.faces)
+    for (const FacePlan& face : object.faces)
         out << ' ' << face;
-    for (const ObjectSpec& child : object.children)
+    for (const ObjectPlan& child : object.children)
         out << ' ' << child;
     return out << '}';
 }
@@ -127,9 +127,9 @@ namespace {
 
 // Appends level[index] with its children and the siblings after it; the
 // position of its header.
-uint32_t appendObject(Image& image, const TreeSpec& level, size_t index)
+uint32_t appendObject(Image& image, const TreePlan& level, size_t index)
 {
-    const ObjectSpec& object = level[index];
+    const ObjectPlan& object = level[index];
     const uint32_t header = image.addHeader(0);
     image.putField(header, HeaderField::VertexCount, uint32_t(object.vertices.size()));
     image.putField(header, HeaderField::PrimitiveCount, uint32_t(object.faces.size()));
@@ -142,11 +142,11 @@ uint32_t appendObject(Image& image, const TreeSpec& level, size_t index)
     const uint32_t records = image.size();
     if (!object.faces.empty())
         image.putField(header, HeaderField::PrimitiveArrayOffset, records);
-    for (const FaceSpec& face : object.faces)
+    for (const FacePlan& face : object.faces)
         image.add({face.colour, uint32_t(face.indexes.size()), 0, 0, 0, face.trailing[0], face.trailing[1],
                    face.trailing[2]});
     for (size_t f = 0; f < object.faces.size(); ++f) {
-        const FaceSpec& face = object.faces[f];
+        const FacePlan& face = object.faces[f];
         const uint32_t record = records + PrimitiveRecordSize * uint32_t(f);
         image.put32(record + fieldOffset(PrimitiveField::IndexArrayOffset), image.size());
         for (uint16_t v : face.indexes)
@@ -164,7 +164,7 @@ uint32_t appendObject(Image& image, const TreeSpec& level, size_t index)
 
 } // namespace
 
-Bytes plainImage(const TreeSpec& tree, size_t paddedSize)
+Bytes plainImage(const TreePlan& tree, size_t paddedSize)
 {
     Image image;
     if (!tree.empty())

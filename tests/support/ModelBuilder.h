@@ -24,45 +24,45 @@ struct TextureName {
     std::string text;
 };
 
-struct FaceSpec {
+struct FacePlan {
     uint32_t colour = 0;
     std::vector<uint16_t> indexes;
     TextureName texture = nullptr; // none: untextured
     uint32_t trailing[3] = {};
 };
 
-struct ObjectSpec {
+struct ObjectPlan {
     std::vector<Vertex> vertices;
-    std::vector<FaceSpec> faces;
+    std::vector<FacePlan> faces;
     int32_t selection = -1;
     std::string name = "part";
-    std::vector<ObjectSpec> children; // the first child and its siblings
+    std::vector<ObjectPlan> children; // the first child and its siblings
     int32_t offsetX = 0;
 };
 
 // The root and its siblings.
-using TreeSpec = std::vector<ObjectSpec>;
+using TreePlan = std::vector<ObjectPlan>;
 
 // The object with its children; its sibling is left for the caller.
-ModelObject* buildObject(const ObjectSpec& spec);
+ModelObject* buildObject(const ObjectPlan& plan);
 // The chain of objects, each with its children.
-ModelObject* buildTree(const TreeSpec& tree);
+ModelObject* buildTree(const TreePlan& tree);
 // An object named name with vertices (i, 2i, -3i) for i below vertexCount.
-ModelObject* namedObject(const char* name, uint32_t vertexCount = 0, const std::vector<FaceSpec>& faces = {});
-// What an object holds, as a spec, with its children or without them.
-ObjectSpec specOf(const ModelObject& object, bool withChildren = true);
+ModelObject* namedObject(const char* name, uint32_t vertexCount = 0, const std::vector<FacePlan>& faces = {});
+// What an object holds, as a plan, with its children or without them.
+ObjectPlan planOf(const ModelObject& object, bool withChildren = true);
 // What a chain of objects holds.
-TreeSpec specOf(const ModelObject* first);
+TreePlan planOf(const ModelObject* first);
 
-bool operator==(const FaceSpec& a, const FaceSpec& b);
-bool operator==(const ObjectSpec& a, const ObjectSpec& b);
-std::ostream& operator<<(std::ostream& out, const FaceSpec& face);
-std::ostream& operator<<(std::ostream& out, const ObjectSpec& object);
+bool operator==(const FacePlan& a, const FacePlan& b);
+bool operator==(const ObjectPlan& a, const ObjectPlan& b);
+std::ostream& operator<<(std::ostream& out, const FacePlan& face);
+std::ostream& operator<<(std::ostream& out, const ObjectPlan& object);
 
 // A file image in a plain layout: each object's header, vertices, primitive
 // records, index arrays, texture names and name, then its child and its sibling.
 // Padded with zero bytes to at least paddedSize.
-Bytes plainImage(const TreeSpec& tree, size_t paddedSize = 0);
+Bytes plainImage(const TreePlan& tree, size_t paddedSize = 0);
 // The image the writer composes for model; empty on failure.
 Bytes composeBytes(const Model& model);
 // Reads bytes from a heap block of exactly their size, so the sanitizer sees any
