@@ -1,19 +1,10 @@
 // The dialogs: how the colour dialog ends and what it leaves in the shared tooltip
 // control, the About box, the open-file dialog driven as a user would, and the
 // FileList made from what that dialog leaves in its buffer.
-#include <windows.h>
 
-#include <commctrl.h>
-
-#include <string>
 #include <string_view>
-#include <vector>
 
 #include "UiTestSupport.h"
-#include "support/TestSupport.h"
-#include "ui/Dialogs.h"
-#include "ui/FileList.h"
-#include "ui/PaletteSelector.h"
 
 namespace {
 

@@ -1,12 +1,9 @@
 // The built Scourwell.exe: its resources read back from the file, and the whole
 // program started as a process (its key made at the first start, exit code 0
 // from the Quit button and from closing the window).
-#include <windows.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <cstring>
 #include <set>
 
 #include "UiTestSupport.h"

@@ -2,10 +2,7 @@
 
 #include <commdlg.h>
 
-#include <cstring>
 #include <fstream>
-
-#include "ui/PaletteSelector.h"
 
 const char* const Strings[11] = {"QuillonScourwell",
                                  "Quillon Scourwell 1.1",

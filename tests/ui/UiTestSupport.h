@@ -6,6 +6,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <future>
 #include <string>
@@ -13,8 +15,12 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TestSupport.h"
 #include "ui/Application.h"
 #include "ui/BitmapButton.h"
+#include "ui/Dialogs.h"
+#include "ui/FileList.h"
+#include "ui/PaletteSelector.h"
 
 // Under HKEY_CURRENT_USER; its value "PaletteStates" holds the stored map.
 constexpr const char* ProgramKey = "Software\\Quillon\\Scourwell";
