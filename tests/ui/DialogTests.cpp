@@ -41,20 +41,16 @@ std::vector<std::string> parse(std::string_view buffer, bool multiSelect)
 
 TEST_F(ApplicationTest, ColourDialogEndsOnlyByOkCancelOrCloseAndTakesItsTipsAlong)
 {
-    // Each ending after Remove All or Keep All, which change the map at once and stay after Cancel.
-    const struct {
-        UINT message;
-        WPARAM wParam;
-        INT_PTR result;
-        int button;
-    } endings[] = {{WM_SYSCOMMAND, SC_CLOSE | 2, 0, 4},
-                   {WM_COMMAND, 1004, 0, 3},
-                   {WM_SYSCOMMAND, SC_CLOSE, 0, 4},
-                   {WM_COMMAND, 1003, 1, 3}};
+    // Message, wParam and result of each ending, after Remove All (3) or Keep All (4), which change the
+    // map at once and stay after Cancel.
+    const WPARAM endings[][4] = {{WM_SYSCOMMAND, SC_CLOSE | 2, 0, 4},
+                                 {WM_COMMAND, 1004, 0, 3},
+                                 {WM_SYSCOMMAND, SC_CLOSE, 0, 4},
+                                 {WM_COMMAND, 1003, 1, 3}};
     HWND tooltips = application->tooltipWindow;
     PaletteSelector& selector = *application->paletteSelector;
     for (const auto& ending : endings) {
-        SCOPED_TRACE(ending.wParam);
+        SCOPED_TRACE(ending[1]);
         HWND shown = nullptr, grid = nullptr;
         std::vector<std::pair<int, UINT>> tools;
         bool stillOpen = false;
@@ -67,13 +63,13 @@ TEST_F(ApplicationTest, ColourDialogEndsOnlyByOkCancelOrCloseAndTakesItsTipsAlon
             SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
             SendMessageA(dialog, WM_SYSCOMMAND, SC_RESTORE, 0);
             stillOpen = IsWindowVisible(dialog) != FALSE;
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(ending.button, BN_CLICKED), 0);
+            SendMessageA(dialog, WM_COMMAND, ending[3], 0);
             Sleep(200); // its first paint
-            PostMessageA(dialog, ending.message, ending.wParam, 0);
+            PostMessageA(dialog, UINT(ending[0]), ending[1], 0);
         });
         EXPECT_EQ(
             DialogBoxParamA(application->instance, MAKEINTRESOURCEA(134), application->mainWindow, colourDialogProc, 0),
-            ending.result);
+            INT_PTR(ending[2]));
         ASSERT_TRUE(driver.get());
         EXPECT_TRUE(stillOpen);
         // Four tips while it was open, OK, Cancel, Keep All, Remove All; none of them after.
@@ -85,7 +81,7 @@ TEST_F(ApplicationTest, ColourDialogEndsOnlyByOkCancelOrCloseAndTakesItsTipsAlon
         EXPECT_EQ(selector.window, grid);
         EXPECT_GE(selector.cellsDrawn - cellsBefore, 256u);
         for (uint32_t colour = 0; colour < 256; ++colour)
-            ASSERT_EQ(selector.colourMap().entry(colour), ending.button == 3 ? ColourRemoved : colour);
+            ASSERT_EQ(selector.colourMap().entry(colour), ending[3] == 3 ? ColourRemoved : colour);
         // Only a run stores the map.
         EXPECT_EQ(storedColourMapSize(), 0u);
     }

@@ -137,7 +137,7 @@ TEST(Program, BitmapsIconStringsAndPalette)
     }
 }
 
-TEST(Program, ColourDialogHasEveryControlAsTheUserSeesIt)
+TEST(Program, DialogTemplatesHaveEveryControlAsTheUserSeesIt)
 {
     expectLines(templateOf(134),
                 {"80C808C0 0 0 0 236 277 \"\" \"\" \"Choose Colours To Delete Or Replace\" 8 \"Tahoma\"",
@@ -151,11 +151,8 @@ TEST(Program, ColourDialogHasEveryControlAsTheUserSeesIt)
                  "50020000 0 4 228 228 8 65535 STATIC \"Colours to be removed are highlighted red.\"",
                  "50020000 0 4 240 124 32 65535 STATIC \"Colours to be replaced are highlighted green. Move the mouse "
                  "over the colour to see its replacement colour, highlighted blue.\""});
-}
 
-TEST(Program, AboutBoxIsCaptionlessWithItsTextsInOrder)
-{
-    // The explanation's texts by their starts; the credits line only as not empty.
+    // The About box has no caption; the explanation's texts by their starts; the credits line only as not empty.
     const std::vector<std::string> about = templateOf(131);
     const std::string credits = "50020201 0 4 228 296 8 65535 STATIC";
     auto text = [](int y, int cy, const char* start) {

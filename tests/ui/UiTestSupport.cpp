@@ -15,7 +15,7 @@ const char* const Strings[11] = {"QuillonScourwell",
                                  "Returns to the main window without Scouring.",
                                  "Un-sets all removed and replaced colours.",
                                  "Sets all colours to be removed."};
-RecordSizes recorded;
+Recorded recorded;
 
 namespace {
 
@@ -68,10 +68,12 @@ decltype(&SendMessageA) realSendMessage = nullptr;
 decltype(&GetOpenFileNameA) realGetOpenFileName = nullptr;
 decltype(&CreateProcessA) realCreateProcess = nullptr;
 
-LRESULT WINAPI recordToolSize(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT WINAPI recordToolMessages(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == TTM_ADDTOOLA || message == TTM_DELTOOLA)
         recorded.tools.push_back(reinterpret_cast<const TOOLINFOA*>(lParam)->cbSize);
+    if (message == TTM_RELAYEVENT)
+        recorded.relayed.push_back(*reinterpret_cast<const MSG*>(lParam));
     return realSendMessage(window, message, wParam, lParam);
 }
 
@@ -89,9 +91,9 @@ BOOL WINAPI recordStartupSize(LPCSTR name, LPSTR line, LPSECURITY_ATTRIBUTES pro
     return realCreateProcess(name, line, process, thread, inherit, flags, environment, folder, startup, information);
 }
 
-bool recordSizes()
+bool recordCalls()
 {
-    realSendMessage = replaceImport("SendMessageA", &recordToolSize);
+    realSendMessage = replaceImport("SendMessageA", &recordToolMessages);
     realGetOpenFileName = replaceImport("GetOpenFileNameA", &recordOpenFileSize);
     realCreateProcess = replaceImport("CreateProcessA", &recordStartupSize);
     return realSendMessage != nullptr && realGetOpenFileName != nullptr && realCreateProcess != nullptr;
@@ -220,7 +222,7 @@ Capture renderBitmap(HINSTANCE instance, uint32_t id)
 void ApplicationTest::start(bool freshRegistry)
 {
     // Once for the whole program; each start counts afresh.
-    static const bool recording = recordSizes();
+    static const bool recording = recordCalls();
     EXPECT_TRUE(recording);
     recorded = {};
     if (freshRegistry)

@@ -32,13 +32,15 @@ extern const char* const Strings[11];
 // Runs the thread's messages for about milliseconds; true when a WM_QUIT came.
 bool pumpMessages(uint32_t milliseconds);
 
-// The size fields of the records the program hands Windows since the last start:
-// TTM_ADDTOOLA and TTM_DELTOOLA, GetOpenFileNameA, CreateProcessA.
-struct RecordSizes {
+// What the program handed Windows since the last start: the size fields of the records
+// of TTM_ADDTOOLA and TTM_DELTOOLA, GetOpenFileNameA and CreateProcessA, and the
+// messages of TTM_RELAYEVENT.
+struct Recorded {
     std::vector<DWORD> tools;
     DWORD openFile = 0, startup = 0;
+    std::vector<MSG> relayed;
 };
-extern RecordSizes recorded;
+extern Recorded recorded;
 #ifdef _WIN64
 constexpr DWORD ToolSize = 64, OpenFileSize = 136, StartupSize = 104;
 #else
