@@ -1,111 +1,12 @@
-// The colour and About dialogs: their templates read back from Scourwell.exe,
-// how the colour dialog ends and what it leaves in the shared tooltip control,
-// and the open-file dialog driven as a user would.
-#include <windows.h>
+// The dialogs: how the colour dialog ends and what it leaves in the shared tooltip
+// control, the About box, the open-file dialog driven as a user would, and the
+// FileList made from what that dialog leaves in its buffer.
 
-#include <commctrl.h>
-
-#include <cctype>
-#include <cstdio>
-#include <string>
-#include <vector>
+#include <string_view>
 
 #include "UiTestSupport.h"
-#include "support/TestSupport.h"
-#include "ui/Dialogs.h"
-#include "ui/PaletteSelector.h"
 
 namespace {
-
-// Reads a plain (not extended) dialog template into lines, the dialog's first and then one
-// per control, every field written out; none when any read would pass the end.
-std::vector<std::string> templateOf(uint32_t id)
-{
-    HMODULE module = LoadLibraryExA(programPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5));
-    const uint8_t* data = static_cast<const uint8_t*>(LockResource(LoadResource(module, found)));
-    const std::vector<uint8_t> bytes(data, data + (data != nullptr ? SizeofResource(module, found) : 0));
-    FreeLibrary(module);
-    size_t at = 0;
-    bool ok = true;
-    auto word = [&] {
-        ok = ok && at + 2 <= bytes.size();
-        at += 2;
-        return ok ? uint32_t(bytes[at - 2] | bytes[at - 1] << 8) : 0u;
-    };
-    auto dword = [&] {
-        uint32_t low = word();
-        return low | word() << 16;
-    };
-    auto hex = [](uint32_t value) {
-        char out[12] = {};
-        std::snprintf(out, sizeof(out), "%X ", value);
-        return std::string(out);
-    };
-    auto geometry = [&] {
-        std::string out;
-        for (int k = 0; k < 4; ++k)
-            out += std::to_string(int16_t(word())) + " ";
-        return out;
-    };
-    auto text = [&] {
-        std::string out;
-        for (uint32_t c = word(); ok && c != 0; c = word())
-            out.push_back(char(c));
-        return out;
-    };
-    // An ordinal is 0xFFFF and a number; class names in capitals, as Windows compares them without case.
-    auto name = [&](bool isClass) {
-        if (at + 2 > bytes.size() || bytes[at] != 0xFF || bytes[at + 1] != 0xFF) {
-            std::string out = text();
-            for (char& c : out)
-                c = isClass ? char(std::toupper(static_cast<unsigned char>(c))) : c;
-            return isClass ? out : "\"" + out + "\"";
-        }
-        word();
-        uint32_t ordinal = word();
-        return std::string(ordinal == 0x80 ? "BUTTON" : ordinal == 0x82 ? "STATIC" : "#" + std::to_string(ordinal));
-    };
-    // Fields appended one statement each: the operands of + have no set order.
-    uint32_t style = dword();
-    std::string dialog = hex(style);
-    dialog += hex(dword());
-    uint32_t count = word();
-    dialog += geometry();
-    dialog += name(false) + " ";
-    dialog += name(false) + " \"";
-    dialog += text() + "\"";
-    if ((style & DS_SETFONT) != 0) {
-        dialog += " " + std::to_string(word()) + " \"";
-        dialog += text() + "\"";
-    }
-    std::vector<std::string> lines = {dialog};
-    for (uint32_t k = 0; k < count && ok; ++k) {
-        at = (at + 3) & ~size_t(3);
-        std::string item = hex(dword());
-        item += hex(dword());
-        item += geometry();
-        item += std::to_string(word()) + " ";
-        item += name(true) + " ";
-        item += name(false);
-        at += word();
-        lines.push_back(item);
-    }
-    return ok && at <= bytes.size() ? lines : std::vector<std::string>{};
-}
-
-// Each line whole when the expected one ends its text, else its start.
-void expectLines(const std::vector<std::string>& actual, const std::vector<std::string>& expected)
-{
-    ASSERT_EQ(actual.size(), expected.size());
-    for (size_t k = 0; k < actual.size(); ++k) {
-        if (expected[k].back() == '"') {
-            EXPECT_EQ(actual[k], expected[k]);
-        } else {
-            EXPECT_EQ(actual[k].rfind(expected[k], 0), 0u) << actual[k] << "\nstarts not with\n" << expected[k];
-        }
-    }
-}
 
 // The dialog's tools in the shared tooltip control: control id and flags.
 std::vector<std::pair<int, UINT>> toolsOf(HWND tooltips, HWND dialog)
@@ -119,117 +20,72 @@ std::vector<std::pair<int, UINT>> toolsOf(HWND tooltips, HWND dialog)
     return tools;
 }
 
+// The paths of list, none for null.
+std::vector<std::string> filePaths(FileList list)
+{
+    std::vector<std::string> paths;
+    for (uint32_t k = 0; list != nullptr && list[k] != nullptr; ++k)
+        paths.push_back(list[k]);
+    return paths;
+}
+
+std::vector<std::string> parse(std::string_view buffer, bool multiSelect)
+{
+    FileList list = fileListFromSelection(buffer.data(), static_cast<uint32_t>(buffer.size()), multiSelect);
+    std::vector<std::string> paths = filePaths(list);
+    releaseFileList(list);
+    return paths;
+}
+
 } // namespace
-
-TEST(DialogTemplates, ColourDialogHasEveryControlAsTheUserSeesIt)
-{
-    expectLines(templateOf(134),
-                {"80C808C0 0 0 0 236 277 \"\" \"\" \"Choose Colours To Delete Or Replace\" 8 \"Tahoma\"",
-                 "50010001 0 184 260 48 12 1003 BUTTON \"OK\"", "50010000 0 132 240 48 12 4 BUTTON \"Keep All\"",
-                 "50010000 0 184 240 48 12 3 BUTTON \"Remove All\"", "50010000 0 132 260 48 12 1004 BUTTON \"Cancel\"",
-                 "50000000 0 4 4 228 180 1002 PALETTESELECTOR \"\"",
-                 "50020000 0 4 188 228 16 65535 STATIC \"To remove all faces from a model with a certain colour, "
-                 "left-click on that colour. Left-click again to keep that colour.\"",
-                 "50020000 0 4 208 228 16 65535 STATIC \"To replace all occurrences of a colour with another colour, "
-                 "left-drag from the colour to be replaced to its replacement colour.\"",
-                 "50020000 0 4 228 228 8 65535 STATIC \"Colours to be removed are highlighted red.\"",
-                 "50020000 0 4 240 124 32 65535 STATIC \"Colours to be replaced are highlighted green. Move the mouse "
-                 "over the colour to see its replacement colour, highlighted blue.\""});
-}
-
-TEST(DialogTemplates, AboutBoxIsCaptionlessWithItsTextsInOrder)
-{
-    // The explanation's texts by their starts; the credits line only as not empty.
-    const std::vector<std::string> about = templateOf(131);
-    const std::string credits = "50020201 0 4 228 296 8 65535 STATIC \"";
-    auto text = [](int y, int cy, const char* start) {
-        return "50020000 0 4 " + std::to_string(y) + " 296 " + std::to_string(cy) + " 65535 STATIC \"" + start;
-    };
-    expectLines(about,
-                {"800008C0 0 0 0 304 257 \"\" \"\" \"\" 8 \"Tahoma\"", "50010001 0 123 240 56 12 1000 BUTTON \"OK\"",
-                 "50020201 0 4 4 296 8 65535 STATIC \"About Scourwell\"", credits.substr(0, credits.size() - 1),
-                 text(16, 8, "Scouring performs four actions:"),
-                 text(28, 24, "1) It removes any face that does not have a texture"),
-                 text(56, 16, "The exception is that it does not remove any lines"),
-                 text(76, 8, "2) It removes any vertexes that do not belong to any face in the object."),
-                 text(89, 16, "3) It removes all duplicate and usused texture names."),
-                 text(108, 16, "4) It adds a single point to any part of the object that has no faces."),
-                 text(128, 16, "The aim of all this is to reduce the file size"),
-                 text(200, 24, "Every effort has been made to ensure that cleaned models"),
-                 text(148, 8, "Scouring is a two stage process:"),
-                 text(160, 16, "1) Press 'Select 3DO File(s)' on the main window"),
-                 text(180, 16, "2) Press 'Scour!' on the main window and choose which colour indexes")});
-    ASSERT_EQ(about.size(), 15u); // the dialog and its 14 controls
-    EXPECT_GT(about[3].size(), credits.size() + 1) << about[3];
-}
-
-// Opens the colour dialog modally; action runs on it from a helper thread.
-INT_PTR runColourDialog(Application* application, std::function<void(HWND)> action)
-{
-    std::future<bool> driver = onDialog("Choose Colours To Delete Or Replace", std::move(action));
-    INT_PTR result =
-        DialogBoxParamA(application->instance, MAKEINTRESOURCEA(134), application->mainWindow, colourDialogProc, 0);
-    EXPECT_TRUE(driver.get());
-    return result;
-}
 
 TEST_F(ApplicationTest, ColourDialogEndsOnlyByOkCancelOrCloseAndTakesItsTipsAlong)
 {
-    const struct {
-        UINT message;
-        WPARAM wParam;
-        INT_PTR result;
-    } endings[] = {
-        {WM_COMMAND, 1003, 1}, {WM_COMMAND, 1004, 0}, {WM_SYSCOMMAND, SC_CLOSE, 0}, {WM_SYSCOMMAND, SC_CLOSE | 2, 0}};
+    // Message, wParam and result of each ending, after Remove All (3) or Keep All (4), which change the
+    // map at once and stay after Cancel.
+    const WPARAM endings[][4] = {{WM_SYSCOMMAND, SC_CLOSE | 2, 0, 4},
+                                 {WM_COMMAND, 1004, 0, 3},
+                                 {WM_SYSCOMMAND, SC_CLOSE, 0, 4},
+                                 {WM_COMMAND, 1003, 1, 3}};
     HWND tooltips = application->tooltipWindow;
-    LRESULT buttonTools = SendMessageA(tooltips, TTM_GETTOOLCOUNT, 0, 0);
+    PaletteSelector& selector = *application->paletteSelector;
     for (const auto& ending : endings) {
-        SCOPED_TRACE(ending.wParam);
-        HWND shown = nullptr;
+        SCOPED_TRACE(ending[1]);
+        HWND shown = nullptr, grid = nullptr;
         std::vector<std::pair<int, UINT>> tools;
         bool stillOpen = false;
-        INT_PTR result = runColourDialog(application, [&](HWND dialog) {
+        const uint32_t cellsBefore = selector.cellsDrawn;
+        std::future<bool> driver = onDialog("Choose Colours To Delete Or Replace", [&](HWND dialog) {
             shown = dialog;
+            grid = GetDlgItem(dialog, 1002);
             tools = toolsOf(tooltips, dialog);
             // Esc sends the standard cancel command, which is not handled; nor are other system commands.
             SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
             SendMessageA(dialog, WM_SYSCOMMAND, SC_RESTORE, 0);
             stillOpen = IsWindowVisible(dialog) != FALSE;
-            PostMessageA(dialog, ending.message, ending.wParam, 0);
+            SendMessageA(dialog, WM_COMMAND, ending[3], 0);
+            Sleep(200); // its first paint
+            PostMessageA(dialog, UINT(ending[0]), ending[1], 0);
         });
-        EXPECT_EQ(result, ending.result);
+        EXPECT_EQ(
+            DialogBoxParamA(application->instance, MAKEINTRESOURCEA(134), application->mainWindow, colourDialogProc, 0),
+            INT_PTR(ending[2]));
+        ASSERT_TRUE(driver.get());
         EXPECT_TRUE(stillOpen);
         // Four tips while it was open, OK, Cancel, Keep All, Remove All; none of them after.
         const UINT flags = TTF_IDISHWND | TTF_CENTERTIP;
         EXPECT_EQ(tools, (std::vector<std::pair<int, UINT>>{{1003, flags}, {1004, flags}, {4, flags}, {3, flags}}));
         EXPECT_TRUE(toolsOf(tooltips, shown).empty());
-        EXPECT_EQ(SendMessageA(tooltips, TTM_GETTOOLCOUNT, 0, 0), buttonTools);
+        EXPECT_EQ(SendMessageA(tooltips, TTM_GETTOOLCOUNT, 0, 0), LRESULT(ButtonCount));
+        // Each opening binds the selector to its own grid, which paints every cell.
+        EXPECT_EQ(selector.window, grid);
+        EXPECT_GE(selector.cellsDrawn - cellsBefore, 256u);
+        for (uint32_t colour = 0; colour < 256; ++colour)
+            ASSERT_EQ(selector.colourMap().entry(colour), ending[3] == 3 ? ColourRemoved : colour);
+        // Only a run stores the map.
+        EXPECT_EQ(storedColourMapSize(), 0u);
     }
-}
-
-TEST_F(ApplicationTest, EditsSurviveCancelAndAReopeningButReachTheRegistryOnlyThroughARun)
-{
-    EXPECT_EQ(runColourDialog(application,
-                              [](HWND dialog) {
-                                  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(3, BN_CLICKED), 0);
-                                  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(1004, BN_CLICKED), 0);
-                              }),
-              0);
-    for (uint32_t colour = 0; colour < 256; ++colour)
-        ASSERT_EQ(application->paletteSelector->colourMap().entry(colour), ColourRemoved);
-    EXPECT_EQ(storedColourMapSize(), 0u);
-
-    // The reopened grid shows the edit, and binds to the new control.
-    HWND grid = nullptr;
-    uint32_t cellsBefore = application->paletteSelector->cellsDrawn;
-    runColourDialog(application, [&grid](HWND dialog) {
-        grid = GetDlgItem(dialog, 1002);
-        Sleep(300); // its first paint
-        PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-    });
-    EXPECT_EQ(application->paletteSelector->window, grid);
-    EXPECT_GE(application->paletteSelector->cellsDrawn - cellsBefore, 256u);
-    EXPECT_EQ(storedColourMapSize(), 0u);
+    EXPECT_EQ(recorded.tools, std::vector<DWORD>(ButtonCount + 8 * std::size(endings), ToolSize));
 }
 
 TEST_F(ApplicationTest, AboutBoxEndsOnAnyCommand)
@@ -240,7 +96,7 @@ TEST_F(ApplicationTest, AboutBoxEndsOnAnyCommand)
             if (GetDlgItem(dialog, 1000) != nullptr)
                 PostMessageA(dialog, WM_COMMAND, command, 0);
         });
-        SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED), LPARAM(button(2)));
+        sendCommand(1002);
         EXPECT_TRUE(driver.get()) << command;
     }
     EXPECT_EQ(aboutDialogProc(nullptr, WM_MOUSEMOVE, 0, 0), FALSE);
@@ -266,14 +122,57 @@ TEST_F(ApplicationTest, OpenFileDialogGivesFullPathsAndCancelClearsTheChoice)
                 SetWindowTextA(GetDlgItem(box, 1001), typed.c_str()); // the combo box's edit
             PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
         });
-        SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(1000, BN_CLICKED), LPARAM(button(0)));
+        sendCommand(1000);
         EXPECT_TRUE(driver.get());
         return filePaths(application->fileList);
     };
     std::string folder = scratch.path();
     EXPECT_EQ(choose("\"c.3do\" \"a.3do\"", IDOK), (std::vector<std::string>{folder + "\\c.3do", folder + "\\a.3do"}));
+    EXPECT_EQ(recorded.openFile, OpenFileSize);
     EXPECT_EQ(choose("b.3do", IDOK), std::vector<std::string>{folder + "\\b.3do"});
     EXPECT_TRUE(choose("a.3do", IDCANCEL).empty());
     EXPECT_EQ(application->fileList, nullptr);
     SetCurrentDirectoryA(previous);
+}
+
+TEST(FileListFromSelection, PathsInDialogOrderWithABackslashEvenAfterARootAndEveryByteInBounds)
+{
+    using namespace std::string_literals;
+    const std::string one = "C:\\Units\\a.3do\0\0"s, several = "C:\\Units\0b.3do\0a.3do\0c.3do\0\0"s;
+    const struct {
+        std::string buffer;
+        bool multiSelect;
+        std::vector<std::string> paths;
+    } cases[] = {{one, true, {"C:\\Units\\a.3do"}},
+                 {one, false, {"C:\\Units\\a.3do"}},
+                 {several, true, {"C:\\Units\\b.3do", "C:\\Units\\a.3do", "C:\\Units\\c.3do"}},
+                 {several, false, {"C:\\Units"}}, // without multiple selection only the first string counts
+                 {"C:\\\0a.3do\0b.3do\0\0"s, true, {"C:\\\\a.3do", "C:\\\\b.3do"}}};
+    for (const auto& c : cases)
+        EXPECT_EQ(parse(c.buffer, c.multiSelect), c.paths) << c.buffer << " " << c.multiSelect;
+
+    EXPECT_EQ(fileListFromSelection(std::string(16, '\0').data(), 16, true), nullptr);
+    EXPECT_EQ(fileListFromSelection(nullptr, 10, true), nullptr);
+    EXPECT_EQ(fileListFromSelection("x", 0, true), nullptr);
+    // A buffer filled to its last byte without terminators: copied from the
+    // heap so that nothing lies beyond it.
+    const char text[] = "C:\\Dir\0name";
+    const std::vector<char> exact(text, text + sizeof(text) - 1);
+    EXPECT_EQ(parse({exact.data(), exact.size()}, true), std::vector<std::string>{"C:\\Dir\\name"});
+    EXPECT_EQ(parse({exact.data() + 7, 4}, false), std::vector<std::string>{"name"});
+    releaseFileList(nullptr);
+
+    // A folder and names as long as the system allows, up to the 32768-byte buffer.
+    std::string folder = "C:\\" + std::string(240, 'f');
+    std::string buffer = folder + '\0';
+    std::vector<std::string> expected;
+    for (int k = 0; buffer.size() + 256 < 32767; ++k) {
+        std::string name = std::to_string(k) + std::string(250, 'n') + ".3do";
+        buffer += name + '\0';
+        expected.push_back(folder + "\\" + name);
+    }
+    buffer += '\0';
+    buffer.resize(32768, '\0');
+    EXPECT_EQ(parse(buffer, true), expected);
+    EXPECT_GT(expected.size(), 120u);
 }

@@ -1,64 +1,131 @@
 // The built Scourwell.exe: its resources read back from the file, and the whole
 // program started as a process (its key made at the first start, exit code 0
 // from the Quit button and from closing the window).
-#include <windows.h>
 
-#include <algorithm>
-#include <cstring>
+#include <cctype>
+#include <cstdio>
 #include <set>
 
 #include "UiTestSupport.h"
 
-TEST(Program, ResourcesOfTheBuiltProgram)
-{
-    HMODULE module = LoadLibraryExA(programPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(module, nullptr) << programPath();
-    auto bytesOf = [module](uint32_t id, LPCSTR type) {
-        HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), type);
-        const uint8_t* data = static_cast<const uint8_t*>(LockResource(LoadResource(module, found)));
-        return std::vector<uint8_t>(data, data + (data != nullptr ? SizeofResource(module, found) : 0));
-    };
+namespace {
 
-    // Every bitmap: its size, 8 bits per pixel with a colour table.
-    const int32_t bitmaps[][3] = {{101, 512, 359}, {115, 299, 31}, {116, 299, 31}, {117, 276, 20}, {118, 276, 20},
-                                  {119, 276, 20},  {120, 276, 20}, {121, 276, 20}, {122, 276, 20}, {123, 120, 20},
-                                  {124, 120, 20},  {125, 120, 20}, {126, 120, 20}, {127, 143, 31}, {128, 143, 31},
-                                  {129, 120, 20},  {130, 120, 20}};
-    for (const auto& expected : bitmaps) {
-        std::vector<uint8_t> bytes = bytesOf(uint32_t(expected[0]), MAKEINTRESOURCEA(2));
-        BITMAPINFOHEADER header = {};
-        std::memcpy(&header, bytes.data(), std::min(bytes.size(), sizeof(header)));
-        EXPECT_EQ(std::vector<LONG>({header.biWidth, header.biHeight, header.biBitCount, LONG(header.biCompression)}),
-                  std::vector<LONG>({expected[1], expected[2], 8, BI_RGB}))
-            << expected[0];
-        EXPECT_LE(header.biClrUsed, 256u) << expected[0];
+HMODULE program()
+{
+    static HMODULE module = LoadLibraryExA(programPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    return module;
+}
+
+std::vector<uint8_t> resourceOf(uint32_t id, LPCSTR type)
+{
+    HRSRC found = FindResourceA(program(), MAKEINTRESOURCEA(id), type);
+    const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(program(), found)));
+    return {data, data + (data != nullptr ? SizeofResource(program(), found) : 0)};
+}
+
+// A plain (not extended) dialog template as lines of fields, the dialog's first and then
+// one per control; none when a read would pass the end.
+std::vector<std::string> templateOf(uint32_t id)
+{
+    const std::vector<uint8_t> bytes = resourceOf(id, RT_DIALOG);
+    size_t at = 0;
+    std::string line;
+    auto word = [&] {
+        at += 2;
+        return at <= bytes.size() ? uint32_t(bytes[at - 2] | bytes[at - 1] << 8) : 0u;
+    };
+    // Style and extended style in hex, then (after a dialog's control count) x, y, width and height.
+    auto header = [&](uint32_t* count) {
+        const uint32_t low = word(), style = low | word() << 16, lowExtended = word(),
+                       extended = lowExtended | word() << 16;
+        char out[24] = {};
+        std::snprintf(out, sizeof(out), "%X %X ", style, extended);
+        line = out;
+        if (count != nullptr)
+            *count = word();
+        for (int k = 0; k < 4; ++k)
+            line += std::to_string(int16_t(word())) + " ";
+        return style;
+    };
+    // Class names bare and in capitals, as Windows compares them without case; other texts quoted.
+    auto text = [&](bool isClass) {
+        std::string out;
+        for (uint32_t c = word(); c != 0; c = word())
+            out += char(isClass && c < 128 ? std::toupper(int(c)) : int(c));
+        line += isClass ? out + " " : "\"" + out + "\" ";
+    };
+    // A name is text, or 0xFFFF and an ordinal.
+    auto name = [&](bool isClass) {
+        if (at + 2 > bytes.size() || bytes[at] != 0xFF || bytes[at + 1] != 0xFF)
+            return text(isClass);
+        word();
+        const uint32_t ordinal = word();
+        line += ordinal == 0x80 ? "BUTTON " : ordinal == 0x82 ? "STATIC " : "#" + std::to_string(ordinal) + " ";
+    };
+    uint32_t count = 0;
+    const uint32_t style = header(&count);
+    name(false); // menu
+    name(false); // class
+    text(false);
+    if ((style & DS_SETFONT) != 0) {
+        line += std::to_string(word()) + " ";
+        text(false);
+    }
+    std::vector<std::string> lines = {line.substr(0, line.size() - 1)};
+    for (uint32_t k = 0; k < count && at <= bytes.size(); ++k) {
+        at = (at + 3) & ~size_t(3);
+        header(nullptr);
+        line += std::to_string(word()) + " ";
+        name(true);
+        name(false);
+        at += word(); // creation data
+        lines.push_back(line.substr(0, line.size() - 1));
+    }
+    return at <= bytes.size() ? lines : std::vector<std::string>{};
+}
+
+// Each line whole when the expected one ends its text, else its start.
+void expectLines(const std::vector<std::string>& actual, const std::vector<std::string>& expected)
+{
+    ASSERT_EQ(actual.size(), expected.size());
+    for (size_t k = 0; k < actual.size(); ++k)
+        EXPECT_EQ(expected[k].back() == '"' ? actual[k] : actual[k].substr(0, expected[k].size()), expected[k]);
+}
+
+} // namespace
+
+TEST(Program, BitmapsIconStringsAndPalette)
+{
+    // First and last id, size: 8 bits per pixel with a colour table.
+    const int32_t bitmaps[][4] = {{101, 101, 512, 359}, {115, 116, 299, 31}, {117, 122, 276, 20},
+                                  {123, 126, 120, 20},  {127, 128, 143, 31}, {129, 130, 120, 20}};
+    for (const auto& [first, last, width, height] : bitmaps) {
+        for (int32_t id = first; id <= last; ++id) {
+            std::vector<uint8_t> bytes = resourceOf(uint32_t(id), RT_BITMAP);
+            BITMAPINFOHEADER header = {};
+            std::memcpy(&header, bytes.data(), std::min(bytes.size(), sizeof(header)));
+            EXPECT_EQ(
+                std::vector<LONG>({header.biWidth, header.biHeight, header.biBitCount, LONG(header.biCompression)}),
+                std::vector<LONG>({width, height, 8, BI_RGB}))
+                << id;
+            EXPECT_LE(header.biClrUsed, 256u) << id;
+        }
     }
 
     // The icon group: a 32 x 32 and a 16 x 16 image, 16 colours each.
-    std::vector<uint8_t> icons = bytesOf(102, MAKEINTRESOURCEA(14));
+    std::vector<uint8_t> icons = resourceOf(102, RT_GROUP_ICON);
     ASSERT_EQ(icons.size(), 6u + 2 * 14u);
     const std::set<std::vector<int>> entries = {{icons[6], icons[7], icons[8]}, {icons[20], icons[21], icons[22]}};
     EXPECT_EQ(entries, (std::set<std::vector<int>>{{16, 16, 16}, {32, 32, 16}})); // width, height, colours
 
-    const char* strings[] = {"QuillonScourwell",
-                             "Quillon Scourwell 1.1",
-                             "Select the 3DO file(s) you wish to Scour",
-                             "Scour the selected 3DO file(s)",
-                             "About Scourwell",
-                             "Quit Scourwell",
-                             "PaletteSelector",
-                             "Scours the selected 3DO files(s).",
-                             "Returns to the main window without Scouring.",
-                             "Un-sets all removed and replaced colours.",
-                             "Sets all colours to be removed."};
     for (uint32_t id = 1; id <= 11; ++id) {
         char text[256] = {};
-        LoadStringA(module, id, text, sizeof(text));
-        EXPECT_STREQ(text, strings[id - 1]) << id;
+        LoadStringA(program(), id, text, sizeof(text));
+        EXPECT_STREQ(text, Strings[id - 1]) << id;
     }
 
     // The palette: 256 entries of red, green, blue and a zero byte.
-    std::vector<uint8_t> palette = bytesOf(133, "Palette");
+    std::vector<uint8_t> palette = resourceOf(133, "Palette");
     ASSERT_EQ(palette.size(), 1024u);
     const uint32_t telling[][2] = {{0, 0x000000},   {1, 0x800000},   {7, 0x808080},   {8, 0xC0DCC0},
                                    {9, 0x5454FC},   {10, 0x000000},  {80, 0xFBFBFB},  {94, 0x1F1F1F},
@@ -68,7 +135,45 @@ TEST(Program, ResourcesOfTheBuiltProgram)
         const uint8_t* entry = &palette[4 * index];
         EXPECT_EQ(uint32_t(entry[3] << 24 | entry[0] << 16 | entry[1] << 8 | entry[2]), rgb) << index;
     }
-    FreeLibrary(module);
+}
+
+TEST(Program, DialogTemplatesHaveEveryControlAsTheUserSeesIt)
+{
+    expectLines(templateOf(134),
+                {"80C808C0 0 0 0 236 277 \"\" \"\" \"Choose Colours To Delete Or Replace\" 8 \"Tahoma\"",
+                 "50010001 0 184 260 48 12 1003 BUTTON \"OK\"", "50010000 0 132 240 48 12 4 BUTTON \"Keep All\"",
+                 "50010000 0 184 240 48 12 3 BUTTON \"Remove All\"", "50010000 0 132 260 48 12 1004 BUTTON \"Cancel\"",
+                 "50000000 0 4 4 228 180 1002 PALETTESELECTOR \"\"",
+                 "50020000 0 4 188 228 16 65535 STATIC \"To remove all faces from a model with a certain colour, "
+                 "left-click on that colour. Left-click again to keep that colour.\"",
+                 "50020000 0 4 208 228 16 65535 STATIC \"To replace all occurrences of a colour with another colour, "
+                 "left-drag from the colour to be replaced to its replacement colour.\"",
+                 "50020000 0 4 228 228 8 65535 STATIC \"Colours to be removed are highlighted red.\"",
+                 "50020000 0 4 240 124 32 65535 STATIC \"Colours to be replaced are highlighted green. Move the mouse "
+                 "over the colour to see its replacement colour, highlighted blue.\""});
+
+    // The About box has no caption; the explanation's texts by their starts; the credits line only as not empty.
+    const std::vector<std::string> about = templateOf(131);
+    const std::string credits = "50020201 0 4 228 296 8 65535 STATIC";
+    auto text = [](int y, int cy, const char* start) {
+        return "50020000 0 4 " + std::to_string(y) + " 296 " + std::to_string(cy) + " 65535 STATIC \"" + start;
+    };
+    expectLines(about,
+                {"800008C0 0 0 0 304 257 \"\" \"\" \"\" 8 \"Tahoma\"", "50010001 0 123 240 56 12 1000 BUTTON \"OK\"",
+                 "50020201 0 4 4 296 8 65535 STATIC \"About Scourwell\"", credits,
+                 text(16, 8, "Scouring performs four actions:"),
+                 text(28, 24, "1) It removes any face that does not have a texture"),
+                 text(56, 16, "The exception is that it does not remove any lines"),
+                 text(76, 8, "2) It removes any vertexes that do not belong to any face in the object."),
+                 text(89, 16, "3) It removes all duplicate and usused texture names."),
+                 text(108, 16, "4) It adds a single point to any part of the object that has no faces."),
+                 text(128, 16, "The aim of all this is to reduce the file size"),
+                 text(200, 24, "Every effort has been made to ensure that cleaned models"),
+                 text(148, 8, "Scouring is a two stage process:"),
+                 text(160, 16, "1) Press 'Select 3DO File(s)' on the main window"),
+                 text(180, 16, "2) Press 'Scour!' on the main window and choose which colour indexes")});
+    ASSERT_EQ(about.size(), 15u);                               // the dialog and its 14 controls
+    EXPECT_GT(about[3].size(), credits.size() + 3) << about[3]; // more than ' ""'
 }
 
 TEST(Program, FirstStartCreatesItsKeyAndQuitOrCloseExitWithZero)
@@ -76,13 +181,11 @@ TEST(Program, FirstStartCreatesItsKeyAndQuitOrCloseExitWithZero)
     RegDeleteKeyA(HKEY_CURRENT_USER, ProgramKey);
     for (bool quit : {true, false}) {
         SCOPED_TRACE(quit ? "Quit" : "close");
-        std::string path = programPath();
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION process = {};
-        ASSERT_TRUE(
-            CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-            << path;
+        ASSERT_TRUE(CreateProcessA(programPath().c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                   &startup, &process));
         WaitForInputIdle(process.hProcess, 20000); // until it waits in its message loop
         HWND window = FindWindowA("QuillonScourwell", nullptr);
         EXPECT_TRUE(IsWindowVisible(window));

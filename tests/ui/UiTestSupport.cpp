@@ -1,10 +1,21 @@
 #include "UiTestSupport.h"
 
-#include <cstring>
-#include <fstream>
-#include <memory>
+#include <commdlg.h>
 
-#include "ui/PaletteSelector.h"
+#include <fstream>
+
+const char* const Strings[11] = {"QuillonScourwell",
+                                 "Quillon Scourwell 1.1",
+                                 "Select the 3DO file(s) you wish to Scour",
+                                 "Scour the selected 3DO file(s)",
+                                 "About Scourwell",
+                                 "Quit Scourwell",
+                                 "PaletteSelector",
+                                 "Scours the selected 3DO files(s).",
+                                 "Returns to the main window without Scouring.",
+                                 "Un-sets all removed and replaced colours.",
+                                 "Sets all colours to be removed."};
+Recorded recorded;
 
 namespace {
 
@@ -27,16 +38,75 @@ Capture captureFrom(HDC source, int32_t x, int32_t y, int32_t width, int32_t hei
     return image;
 }
 
-void saveScreenshot(const Capture& image, const char* name)
+// Points this test program's import of function at replacement, so that its calls,
+// the program's code among them, reach replacement; gives the address it held.
+template <typename Function> Function replaceImport(const char* function, Function replacement)
 {
-    std::string folder = programPath();
-    folder = folder.substr(0, folder.rfind('\\') + 1) + "screenshots";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    std::ofstream out(folder + "\\" + name + ".ppm", std::ios::binary);
-    out << "P6\n" << image.width << ' ' << image.height << "\n255\n";
-    for (uint32_t pixel : image.pixels)
-        out << char(pixel >> 16) << char(pixel >> 8) << char(pixel);
-    EXPECT_TRUE(out.flush().good()) << folder;
+    uint8_t* base = reinterpret_cast<uint8_t*>(GetModuleHandleA(nullptr));
+    const auto* headers =
+        reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    DWORD at = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (const auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + at); dll->Name != 0; ++dll) {
+        const auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slot) {
+            const auto* named = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) || std::strcmp(named->Name, function) != 0)
+                continue;
+            DWORD protection = 0;
+            VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &protection);
+            auto previous = reinterpret_cast<Function>(slot->u1.Function);
+            slot->u1.Function = static_cast<decltype(slot->u1.Function)>(reinterpret_cast<uintptr_t>(replacement));
+            VirtualProtect(slot, sizeof(*slot), protection, &protection);
+            return previous;
+        }
+    }
+    return nullptr;
+}
+
+decltype(&SendMessageA) realSendMessage = nullptr;
+decltype(&GetOpenFileNameA) realGetOpenFileName = nullptr;
+decltype(&CreateProcessA) realCreateProcess = nullptr;
+
+LRESULT WINAPI recordToolMessages(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == TTM_ADDTOOLA || message == TTM_DELTOOLA)
+        recorded.tools.push_back(reinterpret_cast<const TOOLINFOA*>(lParam)->cbSize);
+    if (message == TTM_RELAYEVENT)
+        recorded.relayed.push_back(*reinterpret_cast<const MSG*>(lParam));
+    return realSendMessage(window, message, wParam, lParam);
+}
+
+BOOL WINAPI recordOpenFileSize(OPENFILENAMEA* request)
+{
+    recorded.openFile = request->lStructSize;
+    return realGetOpenFileName(request);
+}
+
+BOOL WINAPI recordStartupSize(LPCSTR name, LPSTR line, LPSECURITY_ATTRIBUTES process, LPSECURITY_ATTRIBUTES thread,
+                              BOOL inherit, DWORD flags, LPVOID environment, LPCSTR folder, STARTUPINFOA* startup,
+                              PROCESS_INFORMATION* information)
+{
+    recorded.startup = startup->cb;
+    return realCreateProcess(name, line, process, thread, inherit, flags, environment, folder, startup, information);
+}
+
+bool recordCalls()
+{
+    realSendMessage = replaceImport("SendMessageA", &recordToolMessages);
+    realGetOpenFileName = replaceImport("GetOpenFileNameA", &recordOpenFileSize);
+    realCreateProcess = replaceImport("CreateProcessA", &recordStartupSize);
+    return realSendMessage != nullptr && realGetOpenFileName != nullptr && realCreateProcess != nullptr;
+}
+
+HWND findDialog(const std::string& title)
+{
+    for (int tries = 0; tries < 1500; ++tries, Sleep(20)) {
+        HWND box = FindWindowA("#32770", title.c_str());
+        if (box != nullptr && IsWindowVisible(box))
+            return box;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -68,30 +138,6 @@ bool pumpMessages(uint32_t milliseconds)
     return quit;
 }
 
-void* replaceImport(const char* function, void* replacement)
-{
-    uint8_t* base = reinterpret_cast<uint8_t*>(GetModuleHandleA(nullptr));
-    const auto* headers =
-        reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    DWORD at = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-    for (const auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + at); dll->Name != 0; ++dll) {
-        const auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
-        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
-        for (; names->u1.AddressOfData != 0; ++names, ++slot) {
-            const auto* named = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) || std::strcmp(named->Name, function) != 0)
-                continue;
-            DWORD protection = 0;
-            VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &protection);
-            void* previous = reinterpret_cast<void*>(slot->u1.Function);
-            slot->u1.Function = static_cast<decltype(slot->u1.Function)>(reinterpret_cast<uintptr_t>(replacement));
-            VirtualProtect(slot, sizeof(*slot), protection, &protection);
-            return previous;
-        }
-    }
-    return nullptr;
-}
-
 Tool toolOf(HWND tooltips, UINT message, WPARAM index)
 {
     char text[256] = {};
@@ -104,42 +150,30 @@ Tool toolOf(HWND tooltips, UINT message, WPARAM index)
     return tool;
 }
 
-std::vector<std::string> filePaths(FileList list)
-{
-    std::vector<std::string> paths;
-    for (uint32_t k = 0; list != nullptr && list[k] != nullptr; ++k)
-        paths.push_back(list[k]);
-    return paths;
-}
-
 std::future<bool> onDialog(const char* title, std::function<void(HWND)> action)
 {
     return std::async(std::launch::async, [name = std::string(title), action] {
-        for (int tries = 0; tries < 1500; ++tries, Sleep(20)) {
-            HWND box = FindWindowA("#32770", name.c_str());
-            if (box != nullptr && IsWindowVisible(box)) {
-                action(box);
-                return true;
-            }
-        }
-        return false;
+        HWND box = findDialog(name);
+        if (box != nullptr)
+            action(box);
+        return box != nullptr;
     });
 }
 
 std::future<Answer> answerDialog(const char* title, int command, std::vector<HWND> watched)
 {
-    auto answer = std::make_shared<Answer>();
-    std::shared_future<bool> shown = onDialog(title, [answer, command, watched](HWND box) {
-                                         char text[1024] = {};
-                                         GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
-                                         *answer = {text, GetWindow(box, GW_OWNER), {}};
-                                         for (HWND window : watched)
-                                             answer->enabled.push_back(IsWindowEnabled(window) != FALSE);
-                                         PostMessageA(box, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
-                                     }).share();
-    return std::async(std::launch::deferred, [answer, shown] {
-        shown.wait();
-        return *answer;
+    return std::async(std::launch::async, [name = std::string(title), command, watched] {
+        HWND box = findDialog(name);
+        char text[1024] = {};
+        Answer answer;
+        if (box == nullptr)
+            return answer;
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+        answer = {text, GetWindow(box, GW_OWNER), {}};
+        for (HWND window : watched)
+            answer.enabled.push_back(IsWindowEnabled(window) != FALSE);
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
+        return answer;
     });
 }
 
@@ -150,22 +184,25 @@ Capture captureClient(HWND window, const char* screenshotName)
     HDC source = GetDC(window);
     Capture client = captureFrom(source, 0, 0, area.right, area.bottom);
     ReleaseDC(window, source);
-    if (screenshotName == nullptr)
-        return client;
     GetWindowRect(window, &area);
-    source = GetWindowDC(window);
-    Capture whole = captureFrom(source, 0, 0, area.right - area.left, area.bottom - area.top);
-    ReleaseDC(window, source);
-    saveScreenshot(whole, screenshotName);
+    if (screenshotName != nullptr)
+        saveScreenArea(area, screenshotName);
     return client;
 }
 
 void saveScreenArea(const RECT& area, const char* screenshotName)
 {
     HDC screen = GetDC(nullptr);
-    saveScreenshot(captureFrom(screen, area.left, area.top, area.right - area.left, area.bottom - area.top),
-                   screenshotName);
+    Capture image = captureFrom(screen, area.left, area.top, area.right - area.left, area.bottom - area.top);
     ReleaseDC(nullptr, screen);
+    std::string folder = programPath();
+    folder = folder.substr(0, folder.rfind('\\') + 1) + "screenshots";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::ofstream out(folder + "\\" + screenshotName + ".ppm", std::ios::binary);
+    out << "P6\n" << image.width << ' ' << image.height << "\n255\n";
+    for (uint32_t pixel : image.pixels)
+        out << char(pixel >> 16) << char(pixel >> 8) << char(pixel);
+    EXPECT_TRUE(out.flush().good()) << folder;
 }
 
 Capture renderBitmap(HINSTANCE instance, uint32_t id)
@@ -184,6 +221,10 @@ Capture renderBitmap(HINSTANCE instance, uint32_t id)
 
 void ApplicationTest::start(bool freshRegistry)
 {
+    // Once for the whole program; each start counts afresh.
+    static const bool recording = recordCalls();
+    EXPECT_TRUE(recording);
+    recorded = {};
     if (freshRegistry)
         RegDeleteKeyA(HKEY_CURRENT_USER, ProgramKey);
     application = theApplication = new Application(GetModuleHandleA(nullptr));

@@ -1,11 +1,13 @@
-// Helpers for the tests of the Windows program: the registry key, message
-// boxes answered from a helper thread, captures and a live Application.
+// Helpers for the tests of the Windows program: the registry key, the built
+// program, dialogs answered from a helper thread, captures and a live Application.
 #pragma once
 
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <future>
 #include <string>
@@ -13,20 +15,37 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TestSupport.h"
 #include "ui/Application.h"
 #include "ui/BitmapButton.h"
+#include "ui/Dialogs.h"
+#include "ui/FileList.h"
+#include "ui/PaletteSelector.h"
 
 // Under HKEY_CURRENT_USER; its value "PaletteStates" holds the stored map.
 constexpr const char* ProgramKey = "Software\\Quillon\\Scourwell";
 DWORD storedColourMapSize(); // 0 when there is none
 // Scourwell.exe of the same build.
 std::string programPath();
+// The string table, entries 1 to 11.
+extern const char* const Strings[11];
 // Runs the thread's messages for about milliseconds; true when a WM_QUIT came.
 bool pumpMessages(uint32_t milliseconds);
-// Points this test program's import of function at replacement, so that its
-// calls, the program's code among them, reach replacement; gives the address
-// it held, null when nothing imports function.
-void* replaceImport(const char* function, void* replacement);
+
+// What the program handed Windows since the last start: the size fields of the records
+// of TTM_ADDTOOLA and TTM_DELTOOLA, GetOpenFileNameA and CreateProcessA, and the
+// messages of TTM_RELAYEVENT.
+struct Recorded {
+    std::vector<DWORD> tools;
+    DWORD openFile = 0, startup = 0;
+    std::vector<MSG> relayed;
+};
+extern Recorded recorded;
+#ifdef _WIN64
+constexpr DWORD ToolSize = 64, OpenFileSize = 136, StartupSize = 104;
+#else
+constexpr DWORD ToolSize = 44, OpenFileSize = 76, StartupSize = 68;
+#endif
 
 // A tool of tooltips: by TTM_ENUMTOOLSA the index-th, by TTM_GETCURRENTTOOLA the one shown.
 struct Tool {
@@ -35,9 +54,10 @@ struct Tool {
     std::string text;
 };
 Tool toolOf(HWND tooltips, UINT message, WPARAM index = 0);
-// The paths of list, none for null.
-std::vector<std::string> filePaths(FileList list);
 
+// From a helper thread, runs action on the first visible dialog titled title
+// within 30 s; the future says whether one showed.
+std::future<bool> onDialog(const char* title, std::function<void(HWND)> action);
 // The box as it was answered; all empty when none showed.
 struct Answer {
     std::string text;
@@ -46,10 +66,6 @@ struct Answer {
 };
 // From a helper thread, answers with command the first dialog titled title that shows within 30 s.
 std::future<Answer> answerDialog(const char* title, int command, std::vector<HWND> watched = {});
-
-// From a helper thread, runs action on the first visible dialog titled title
-// within 30 s; the future says whether one showed.
-std::future<bool> onDialog(const char* title, std::function<void(HWND)> action);
 
 // 0x00RRGGBB pixels, top row first.
 struct Capture {
@@ -74,6 +90,10 @@ protected:
     // freshRegistry: the program's key is deleted first, as before a first start.
     void start(bool freshRegistry);
     HWND button(uint32_t index) const { return application->buttons[index]->window; }
+    void sendCommand(int id, int notification = BN_CLICKED) const
+    {
+        SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(id, notification), LPARAM(button(id % 4)));
+    }
 
     Application* application = nullptr;
 };
