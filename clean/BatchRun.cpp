@@ -117,7 +117,7 @@ namespace {
 
 enum class Stage : uint8_t { Waiting, Preparing, Prepared };
 
-// Lets the workers prepare one file while the batch thread waits for it.
+// The workers prepare at most the group being saved and the next one ahead.
 constexpr uint32_t WindowFiles = 2 * BatchRun::GroupFiles;
 constexpr uint64_t WindowBytes = 2 * uint64_t(BatchRun::GroupBytes);
 
