@@ -53,7 +53,6 @@ public:
 
     const uint8_t* data() const { return bytes; }
     uint32_t size() const { return used; }
-    bool hasFailed() const { return failed; }
 
 private:
     uint8_t* appendGrowing(uint32_t length);
