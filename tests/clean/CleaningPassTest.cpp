@@ -43,6 +43,23 @@ ObjectPlan cleaned(const ObjectPlan& plan, const ColourMap& map)
 
 const ObjectPlan OnePoint = object({{0, 0, 0}}, {{0, {0}}});
 
+ObjectPlan workedExample()
+{
+    ObjectPlan root = object({{0, 0, 0}, {100, 0, 0}, {0, 100, 0}, {100, 0, 0}, {0, 0, 0}, {50, 50, 50}, {0, 0, 100}},
+                             {{0, {4, 3, 6}}, {3, {2, 3, 4}}, {12, {5, 4, 1}}, {0, {6, 5, 2}}}, 2);
+    root.children = {
+        object({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {1, 2, 3}, {-1, -2, -3}}, {{0, {0, 1, 2}}, {0, {2, 3, 4}}}),
+        object({{0, 100, 0}, {9, 9, 9}, {0, 100, 0}}, {{5, {2, 1, 0}}})};
+    return root;
+}
+
+ObjectPlan workedResult()
+{
+    ObjectPlan root = object({{0, 100, 0}, {100, 0, 0}, {0, 0, 0}, {50, 50, 50}}, {{7, {0, 1, 2}}, {12, {3, 2, 1}}}, 1);
+    root.children = {OnePoint, object({{0, 100, 0}, {9, 9, 9}}, {{5, {0, 1, 0}}})};
+    return root;
+}
+
 // Runs work on a thread with a stack of 1 MB.
 void onSmallStack(std::function<void()> work)
 {
@@ -64,29 +81,6 @@ void onSmallStack(std::function<void()> work)
 
 } // namespace
 
-TEST(CleaningPass, WorkedExampleAndCounts)
-{
-    Model model;
-    ObjectPlan root = object({{0, 0, 0}, {100, 0, 0}, {0, 100, 0}, {100, 0, 0}, {0, 0, 0}, {50, 50, 50}, {0, 0, 100}},
-                             {{0, {4, 3, 6}}, {3, {2, 3, 4}}, {12, {5, 4, 1}}, {0, {6, 5, 2}}}, 2);
-    // Two untextured triangles of colour 0, and an object whose vertices equal
-    // some of the first object's: they are not merged with them; after merging
-    // its face names one vertex twice.
-    root.children = {
-        object({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {1, 2, 3}, {-1, -2, -3}}, {{0, {0, 1, 2}}, {0, {2, 3, 4}}}),
-        object({{0, 100, 0}, {9, 9, 9}, {0, 100, 0}}, {{5, {2, 1, 0}}})};
-    model.root = buildObject(root);
-    ASSERT_EQ(model.countVertices(), 15u);
-    ASSERT_EQ(model.countPrimitives(), 7u);
-    ASSERT_EQ(cleanModel(model, mapWith(&ColourMap::setDefault, {{3, 7}})), CleanResult::Cleaned);
-    ObjectPlan expected =
-        object({{0, 100, 0}, {100, 0, 0}, {0, 0, 0}, {50, 50, 50}}, {{7, {0, 1, 2}}, {12, {3, 2, 1}}}, 1);
-    expected.children = {OnePoint, object({{0, 100, 0}, {9, 9, 9}}, {{5, {0, 1, 0}}})};
-    EXPECT_EQ(planOf(*model.root), expected);
-    EXPECT_EQ(model.countVertices(), 7u);
-    EXPECT_EQ(model.countPrimitives(), 4u);
-}
-
 TEST(CleaningPass, EdgeCases)
 {
     const Vertices square{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
@@ -100,6 +94,9 @@ TEST(CleaningPass, EdgeCases)
         ColourMap map;
         ObjectPlan input, expected;
     } cases[] = {
+        {"the worked example: two untextured triangles of colour 0 go; a child's vertices equal to its parent's stay, "
+         "and after merging its face names one vertex twice",
+         mapWith(&ColourMap::setDefault, {{3, 7}}), workedExample(), workedResult()},
         {"lines, textured faces (an empty name too) and the selection survive a removed colour, keeping it",
          ColourMap(),
          object(square,
