@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -55,29 +57,22 @@ std::string cleanedEntry(const std::string& path, const char* rest)
     return "\r\nFile cleaned: \"" + path + "\"\r\n" + rest;
 }
 
+// verb: "reading" or "writing".
+std::string errorEntry(const char* verb, const std::string& path)
+{
+    return std::string("\r\nError ") + verb + " file: \"" + path + "\"";
+}
+
 // What a run tells of each file, in order, and how it ends.
 struct RunResult {
     bool began = false;
     bool reportOpen = false;
-    std::vector<std::string> paths;
     std::vector<FileOutcome> outcomes;
     std::vector<FileResult> results;
+    std::vector<uint32_t> groupSizes;
     CleanTotals totals;
     uint32_t pathsProcessed = 0;
 };
-
-// Runs every group of run, in order, into result.
-void runGroups(BatchRun& run, RunResult& result)
-{
-    uint32_t count = 0;
-    for (const PreparedFile* group; (group = run.nextGroup(&count)) != nullptr;) {
-        for (uint32_t i = 0; i < count; ++i) {
-            result.paths.push_back(group[i].path);
-            result.outcomes.push_back(group[i].result.outcome);
-            result.results.push_back(group[i].result);
-        }
-    }
-}
 
 class BatchRunTest : public testing::Test {
 protected:
@@ -92,9 +87,11 @@ protected:
 
     std::string log() const { return dir.file("log.txt"); }
 
+    // afterGroup is told how many files are done after each group.
     RunResult runAll(
         const std::vector<std::string>& paths, const char* reportPath, CleanMode mode = CleanMode::Save,
-        const std::function<void()>& afterBegin = [] {}, uint32_t workers = 0)
+        const std::function<void()>& afterBegin = [] {}, uint32_t workers = 0,
+        const std::function<void(uint32_t)>& afterGroup = [](uint32_t) {})
     {
         RunResult result;
         BatchRun run(colourMap, mode, false, workers);
@@ -105,26 +102,20 @@ protected:
         for (const std::string& path : paths)
             order.push_back(path.c_str());
         run.start(order.data(), uint32_t(order.size()));
-        runGroups(run, result);
+        uint32_t count = 0;
+        for (const PreparedFile* group; (group = run.nextGroup(&count)) != nullptr;) {
+            for (uint32_t i = 0; i < count; ++i) {
+                EXPECT_EQ(group[i].path, order[result.outcomes.size()]);
+                result.outcomes.push_back(group[i].result.outcome);
+                result.results.push_back(group[i].result);
+            }
+            result.groupSizes.push_back(count);
+            afterGroup(run.pathsProcessed());
+        }
         run.finish();
         result.totals = run.totals();
         result.pathsProcessed = run.pathsProcessed();
         return result;
-    }
-
-    // cleanFile alone: the file's entry, its details in result; a file that fails
-    // adds nothing to the totals.
-    std::string cleanAlone(const std::string& path, FileResult& result)
-    {
-        CleanTotals totals;
-        char* entry = cleanFile(path.c_str(), colourMap, totals, CleanMode::Save, &result);
-        clearFileFaults();
-        std::string text = entry ? entry : "(no entry)";
-        delete[] entry;
-        EXPECT_EQ(totals.filesCleaned, 0);
-        EXPECT_EQ(totals.verticesRemoved, 0);
-        EXPECT_EQ(totals.bytesSaved, 0);
-        return text;
     }
 
     TempDir dir;
@@ -133,135 +124,95 @@ protected:
 
 } // namespace
 
+// Files that cannot be read (broken, empty, missing) or that the cleaning refuses
+// (a face names vertex 5 of 3) are reported and left as they were; the report
+// replaces an older, longer one, and a dry run first touches nothing and reports
+// what the real run does.
 TEST_F(BatchRunTest, ExampleRunWritesTheReportByteForByte)
 {
-    std::string broken = put("broken.3do", BrokenImage);
-    std::vector<uint8_t> image = tankImage();
-    std::string tank = put("tank.3do", image);
-    // A dry run first touches nothing and reports the sizes the real run gives.
-    RunResult dry = runAll({broken, tank}, dir.file("dry.txt").c_str(), CleanMode::DryRun);
-    EXPECT_EQ(readBytes(tank), image);
-    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"broken.3do", "dry.txt", "tank.3do"}));
-    ASSERT_EQ(dry.outcomes, (std::vector<FileOutcome>{FileOutcome::ReadError, FileOutcome::Cleaned}));
-    EXPECT_EQ(dry.results[1].sizeAfter, 9876u);
-
-    RunResult run = runAll({broken, tank}, log().c_str());
-    ASSERT_TRUE(run.began);
-    EXPECT_EQ(run.paths, (std::vector<std::string>{broken, tank}));
-    EXPECT_EQ(run.outcomes, (std::vector<FileOutcome>{FileOutcome::ReadError, FileOutcome::Cleaned}));
-    EXPECT_EQ(readText(log()), "Report:\r\nError reading file: \"" + broken + "\"" + cleanedEntry(tank, TankCleaned) +
-                               "\r\n1 out of 2 files cleaned successfully\r\n\t12 vertexes removed\r\n"
-                               "\t1 face added\r\n\t364 bytes removed");
-    EXPECT_EQ(readBytes(broken), BrokenImage);
-    EXPECT_EQ(readBytes(tank).size(), 9876u);
-    ASSERT_EQ(run.results.size(), 2u);
-    const FileResult& tankResult = run.results[1];
-    EXPECT_EQ(run.results[0].loadFailure, LoadFailure::HeaderOutside);
-    EXPECT_EQ(tankResult.verticesBefore, 189u);
-    EXPECT_EQ(tankResult.verticesAfter, 177u);
-    EXPECT_EQ(tankResult.facesBefore, 200u);
-    EXPECT_EQ(tankResult.facesAfter, 201u);
-    EXPECT_EQ(run.pathsProcessed, 2u);
-    EXPECT_EQ(run.totals.filesCleaned, 1);
-    EXPECT_EQ(readText(dir.file("dry.txt")), readText(log()));
-}
-
-TEST_F(BatchRunTest, EveryFileUnreadable)
-{
-    std::vector<std::string> paths = {put("a.3do", BrokenImage), put("b.3do", {}), dir.file("missing.3do")};
-    RunResult run = runAll(paths, log().c_str());
-    EXPECT_EQ(run.outcomes, std::vector<FileOutcome>(3, FileOutcome::ReadError));
-    std::string expected = "Report:";
-    for (const std::string& path : paths)
-        expected += "\r\nError reading file: \"" + path + "\"";
-    EXPECT_EQ(readText(log()), expected + "\r\n0 out of 3 files cleaned successfully\r\n\t0 vertexes removed\r\n"
-                                          "\t0 faces removed\r\n\t0 bytes removed");
-    EXPECT_FALSE(fileExists(paths[2]));
-}
-
-TEST_F(BatchRunTest, GrowingFileAddsBytesAndReplacesOldReport)
-{
-    std::string grow = put("grow.3do", GrowingImage);
-    put("log.txt", std::vector<uint8_t>(20000, 'x'));
-    RunResult run = runAll({grow}, log().c_str());
-    EXPECT_EQ(readText(log()), "Report:" + cleanedEntry(grow, Grown) +
-                               "\r\n1 out of 1 files cleaned successfully\r\n\t1 vertex added\r\n\t1 face added\r\n"
-                               "\t46 bytes added");
-    EXPECT_EQ(readBytes(grow).size(), 100u);
-    EXPECT_EQ(run.totals.bytesSaved, -46);
-}
-
-// Failures met by cleanFile alone leave the file byte for byte.
-TEST_F(BatchRunTest, FileFailuresLeaveTheFile)
-{
-    ObjectPlan corrupt; // a face names vertex 5 of an object with 3 vertices
+    ObjectPlan corrupt;
     corrupt.vertices = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}};
     corrupt.faces = {{1, {0, 1, 5}}};
-    std::vector<uint8_t> corruptImage = plainImage({corrupt});
-    std::string path = put("corrupt.3do", corruptImage);
-    FileResult result;
-    EXPECT_EQ(cleanAlone(path, result), "\r\nError reading file: \"" + path + "\"");
-    EXPECT_EQ(result.outcome, FileOutcome::ReadError);
-    EXPECT_EQ(result.loadFailure, LoadFailure::None);
-    EXPECT_EQ(result.cleanResult, CleanResult::CorruptIndex);
-    EXPECT_EQ(readBytes(path), corruptImage);
+    const std::vector<uint8_t> corruptImage = plainImage({corrupt}), image = tankImage();
+    const std::vector<std::string> paths = {put("broken.3do", BrokenImage), put("empty.3do", {}),
+                                            dir.file("missing.3do"), put("corrupt.3do", corruptImage),
+                                            put("tank.3do", image)};
+    put("log.txt", std::vector<uint8_t>(20000, 'x'));
+    RunResult dry = runAll(paths, dir.file("dry.txt").c_str(), CleanMode::DryRun);
+    EXPECT_EQ(readBytes(paths[4]), image);
+    EXPECT_EQ(dir.entries(),
+              (std::vector<std::string>{"broken.3do", "corrupt.3do", "dry.txt", "empty.3do", "log.txt", "tank.3do"}));
+    ASSERT_EQ(dry.results.size(), 5u);
+    EXPECT_EQ(dry.results[4].sizeAfter, 9876u);
 
-    std::vector<uint8_t> image = tankImage();
-    path = put("unread.3do", image);
-    injectFileFault(FileStep::Read, 1);
-    FileResult unread;
-    EXPECT_EQ(cleanAlone(path, unread), "\r\nError reading file: \"" + path + "\"");
-    EXPECT_EQ(unread.outcome, FileOutcome::ReadError);
-    EXPECT_EQ(unread.loadFailure, LoadFailure::CannotRead);
-    EXPECT_EQ(readBytes(path), image);
-
-    path = put("locked.3do", image);
-    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
-    FileResult locked;
-    EXPECT_EQ(cleanAlone(path, locked), "\r\nError writing file: \"" + path + "\"");
-    EXPECT_EQ(locked.outcome, FileOutcome::WriteError);
-    EXPECT_EQ(readBytes(path), image);
+    RunResult run = runAll(paths, log().c_str());
+    ASSERT_TRUE(run.began);
+    std::vector<FileOutcome> outcomes(4, FileOutcome::ReadError);
+    outcomes.push_back(FileOutcome::Cleaned);
+    EXPECT_EQ(run.outcomes, outcomes);
+    std::string expected = "Report:";
+    for (size_t i = 0; i < 4; ++i)
+        expected += errorEntry("reading", paths[i]);
+    EXPECT_EQ(readText(log()), expected + cleanedEntry(paths[4], TankCleaned)
+                                   + "\r\n1 out of 5 files cleaned successfully\r\n\t12 vertexes removed\r\n"
+                                     "\t1 face added\r\n\t364 bytes removed");
+    EXPECT_EQ(readText(dir.file("dry.txt")), readText(log()));
+    EXPECT_EQ(readBytes(paths[0]), BrokenImage);
+    EXPECT_FALSE(fileExists(paths[2]));
+    EXPECT_EQ(readBytes(paths[3]), corruptImage);
+    EXPECT_EQ(readBytes(paths[4]).size(), 9876u);
+    ASSERT_EQ(run.results.size(), 5u);
+    EXPECT_EQ(run.results[0].loadFailure, LoadFailure::HeaderOutside);
+    EXPECT_EQ(std::make_tuple(run.results[3].loadFailure, run.results[3].cleanResult),
+              std::make_tuple(LoadFailure::None, CleanResult::CorruptIndex));
+    const FileResult& tank = run.results[4];
+    EXPECT_EQ(std::make_tuple(tank.verticesBefore, tank.verticesAfter, tank.facesBefore, tank.facesAfter),
+              std::make_tuple(189u, 177u, 200u, 201u));
+    EXPECT_EQ(run.pathsProcessed, 5u);
+    EXPECT_EQ(run.totals.filesCleaned, 1);
 }
 
-TEST_F(BatchRunTest, ReportThatCannotBeCreatedStillCleansEveryFile)
+// cleanFile alone: a failed save keeps the file and adds nothing to the totals.
+TEST_F(BatchRunTest, CleanFileAddsOnlyWhatItSaved)
 {
-    std::string tank = put("tank.3do", tankImage());
-    std::string grow = put("grow.3do", GrowingImage);
-    std::string blocker = put("blocker", {'x'});
-    RunResult run = runAll({tank, grow}, (fs::path(blocker) / "log.txt").string().c_str());
-    EXPECT_FALSE(run.began);
-    EXPECT_FALSE(run.reportOpen);
-    EXPECT_EQ(run.outcomes, std::vector<FileOutcome>(2, FileOutcome::Cleaned));
-    EXPECT_EQ(readBytes(tank).size(), 9876u);
-    EXPECT_EQ(readBytes(grow).size(), 100u);
-    EXPECT_EQ(run.totals.filesCleaned, 2);
-    EXPECT_EQ(run.totals.bytesSaved, 364 - 46);
-    EXPECT_EQ(readBytes(blocker), std::vector<uint8_t>{'x'});
+    const std::string tank = put("tank.3do", tankImage());
+    CleanTotals totals;
+    for (bool failing : {true, false}) {
+        injectFileFault(FileStep::Replace, failing ? 1 : 0);
+        std::unique_ptr<char[]> entry(cleanFile(tank.c_str(), colourMap, totals, CleanMode::Save));
+        ASSERT_NE(entry, nullptr);
+        EXPECT_EQ(entry.get(), failing ? errorEntry("writing", tank) : cleanedEntry(tank, TankCleaned));
+        EXPECT_EQ(readBytes(tank).size(), failing ? 10240u : 9876u);
+        EXPECT_EQ(std::make_tuple(totals.filesCleaned, totals.verticesRemoved, totals.bytesSaved),
+                  failing ? std::make_tuple(0, 0, 0) : std::make_tuple(1, 12, 364));
+    }
 }
 
-// A save that fails, at each step where it can strike, for the first or the
-// middle file of a group: that file keeps its original, no temporary file stays,
-// the others are cleaned and the report follows the order of the files.
-TEST_F(BatchRunTest, FailedSaveKeepsTheOriginal)
+// A read or a save that fails, at each step where it can strike, for the first or
+// the middle file of a group: that file keeps its original, no temporary file
+// stays, the others are cleaned and the report follows the order of the files.
+TEST_F(BatchRunTest, FailedReadOrSaveKeepsTheOriginal)
 {
     for (uint32_t failing : {0u, 1u}) {
-        for (FileStep step : {FileStep::CreateTemporary, FileStep::Write, FileStep::CopyAttributes, FileStep::Flush,
-                              FileStep::Close, FileStep::Replace}) {
+        for (FileStep step : {FileStep::Read, FileStep::CreateTemporary, FileStep::Write, FileStep::CopyAttributes,
+                              FileStep::Flush, FileStep::Close, FileStep::Replace}) {
             SCOPED_TRACE(std::to_string(failing) + ", step " + std::to_string(int(step)));
+            const bool reading = step == FileStep::Read;
             std::vector<std::string> paths;
             std::string expected = "Report:";
             for (uint32_t i = 0; i < 3; ++i) {
                 paths.push_back(put(std::string(1, char('a' + i)) + ".3do", i == failing ? tankImage() : GrowingImage));
-                expected +=
-                    i == failing ? "\r\nError writing file: \"" + paths[i] + "\"" : cleanedEntry(paths[i], Grown);
+                expected += i == failing ? errorEntry(reading ? "reading" : "writing", paths[i])
+                                         : cleanedEntry(paths[i], Grown);
             }
-            // Armed once the report is open, for the failing file's save.
-            RunResult run = runAll(paths, log().c_str(), CleanMode::Save, [&] { injectFileFault(step, failing + 1); });
+            // Armed once the report is open; one worker reads the files in order.
+            RunResult run = runAll(
+                paths, log().c_str(), CleanMode::Save, [&] { injectFileFault(step, failing + 1); }, 1);
             clearFileFaults();
             std::vector<FileOutcome> outcomes(3, FileOutcome::Cleaned);
-            outcomes[failing] = FileOutcome::WriteError;
+            outcomes[failing] = reading ? FileOutcome::ReadError : FileOutcome::WriteError;
             EXPECT_EQ(run.outcomes, outcomes);
+            EXPECT_EQ(run.results[failing].loadFailure, reading ? LoadFailure::CannotRead : LoadFailure::None);
             EXPECT_EQ(readText(log()), expected + "\r\n2 out of 3 files cleaned successfully\r\n\t2 vertexes added\r\n"
                                                   "\t2 faces added\r\n\t92 bytes added");
             EXPECT_EQ(readBytes(paths[failing]), tankImage());
@@ -273,45 +224,31 @@ TEST_F(BatchRunTest, FailedSaveKeepsTheOriginal)
 
 // More files than one group: each group is saved before the next one is told
 // of, the files after it wait unsaved, and the report and totals cover every
-// file in order, with one worker or several.
+// file in order.
 TEST_F(BatchRunTest, MoreFilesThanOneGroup)
 {
     const uint32_t count = 2 * BatchRun::GroupFiles + 3;
     std::vector<std::string> paths;
-    std::vector<const char*> order;
     std::string expected = "Report:";
     for (uint32_t i = 0; i < count; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "m%03u.3do", i);
         bool broken = i == BatchRun::GroupFiles;
-        paths.push_back(dir.file(name));
-        expected += broken ? "\r\nError reading file: \"" + paths[i] + "\"" : cleanedEntry(paths[i], Grown);
+        paths.push_back(put(name, broken ? BrokenImage : GrowingImage));
+        expected += broken ? errorEntry("reading", paths[i]) : cleanedEntry(paths[i], Grown);
     }
-    for (const std::string& path : paths)
-        order.push_back(path.c_str());
-    for (uint32_t workers : {1u, 3u}) {
-        for (uint32_t i = 0; i < count; ++i)
-            put(fs::path(paths[i]).filename().string(), i == BatchRun::GroupFiles ? BrokenImage : GrowingImage);
-        BatchRun run(colourMap, CleanMode::Save, false, workers);
-        ASSERT_TRUE(run.begin(log().c_str()));
-        run.start(order.data(), count);
-        std::vector<uint32_t> sizes;
-        uint32_t groupSize = 0;
-        for (const PreparedFile* group; (group = run.nextGroup(&groupSize)) != nullptr;) {
-            sizes.push_back(groupSize);
-            EXPECT_EQ(group[0].path, order[run.pathsProcessed() - groupSize]);
-            const uint32_t done = run.pathsProcessed();
+    RunResult run = runAll(
+        paths, log().c_str(), CleanMode::Save, [] {}, 3,
+        [&](uint32_t done) {
             EXPECT_EQ(readBytes(paths[done - 1]).size(), 100u) << done;
             if (done < count && done != BatchRun::GroupFiles) {
                 EXPECT_EQ(readBytes(paths[done]).size(), 54u) << done;
             }
-        }
-        run.finish();
-        EXPECT_EQ(sizes, (std::vector<uint32_t>{BatchRun::GroupFiles, BatchRun::GroupFiles, 3}));
-        EXPECT_EQ(readText(log()), expected + "\r\n130 out of 131 files cleaned successfully\r\n\t130 vertexes added\r\n"
-                                              "\t130 faces added\r\n\t5980 bytes added");
-        EXPECT_EQ(dir.entries().size(), count + 1);
-    }
+        });
+    EXPECT_EQ(run.groupSizes, (std::vector<uint32_t>{BatchRun::GroupFiles, BatchRun::GroupFiles, 3}));
+    EXPECT_EQ(readText(log()), expected + "\r\n130 out of 131 files cleaned successfully\r\n\t130 vertexes added\r\n"
+                                          "\t130 faces added\r\n\t5980 bytes added");
+    EXPECT_EQ(dir.entries().size(), count + 1);
 }
 
 // A file named twice, or by a link, is cleaned once per mention in order: the
@@ -330,14 +267,15 @@ TEST_F(BatchRunTest, OneFileNamedSeveralTimes)
 #else
     link = tank; // symbolic links need privileges on Windows
 #endif
-    const std::string again =
+    const char again[] =
         "\tOriginal file size: 9876 bytes\r\n\t0 vertexes removed\r\n\t0 faces removed\r\n"
         "\tCleaned file size: 9876 bytes";
     for (CleanMode mode : {CleanMode::DryRun, CleanMode::Save}) {
         RunResult run = runAll(
             {tank, other, tank, link, hard}, log().c_str(), mode, [] {}, 2);
         EXPECT_EQ(readText(log()), "Report:" + cleanedEntry(tank, TankCleaned) + cleanedEntry(other, TankCleaned)
-                                       + cleanedEntry(tank, again.c_str()) + cleanedEntry(link, again.c_str()) + cleanedEntry(hard, again.c_str())
+                                       + cleanedEntry(tank, again) + cleanedEntry(link, again)
+                                       + cleanedEntry(hard, again)
                                        + "\r\n5 out of 5 files cleaned successfully\r\n\t24 vertexes removed\r\n"
                                          "\t2 faces added\r\n\t728 bytes removed");
         EXPECT_EQ(run.results[2].changed, false);
@@ -346,8 +284,9 @@ TEST_F(BatchRunTest, OneFileNamedSeveralTimes)
 }
 
 // A run dropped before its groups are saved saves nothing and leaves no
-// temporary file behind; without a report path a run writes no report.
-TEST_F(BatchRunTest, RunEndedWithoutFinishAndRunWithoutReport)
+// temporary file behind, and with no report path writes no report; a run whose
+// report cannot be created still cleans and counts every file.
+TEST_F(BatchRunTest, RunsWithoutAReport)
 {
     std::vector<uint8_t> image = tankImage();
     std::string tank = put("tank.3do", image);
@@ -360,9 +299,15 @@ TEST_F(BatchRunTest, RunEndedWithoutFinishAndRunWithoutReport)
     EXPECT_EQ(readBytes(tank), image);
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"tank.3do"}));
 
-    RunResult run = runAll({tank}, nullptr);
+    std::string grow = put("grow.3do", GrowingImage);
+    std::string blocker = put("blocker", {'x'});
+    RunResult run = runAll({tank, grow}, (fs::path(blocker) / "log.txt").string().c_str());
     EXPECT_FALSE(run.began);
-    EXPECT_EQ(run.outcomes, std::vector<FileOutcome>{FileOutcome::Cleaned});
+    EXPECT_FALSE(run.reportOpen);
+    EXPECT_EQ(run.outcomes, std::vector<FileOutcome>(2, FileOutcome::Cleaned));
     EXPECT_EQ(readBytes(tank).size(), 9876u);
-    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"tank.3do"}));
+    EXPECT_EQ(readBytes(grow).size(), 100u);
+    EXPECT_EQ(run.totals.filesCleaned, 2);
+    EXPECT_EQ(run.totals.bytesSaved, 364 - 46);
+    EXPECT_EQ(readBytes(blocker), std::vector<uint8_t>{'x'});
 }

@@ -72,17 +72,10 @@ TEST(ModTextures, BothLayoutsTheZeroZeroRuleAndTheNearestRoot)
     const TextureSet* near = mods.forModel((inner / "objects3d" / "sub" / "unit.3do").string(), &first);
     ASSERT_TRUE(near != nullptr && first);
     EXPECT_EQ(fs::path(near->root), inner);
-    for (auto [name, held] : {std::pair{"armmetal", true},
-                              {"ARMMETAL", true},
-                              {"armmetal00", false},
-                              {"skin", true},
-                              {"team", true},
-                              {"TEAM", true},
-                              {"listed", false},
-                              {"notes", false},
-                              {"team00", false},
-                              {"gaf1", false}})
-        EXPECT_EQ(near->holds(name), held) << name;
+    for (const char* name : {"armmetal", "ARMMETAL", "skin", "team", "TEAM"})
+        EXPECT_TRUE(near->holds(name)) << name;
+    for (const char* name : {"armmetal00", "listed", "notes", "team00", "gaf1"})
+        EXPECT_FALSE(near->holds(name)) << name;
     const TextureSet* far = mods.forModel((outer / "objects3d" / "unit.3do").string(), &first);
     ASSERT_TRUE(far != nullptr && first);
     EXPECT_TRUE(far->holds("GAF1") && far->holds("gaf2") && far->holds(std::string(32, 'N')) && !far->holds("gaf3"));
@@ -183,17 +176,6 @@ TEST(Lint, EveryFindingWithItsSeverityAndPlace)
         lintModel((mod / name).string(), nullptr, findings);
         EXPECT_EQ(places(findings), expected) << name;
     }
-    // After a repair, no face names a missing vertex.
-    Model repaired;
-    ASSERT_TRUE(repaired.load(model.string().c_str()));
-    std::vector<FaceFault> dropped;
-    ASSERT_TRUE(dropBadFaces(repaired.root, dropped));
-    ASSERT_EQ(cleanModel(repaired, ColourMap()), CleanResult::Cleaned);
-    put(mod / "repaired.3do", composeBytes(repaired));
-    findings.clear();
-    lintModel((mod / "repaired.3do").string(), nullptr, findings);
-    for (const Finding& f : findings)
-        EXPECT_NE(std::string(f.code), "bad-index");
 }
 
 TEST(Lint, LinesJsonSummaryAndExitCodes)
@@ -209,28 +191,21 @@ TEST(Lint, LinesJsonSummaryAndExitCodes)
     // Warnings and notes alone pass; the malformed GAF file is an error, told once.
     CommandRun onlyWarned = lint({"--mod", (fs::path(dir.path()) / "loose").string(), warned});
     EXPECT_EQ(onlyWarned.exitCode, 0) << onlyWarned.out;
-    EXPECT_NE(onlyWarned.out.find(warned + ": object \"torso\": warning: the object has no vertices"),
-              std::string::npos)
-        << onlyWarned.out;
-    EXPECT_NE(onlyWarned.out.find("lint: 1 model: 0 errors, 1 warning, 1 note\n"), std::string::npos) << onlyWarned.out;
+    EXPECT_TRUE(contains(onlyWarned.out, warned + ": object \"torso\": warning: the object has no vertices"));
+    EXPECT_TRUE(contains(onlyWarned.out, "lint: 1 model: 0 errors, 1 warning, 1 note\n"));
     CommandRun both = lint({"-r", fs::path(dir.path()).string()});
     EXPECT_EQ(both.exitCode, 1);
-    EXPECT_NE(both.out.find("bad.gaf: error: not a GAF file (version 0) [unreadable-textures]\n"), std::string::npos)
-        << both.out;
-    EXPECT_NE(both.out.find(loose + ": note: no mod root"), std::string::npos) << both.out;
+    EXPECT_TRUE(contains(both.out, "bad.gaf: error: not a GAF file (version 0) [unreadable-textures]\n"));
+    EXPECT_TRUE(contains(both.out, loose + ": note: no mod root"));
     CommandRun quiet = lint({"-q", "-r", fs::path(dir.path()).string()});
     EXPECT_EQ(quiet.out.find("warning"), std::string::npos) << quiet.out;
     EXPECT_EQ(quiet.out.find("lint:"), std::string::npos) << quiet.out;
-    CommandRun json = lint({"--json", warned});
-    EXPECT_NE(json.out.find("{\"path\": " + jsonString(warned.c_str())
-                            + ", \"code\": \"no-vertices\", \"severity\": \"warning\", "
-                              "\"object\": \"torso\", \"message\": \"the object has no vertices; some engines measure "
-                              "every object's height and fail on it\"}\n"),
-              std::string::npos)
-        << json.out;
-    EXPECT_NE(json.out.find("{\"totals\": {\"models\": 1, \"errors\": 1, \"warnings\": 1, \"notes\": 1}}\n"),
-              std::string::npos)
-        << json.out;
+    // The fields and the totals line are read back by a JSON parser in lint_json.py.
+    EXPECT_TRUE(contains(lint({"--json", warned}).out,
+                         "{\"path\": " + jsonString(warned.c_str())
+                             + ", \"code\": \"no-vertices\", \"severity\": \"warning\", \"object\": \"torso\", "
+                               "\"message\": \"the object has no vertices; some engines measure every object's "
+                               "height and fail on it\"}\n"));
     EXPECT_EQ(lint({}).exitCode, 2);
     EXPECT_EQ(lint({"--mod"}).exitCode, 2);
     EXPECT_EQ(lint({"--frobnicate", warned}).exitCode, 2);
