@@ -81,7 +81,6 @@ protected:
     void TearDown() override { clearFileFaults(); }
     TempDir dir;
     const std::string unit = dir.file("unit.3do");
-    const Names onlyUnit{"unit.3do"};
 };
 
 } // namespace
@@ -135,18 +134,10 @@ TEST_F(FileTest, ReadsAndSizesAtTheirLimitsAndUnderFaults)
     EXPECT_EQ(load(unit, 2000).second, bytes);
 }
 
-TEST_F(FileTest, ReplaceCreatesShortensAndLengthens)
-{
-    for (size_t length : {77u, 3000u, 1234u, 5000u, 0u}) { // the first creates the file
-        EXPECT_TRUE(replace(unit, pattern(length, length))) << length;
-        EXPECT_EQ(readBytes(unit), pattern(length, length)) << length;
-        EXPECT_EQ(dir.entries(), onlyUnit) << length;
-    }
-}
-
 // Three files saved as one group, with a fault armed for the second file, there
 // or not yet, at each step in turn: it keeps its original or stays absent, the
-// others are replaced, and no temporary file is left.
+// others are replaced (shortened), and no temporary file is left. Then one file
+// lengthened past several write calls and emptied.
 TEST_F(FileTest, FaultInOneFileOfAGroupSparesTheOthers)
 {
     const Names paths{dir.file("a.3do"), dir.file("b.3do"), dir.file("c.3do")};
@@ -176,6 +167,8 @@ TEST_F(FileTest, FaultInOneFileOfAGroupSparesTheOthers)
         EXPECT_EQ(readBytes(paths[0]), occurrence == 5 ? large : contents[0]) << occurrence;
         EXPECT_EQ(dir.entries(), (Names{"a.3do", "c.3do"})) << occurrence;
     }
+    EXPECT_TRUE(replace(paths[0], {}));
+    EXPECT_EQ(readBytes(paths[0]), Bytes());
 }
 
 #ifdef _WIN32
@@ -187,7 +180,7 @@ TEST_F(FileTest, HiddenAndSystemAttributesKept)
     EXPECT_EQ(GetFileAttributesA(unit.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
               DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     EXPECT_EQ(readBytes(unit), pattern(32, 1));
-    EXPECT_EQ(dir.entries(), onlyUnit);
+    EXPECT_EQ(dir.entries(), Names{"unit.3do"});
 }
 #else
 TEST_F(FileTest, PermissionBitsOwnerAndSymbolicLinkKept)
@@ -262,7 +255,8 @@ TEST_F(FileTest, TemporariesOfDeadRunsAreRemovedOthersKept)
     for (const std::string& path : {dir.file("notes.txt"), dir.file(dead + "x"), dir.file(alive), dir.file(dead),
                                     (fs::path(other) / dead).string()})
         ASSERT_TRUE(writeBytes(path, pattern(10, 0)));
-    EXPECT_TRUE(replace(unit, pattern(20, 1)));
+    EXPECT_TRUE(replace(unit, pattern(20, 1))); // creates it
+    EXPECT_EQ(readBytes(unit), pattern(20, 1));
     Names expected{"notes.txt", dead + "x", alive, "other", "unit.3do"};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(dir.entries(), expected);
