@@ -1,7 +1,7 @@
 // Reads any bytes as a model; whatever loads is cleaned (repaired first when
-// the cleaning refuses it), and a cleaned model
-// must compose to an image that reads back, composes to the same bytes and is
-// left as it is by a second clean that keeps every colour.
+// the cleaning refuses it), and a cleaned model must compose to an image that
+// reads back, composes to the same bytes and is left as it is by a second clean
+// that keeps every colour.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -15,12 +15,19 @@
 
 namespace {
 
+// A broken property ends the run as the fuzzer reports a crash.
+void require(bool holds)
+{
+    if (!holds)
+        std::abort();
+}
+
 // The map for an input: the default, keep all, remove all, or the input's own
 // leading bytes over the default, chosen by its last byte.
 ColourMap mapFor(const uint8_t* data, size_t size)
 {
     ColourMap map;
-    uint8_t choice = size == 0 ? 0 : data[size - 1] % 4;
+    const uint8_t choice = size == 0 ? 0 : data[size - 1] % 4;
     if (choice == 1)
         map.keepAll();
     if (choice == 2)
@@ -30,9 +37,12 @@ ColourMap mapFor(const uint8_t* data, size_t size)
     return map;
 }
 
-bool sameImage(const OutputBuffer& a, const OutputBuffer& b)
+// Whether model composes to exactly the bytes of image.
+bool composesTo(const Model& model, const OutputBuffer& image)
 {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size()) == 0;
+    OutputBuffer again;
+    return model.compose(again) && again.size() == image.size()
+        && std::memcmp(again.data(), image.data(), image.size()) == 0;
 }
 
 // Cleans the loaded model; false stops the round trip for this input. A clean
@@ -41,19 +51,16 @@ bool sameImage(const OutputBuffer& a, const OutputBuffer& b)
 bool transformModel(Model& model, const uint8_t* data, size_t size)
 {
     OutputBuffer before;
-    bool composed = model.compose(before);
+    const bool composed = model.compose(before);
     const ColourMap map = mapFor(data, size);
-    CleanResult result = cleanModel(model, map);
+    const CleanResult result = cleanModel(model, map);
     if (result == CleanResult::Cleaned)
         return true;
-    OutputBuffer after;
-    if (composed && (!model.compose(after) || !sameImage(before, after)))
-        std::abort();
+    require(!composed || composesTo(model, before));
     std::vector<FaceFault> dropped;
     if (result != CleanResult::CorruptIndex || !dropBadFaces(model.root, dropped))
         return false;
-    if (dropped.empty() || hasBadFaces(model.root))
-        std::abort();
+    require(!dropped.empty() && !hasBadFaces(model.root));
     return cleanModel(model, map) == CleanResult::Cleaned;
 }
 
@@ -61,32 +68,16 @@ bool transformModel(Model& model, const uint8_t* data, size_t size)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size > (1u << 20))
-        return 0;
     Model model;
-    if (!model.read(data, static_cast<uint32_t>(size)))
+    if (size > (1u << 20) || !model.read(data, static_cast<uint32_t>(size)) || !transformModel(model, data, size))
         return 0;
-    if (!transformModel(model, data, size))
-        return 0;
-
     OutputBuffer first;
-    if (!model.compose(first))
-        std::abort();
+    require(model.compose(first));
     Model again;
-    if (!again.read(first.data(), first.size()))
-        std::abort();
-    OutputBuffer second;
-    if (!again.compose(second))
-        std::abort();
-    if (!sameImage(first, second))
-        std::abort();
+    require(again.read(first.data(), first.size()) && composesTo(again, first));
     // A cleaned tree is already as clean as keeping every colour can make it.
     ColourMap keepAll;
     keepAll.keepAll();
-    if (cleanModel(again, keepAll) != CleanResult::Cleaned)
-        std::abort();
-    OutputBuffer third;
-    if (!again.compose(third) || !sameImage(first, third))
-        std::abort();
+    require(cleanModel(again, keepAll) == CleanResult::Cleaned && composesTo(again, first));
     return 0;
 }

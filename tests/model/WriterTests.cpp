@@ -49,7 +49,7 @@ void layout(const Image& im, uint32_t at, Words& out)
 
 } // namespace
 
-TEST(Writer, ExamplesToTheByte)
+TEST(Writer, ExampleToTheByte)
 {
     Model one;
     one.root = namedObject("root", 3, {{0x42, {2, 0, 1}, "abc", {0xFFFFFFFFu, 0, 17}}});
@@ -63,21 +63,6 @@ TEST(Writer, ExamplesToTheByte)
     a.add({0x42, 3, 0, 56, 52, 0xFFFFFFFFu, 0, 17});
     a.addString("root");
     EXPECT_EQ(composeBytes(one), a.bytes);
-    EXPECT_EQ(composeBytes(one).size(), 135u);
-
-    Model two;
-    two.root = namedObject("r");
-    two.root->child = namedObject("c", 1, {{12, {0}}});
-    two.root->child->vertices[0] = Vertex{-1, 2, -3};
-    Image b;
-    b.add({1, 0, 0, 0xFFFFFFFFu, 0, 0, 0, 52, 0, 0, 0, 0, 54});
-    b.addString("r");
-    b.add({1, 1, 1, 0xFFFFFFFFu, 0, 0, 0, 152, 0, 108, 120, 0, 0});
-    b.add16({0});
-    b.add({0xFFFFFFFFu, 2, 0xFFFFFFFDu, 12, 1, 0, 106, 0, 0, 0, 0});
-    b.addString("c");
-    EXPECT_EQ(composeBytes(two), b.bytes);
-    EXPECT_EQ(composeBytes(two).size(), 154u);
 }
 
 TEST(Writer, TextureNamesOnceInOrderOfFirstUseAndEveryOffset)
@@ -101,8 +86,7 @@ TEST(Writer, EveryFailedAllocationIsNoticed)
     Model model;
     buildFamily(model);
     const Bytes good = composeBytes(model);
-    for (uint32_t allocation = 1;; ++allocation) {
-        ASSERT_LT(allocation, 1000u);
+    for (uint32_t allocation = 1; allocation < 1000; ++allocation) {
         OutputBuffer file;
         failAllocation(allocation);
         const bool composed = model.compose(file);
@@ -111,8 +95,9 @@ TEST(Writer, EveryFailedAllocationIsNoticed)
             EXPECT_EQ(Bytes(file.data(), file.data() + file.size()), good) << allocation;
         }
         if (pastEveryAllocation)
-            break;
+            return;
     }
+    ADD_FAILURE() << "a thousand allocations or more";
 }
 
 TEST(Writer, SaveRoundTripsOrLeavesTheFileByteIdentical)
@@ -123,13 +108,12 @@ TEST(Writer, SaveRoundTripsOrLeavesTheFileByteIdentical)
     TempDir dir;
     const std::string path = dir.file("unit.3do");
     ASSERT_TRUE(writeBytes(path, original));
-    for (FileStep step : {FileStep::CreateTemporary, FileStep::Write, FileStep::Flush, FileStep::Replace}) {
-        injectFileFault(step, 1);
-        EXPECT_FALSE(model.save(path.c_str())) << int(step);
-        clearFileFaults();
-        EXPECT_EQ(readBytes(path), original) << int(step);
-        EXPECT_EQ(dir.entries(), std::vector<std::string>{"unit.3do"}) << int(step);
-    }
+    // Each step's faults are the file layer's tests; here: one reaches the caller.
+    injectFileFault(FileStep::Replace, 1);
+    EXPECT_FALSE(model.save(path.c_str()));
+    clearFileFaults();
+    EXPECT_EQ(readBytes(path), original);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"unit.3do"});
     uint32_t savedSize = 0;
     ASSERT_TRUE(model.save(path.c_str(), &savedSize));
     EXPECT_EQ(savedSize, good.size());
@@ -138,8 +122,7 @@ TEST(Writer, SaveRoundTripsOrLeavesTheFileByteIdentical)
     ASSERT_TRUE(loaded.load(path.c_str()));
     EXPECT_EQ(composeBytes(loaded), good);
     EXPECT_FALSE(loaded.load(dir.file("missing.3do").c_str()));
-    EXPECT_EQ(loaded.failure, LoadFailure::CannotOpen);
-    EXPECT_EQ(loaded.root, nullptr);
+    EXPECT_TRUE(loaded.failure == LoadFailure::CannotOpen && loaded.root == nullptr);
 }
 
 TEST(OutputBuffer, GrowsPatchesAndFailsForGood)

@@ -1,5 +1,5 @@
-// The file layer on the running system: whole-file reads, safe in-place
-// replacement under injected faults, grouped saves and file sizes.
+// The file layer on the running system: whole-file reads and file sizes, safe
+// in-place replacement and grouped saves under injected faults.
 #include "platform/File.h"
 #include "support/Faults.h"
 #include "support/TestSupport.h"
@@ -59,12 +59,9 @@ bool replace(const std::string& path, const Bytes& bytes)
 // Saves the files as one group; which of them were saved.
 std::vector<bool> saveGroup(const Names& paths, const std::vector<Bytes>& contents)
 {
-    std::vector<FileSave> files(paths.size());
-    for (size_t i = 0; i < paths.size(); ++i) {
-        files[i].path = paths[i].c_str();
-        files[i].data = contents[i].data();
-        files[i].size = uint32_t(contents[i].size());
-    }
+    std::vector<FileSave> files;
+    for (size_t i = 0; i < paths.size(); ++i)
+        files.push_back({paths[i].c_str(), contents[i].data(), uint32_t(contents[i].size()), false, {}});
     saveFiles(files.data(), uint32_t(files.size()));
     std::vector<bool> saved;
     for (const FileSave& file : files)
@@ -84,37 +81,52 @@ protected:
     void TearDown() override { clearFileFaults(); }
     TempDir dir;
     const std::string unit = dir.file("unit.3do");
-    const Names onlyUnit{"unit.3do"};
 };
 
 } // namespace
 
-TEST_F(FileTest, ReadWholeFileLimitsAndInjectedFaults)
+TEST_F(FileTest, ReadsAndSizesAtTheirLimitsAndUnderFaults)
 {
     const Bytes bytes = pattern(256 * 5 + 3, 7);
     ASSERT_TRUE(writeBytes(unit, bytes) && writeBytes(dir.file("empty.3do"), {}));
+    // Sparse files: no disk space is used.
+    std::error_code error;
+    for (auto [name, size] :
+         {std::pair{"largest.3do", 0x7FFFFFFFull}, {"beyond.3do", 0x80000000ull}, {"huge.3do", 0x100000064ull}}) {
+        ASSERT_TRUE(writeBytes(dir.file(name), {}));
+        fs::resize_file(dir.file(name), size, error);
+        ASSERT_FALSE(error) << name;
+    }
     const struct {
         std::string path;
         uint32_t maxSize;
         ReadFileResult result;
         size_t read;
+        int32_t size;
     } cases[] = {
-        {dir.file("absent.3do"), 1000, ReadFileResult::CannotOpen, 0},
-        {dir.path(), 1000, ReadFileResult::CannotOpen, 0},
-        {dir.file("empty.3do"), 1000, ReadFileResult::Ok, 0},
-        {unit, 1u << 20, ReadFileResult::Ok, 1283},
-        {unit, 1283, ReadFileResult::Ok, 1283},
-        {unit, 1282, ReadFileResult::TooLarge, 0}, // the limit is inclusive
+        {dir.file("absent.3do"), 1000, ReadFileResult::CannotOpen, 0, -1},
+        {dir.path(), 1000, ReadFileResult::CannotOpen, 0, -1},
+        {dir.file("empty.3do"), 1000, ReadFileResult::Ok, 0, 0},
+        {unit, 1u << 20, ReadFileResult::Ok, 1283, 1283},
+        {unit, 1283, ReadFileResult::Ok, 1283, 1283},
+        {unit, 1282, ReadFileResult::TooLarge, 0, 1283}, // the limit is inclusive
+        {dir.file("largest.3do"), 1000, ReadFileResult::TooLarge, 0, 0x7FFFFFFF},
+        {dir.file("beyond.3do"), 1000, ReadFileResult::TooLarge, 0, -1},
+        // Its low 32 bits alone would pass as a 100-byte file.
+        {dir.file("huge.3do"), 0xFFFFFFFFu, ReadFileResult::TooLarge, 0, -1},
     };
     for (const auto& k : cases) {
-        EXPECT_EQ(load(k.path, k.maxSize), std::make_pair(k.result, Bytes(bytes.begin(), bytes.begin() + long(k.read))))
-            << k.path << " " << k.maxSize;
+        SCOPED_TRACE(k.path + " " + std::to_string(k.maxSize));
+        EXPECT_EQ(load(k.path, k.maxSize),
+                  std::make_pair(k.result, Bytes(bytes.begin(), bytes.begin() + long(k.read))));
+        EXPECT_EQ(fileSize(k.path.c_str()), k.size);
     }
-    // A fault fails one load, at its occurrence.
+    // A fault fails one call, at its occurrence.
     injectFileFault(FileStep::Open, 2);
-    EXPECT_EQ(load(unit, 2000).first, ReadFileResult::Ok);
-    EXPECT_EQ(load(unit, 2000).first, ReadFileResult::CannotOpen);
-    EXPECT_EQ(load(unit, 2000).first, ReadFileResult::Ok);
+    EXPECT_EQ(std::vector<ReadFileResult>({load(unit, 2000).first, load(unit, 2000).first, load(unit, 2000).first}),
+              std::vector<ReadFileResult>({ReadFileResult::Ok, ReadFileResult::CannotOpen, ReadFileResult::Ok}));
+    injectFileFault(FileStep::Open, 1);
+    EXPECT_EQ(fileSize(unit.c_str()), -1);
     injectFileFault(FileStep::Read, 1);
     EXPECT_EQ(load(unit, 2000).first, ReadFileResult::CannotRead);
     injectFileFault(FileStep::Read, 1);
@@ -122,50 +134,41 @@ TEST_F(FileTest, ReadWholeFileLimitsAndInjectedFaults)
     EXPECT_EQ(load(unit, 2000).second, bytes);
 }
 
-TEST_F(FileTest, ReplaceCreatesShortensAndLengthensButRefusesWhatItMustNot)
+// Three files saved as one group, with a fault armed for the second file, there
+// or not yet, at each step in turn: it keeps its original or stays absent, the
+// others are replaced (shortened), and no temporary file is left. Then one file
+// lengthened past several write calls and emptied.
+TEST_F(FileTest, FaultInOneFileOfAGroupSparesTheOthers)
 {
-    for (size_t length : {77u, 3000u, 1234u, 5000u, 0u}) { // the first creates the file
-        EXPECT_TRUE(replace(unit, pattern(length, length))) << length;
-        EXPECT_EQ(readBytes(unit), pattern(length, length)) << length;
-        EXPECT_EQ(dir.entries(), onlyUnit) << length;
-    }
-    EXPECT_FALSE(replace((fs::path(dir.path()) / "absent" / "unit.3do").string(), pattern(10, 0)));
-    ASSERT_TRUE(fs::create_directory(dir.file("folder")));
-    EXPECT_FALSE(replace(dir.file("folder"), pattern(10, 0)));
-    EXPECT_TRUE(fs::is_directory(dir.file("folder")));
-    const std::string locked = dir.file("locked.3do");
-    ASSERT_TRUE(writeBytes(locked, pattern(500, 9)));
-    makeReadOnly(locked);
-    EXPECT_FALSE(replace(locked, pattern(20, 1)));
-    EXPECT_EQ(readBytes(locked), pattern(500, 9));
-    EXPECT_EQ(dir.entries(), (Names{"folder", "locked.3do", "unit.3do"}));
-}
-
-TEST_F(FileTest, FaultAtEveryStepKeepsOriginalAndLeavesNoStray)
-{
-    const Bytes original = pattern(4000, 2), large = pattern(3 * size_t{MaxWriteChunk} + 17, 8);
-    for (bool existing : {false, true}) {
-        ASSERT_TRUE(!existing || writeBytes(unit, original));
+    const Names paths{dir.file("a.3do"), dir.file("b.3do"), dir.file("c.3do")};
+    const std::vector<Bytes> contents{pattern(300, 10), pattern(301, 11), pattern(302, 12)};
+    for (bool existing : {true, false}) {
         for (uint8_t s = 0; s < uint8_t(FileStep::Count); ++s) {
-            // Saving never reads; a missing file is not opened.
-            if (FileStep(s) == FileStep::Read || (FileStep(s) == FileStep::Open && !existing))
+            if (FileStep(s) == FileStep::Read) // saving never reads
                 continue;
-            injectFileFault(FileStep(s), 1);
-            EXPECT_FALSE(replace(unit, pattern(3000, 1))) << int(s);
-            EXPECT_EQ(dir.entries(), existing ? onlyUnit : Names{}) << int(s);
-            if (existing) {
-                EXPECT_EQ(readBytes(unit), original) << int(s);
-            }
+            SCOPED_TRACE(std::to_string(s) + (existing ? "" : ", second file absent"));
+            for (unsigned i = 0; i < 3; ++i)
+                ASSERT_TRUE(writeBytes(paths[i], pattern(500 + i, i)));
+            if (!existing)
+                fs::remove(paths[1]);
+            injectFileFault(FileStep(s), 2);
+            EXPECT_EQ(saveGroup(paths, contents), (std::vector<bool>{true, false, true}));
             clearFileFaults();
+            for (unsigned i = 0; i < 3; ++i)
+                EXPECT_EQ(readBytes(paths[i]), i != 1 ? contents[i] : existing ? pattern(501, 1) : Bytes());
+            EXPECT_EQ(dir.entries(), (existing ? Names{"a.3do", "b.3do", "c.3do"} : Names{"a.3do", "c.3do"}));
         }
     }
     // Four write calls: each may be the one that finds the disk full.
+    const Bytes large = pattern(3 * size_t{MaxWriteChunk} + 17, 8);
     for (uint32_t occurrence = 1; occurrence <= 5; ++occurrence) {
         injectFileFault(FileStep::Write, occurrence);
-        EXPECT_EQ(replace(unit, large), occurrence == 5) << occurrence;
-        EXPECT_EQ(readBytes(unit), occurrence == 5 ? large : original) << occurrence;
-        EXPECT_EQ(dir.entries(), onlyUnit) << occurrence;
+        EXPECT_EQ(replace(paths[0], large), occurrence == 5) << occurrence;
+        EXPECT_EQ(readBytes(paths[0]), occurrence == 5 ? large : contents[0]) << occurrence;
+        EXPECT_EQ(dir.entries(), (Names{"a.3do", "c.3do"})) << occurrence;
     }
+    EXPECT_TRUE(replace(paths[0], {}));
+    EXPECT_EQ(readBytes(paths[0]), Bytes());
 }
 
 #ifdef _WIN32
@@ -177,7 +180,7 @@ TEST_F(FileTest, HiddenAndSystemAttributesKept)
     EXPECT_EQ(GetFileAttributesA(unit.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
               DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     EXPECT_EQ(readBytes(unit), pattern(32, 1));
-    EXPECT_EQ(dir.entries(), onlyUnit);
+    EXPECT_EQ(dir.entries(), Names{"unit.3do"});
 }
 #else
 TEST_F(FileTest, PermissionBitsOwnerAndSymbolicLinkKept)
@@ -210,107 +213,51 @@ TEST_F(FileTest, PermissionBitsOwnerAndSymbolicLinkKept)
 }
 #endif
 
-// Three files saved as one group, with a fault armed for the second file at each
-// step in turn: the second keeps its original, the others are replaced, and no
-// temporary file is left.
-TEST_F(FileTest, FaultInOneFileOfAGroupSparesTheOthers)
-{
-    const Names names{"a.3do", "b.3do", "c.3do"};
-    const Names paths{dir.file("a.3do"), dir.file("b.3do"), dir.file("c.3do")};
-    const std::vector<Bytes> contents{pattern(300, 10), pattern(301, 11), pattern(302, 12)};
-    for (uint8_t s = 0; s < uint8_t(FileStep::Count); ++s) {
-        if (FileStep(s) == FileStep::Read)
-            continue;
-        SCOPED_TRACE(int(s));
-        for (unsigned i = 0; i < 3; ++i)
-            ASSERT_TRUE(writeBytes(paths[i], pattern(500 + i, i)));
-        injectFileFault(FileStep(s), 2);
-        EXPECT_EQ(saveGroup(paths, contents), (std::vector<bool>{true, false, true}));
-        clearFileFaults();
-        for (unsigned i = 0; i < 3; ++i)
-            EXPECT_EQ(readBytes(paths[i]), i == 1 ? pattern(501, 1) : contents[i]);
-        EXPECT_EQ(dir.entries(), names);
-    }
-}
-
-// A group across folders, with a read-only file and files the call cannot take
-// among writable ones.
+// A group across folders, with files the call must refuse among writable ones:
+// read-only, a folder, one in a folder that is not there, no path, no data.
 TEST_F(FileTest, GroupAcrossFoldersWithRefusedFiles)
 {
     const Bytes bytes = pattern(200, 1);
     const fs::path other = fs::path(dir.path()) / "other";
-    ASSERT_TRUE(fs::create_directory(other));
-    const Names paths{dir.file("a.3do"), (other / "b.3do").string(), dir.file("locked.3do")};
-    for (const std::string& path : paths)
-        ASSERT_TRUE(writeBytes(path, pattern(90, 0)));
+    ASSERT_TRUE(fs::create_directory(other) && fs::create_directory(dir.file("folder")));
+    const Names paths{dir.file("a.3do"), (other / "b.3do").string(), dir.file("locked.3do"), dir.file("folder"),
+                      (fs::path(dir.path()) / "absent" / "unit.3do").string()};
+    for (size_t i = 0; i < 3; ++i)
+        ASSERT_TRUE(writeBytes(paths[i], pattern(90, 0)));
     makeReadOnly(paths[2]);
-    EXPECT_EQ(saveGroup(paths, {bytes, bytes, bytes}), (std::vector<bool>{true, true, false}));
-    EXPECT_EQ(readBytes(paths[0]), bytes);
-    EXPECT_EQ(readBytes(paths[1]), bytes);
-    EXPECT_EQ(readBytes(paths[2]), pattern(90, 0));
-    EXPECT_EQ(dir.entries(), (Names{"a.3do", "locked.3do", "other"}));
+    EXPECT_EQ(saveGroup(paths, std::vector<Bytes>(5, bytes)), (std::vector<bool>{true, true, false, false, false}));
+    EXPECT_EQ((std::vector<Bytes>{readBytes(paths[0]), readBytes(paths[1]), readBytes(paths[2])}),
+              (std::vector<Bytes>{bytes, bytes, pattern(90, 0)}));
+    EXPECT_TRUE(fs::is_directory(paths[3]));
+    EXPECT_EQ(dir.entries(), (Names{"a.3do", "folder", "locked.3do", "other"}));
     EXPECT_EQ(std::distance(fs::directory_iterator(other), fs::directory_iterator()), 1);
-    FileSave refused[2];
-    refused[0].data = bytes.data();
-    refused[0].size = 1;
-    refused[1].path = paths[0].c_str();
-    refused[1].size = 1;
+    FileSave refused[2] = {{nullptr, bytes.data(), 1, false, {}}, {paths[0].c_str(), nullptr, 1, false, {}}};
     saveFiles(refused, 2);
     EXPECT_FALSE(refused[0].saved || refused[1].saved);
     EXPECT_EQ(readBytes(paths[0]), bytes);
-}
-
-TEST_F(FileTest, FileSizesBeyond31BitsAreNeverWrapped)
-{
-    ASSERT_TRUE(writeBytes(unit, pattern(1234, 0)) && writeBytes(dir.file("empty.3do"), {}));
-    // Sparse files: no disk space is used.
-    std::error_code error;
-    for (auto [name, size] :
-         {std::pair{"largest.3do", 0x7FFFFFFFull}, {"beyond.3do", 0x80000000ull}, {"huge.3do", 0x100000064ull}}) {
-        ASSERT_TRUE(writeBytes(dir.file(name), {}));
-        fs::resize_file(dir.file(name), size, error);
-        ASSERT_FALSE(error) << name;
-    }
-    for (auto [path, size] : {std::pair{unit, 1234},
-                              {dir.file("empty.3do"), 0},
-                              {dir.file("absent.3do"), -1},
-                              {dir.path(), -1},
-                              {dir.file("largest.3do"), 0x7FFFFFFF},
-                              {dir.file("beyond.3do"), -1},
-                              {dir.file("huge.3do"), -1}}) {
-        EXPECT_EQ(fileSize(path.c_str()), size) << path;
-    }
-    injectFileFault(FileStep::Open, 1);
-    EXPECT_EQ(fileSize(unit.c_str()), -1);
-    // Its low 32 bits alone would pass as a 100-byte file.
-    EXPECT_EQ(load(dir.file("huge.3do"), 0xFFFFFFFFu).first, ReadFileResult::TooLarge);
 }
 
 // A save into a folder removes the temporary files of runs that died there,
 // never those of a run that still goes on, nor anything else.
 TEST_F(FileTest, TemporariesOfDeadRunsAreRemovedOthersKept)
 {
+    char alive[64];
 #ifdef _WIN32
     // No process has an id this large; this one's own is alive.
     const std::string dead = "~scourwell-FFFFFFF0-0001.tmp";
-    char alive[64];
     std::snprintf(alive, sizeof alive, "~scourwell-%08lX-0001.tmp", GetCurrentProcessId());
 #else
     const std::string dead = ".scourwell-7ffffff0-00000001";
-    char alive[64];
     std::snprintf(alive, sizeof alive, ".scourwell-%08x-00000001", unsigned(getppid()));
 #endif
-    const Names others{"notes.txt", dead + "x", std::string(alive)};
-    for (const std::string& name : others)
-        ASSERT_TRUE(writeBytes(dir.file(name), pattern(10, 0)));
-    ASSERT_TRUE(writeBytes(dir.file(dead), pattern(10, 0)));
     const std::string other = dir.file("other");
     ASSERT_TRUE(fs::create_directory(other));
-    ASSERT_TRUE(writeBytes((fs::path(other) / dead).string(), pattern(10, 0)));
-    EXPECT_TRUE(replace(unit, pattern(20, 1)));
-    Names expected = others;
-    expected.push_back("other");
-    expected.push_back("unit.3do");
+    for (const std::string& path : {dir.file("notes.txt"), dir.file(dead + "x"), dir.file(alive), dir.file(dead),
+                                    (fs::path(other) / dead).string()})
+        ASSERT_TRUE(writeBytes(path, pattern(10, 0)));
+    EXPECT_TRUE(replace(unit, pattern(20, 1))); // creates it
+    EXPECT_EQ(readBytes(unit), pattern(20, 1));
+    Names expected{"notes.txt", dead + "x", alive, "other", "unit.3do"};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(dir.entries(), expected);
     // Only the folders saved into are swept.
