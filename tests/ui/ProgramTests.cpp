@@ -23,63 +23,56 @@ std::vector<uint8_t> resourceOf(uint32_t id, LPCSTR type)
     return {data, data + (data != nullptr ? SizeofResource(program(), found) : 0)};
 }
 
-// A plain (not extended) dialog template as lines of fields, the dialog's first and then
-// one per control; none when a read would pass the end.
+// A plain (not extended) dialog template as lines of fields, the dialog's first and then one per
+// control: style and extended style in hex, x, y, width and height, a control's id, then the names
+// (a dialog's menu, class and caption and its font; a control's class and text). None when a read
+// would pass the end.
 std::vector<std::string> templateOf(uint32_t id)
 {
     const std::vector<uint8_t> bytes = resourceOf(id, RT_DIALOG);
     size_t at = 0;
-    std::string line;
     auto word = [&] {
         at += 2;
         return at <= bytes.size() ? uint32_t(bytes[at - 2] | bytes[at - 1] << 8) : 0u;
     };
-    // Style and extended style in hex, then (after a dialog's control count) x, y, width and height.
-    auto header = [&](uint32_t* count) {
-        const uint32_t low = word(), style = low | word() << 16, lowExtended = word(),
-                       extended = lowExtended | word() << 16;
-        char out[24] = {};
-        std::snprintf(out, sizeof(out), "%X %X ", style, extended);
-        line = out;
-        if (count != nullptr)
-            *count = word();
-        for (int k = 0; k < 4; ++k)
-            line += std::to_string(int16_t(word())) + " ";
-        return style;
-    };
-    // Class names bare and in capitals, as Windows compares them without case; other texts quoted.
-    auto text = [&](bool isClass) {
-        std::string out;
-        for (uint32_t c = word(); c != 0; c = word())
-            out += char(isClass && c < 128 ? std::toupper(int(c)) : int(c));
-        line += isClass ? out + " " : "\"" + out + "\" ";
-    };
-    // A name is text, or 0xFFFF and an ordinal.
+    // Text, or 0xFFFF and an ordinal. Class names bare and in capitals, as Windows compares them
+    // without case; other texts quoted.
     auto name = [&](bool isClass) {
-        if (at + 2 > bytes.size() || bytes[at] != 0xFF || bytes[at + 1] != 0xFF)
-            return text(isClass);
-        word();
-        const uint32_t ordinal = word();
-        line += ordinal == 0x80 ? "BUTTON " : ordinal == 0x82 ? "STATIC " : "#" + std::to_string(ordinal) + " ";
+        std::string out;
+        uint32_t c = word();
+        if (c == 0xFFFF) {
+            c = word();
+            return c == 0x80 ? std::string("BUTTON") : c == 0x82 ? "STATIC" : "#" + std::to_string(c);
+        }
+        for (; c != 0; c = word())
+            out += char(isClass && c < 128 ? std::toupper(int(c)) : int(c));
+        return isClass ? out : '"' + out + '"';
     };
+    std::vector<std::string> lines;
     uint32_t count = 0;
-    const uint32_t style = header(&count);
-    name(false); // menu
-    name(false); // class
-    text(false);
-    if ((style & DS_SETFONT) != 0) {
-        line += std::to_string(word()) + " ";
-        text(false);
-    }
-    std::vector<std::string> lines = {line.substr(0, line.size() - 1)};
-    for (uint32_t k = 0; k < count && at <= bytes.size(); ++k) {
+    for (uint32_t k = 0; k <= count && at <= bytes.size(); ++k) {
         at = (at + 3) & ~size_t(3);
-        header(nullptr);
-        line += std::to_string(word()) + " ";
-        name(true);
-        name(false);
-        at += word(); // creation data
-        lines.push_back(line.substr(0, line.size() - 1));
+        uint32_t style = word();
+        style |= word() << 16;
+        uint32_t extended = word();
+        extended |= word() << 16;
+        char line[24] = {};
+        std::snprintf(line, sizeof(line), "%X %X", style, extended);
+        lines.push_back(line);
+        if (k == 0)
+            count = word();
+        for (int field = 0; field < 4; ++field)
+            lines.back() += " " + std::to_string(int16_t(word()));
+        if (k > 0)
+            lines.back() += " " + std::to_string(word());
+        for (int field = k == 0 ? 0 : 1; field < 3; ++field)
+            lines.back() += " " + name(field == 1 && k > 0);
+        if (k == 0 && (style & DS_SETFONT) != 0) {
+            lines.back() += " " + std::to_string(word());
+            lines.back() += " " + name(false);
+        }
+        if (k > 0)
+            at += word(); // creation data
     }
     return at <= bytes.size() ? lines : std::vector<std::string>{};
 }

@@ -83,30 +83,33 @@ BOOL WINAPI recordOpenFileSize(OPENFILENAMEA* request)
     return realGetOpenFileName(request);
 }
 
-BOOL WINAPI recordStartupSize(LPCSTR name, LPSTR line, LPSECURITY_ATTRIBUTES process, LPSECURITY_ATTRIBUTES thread,
-                              BOOL inherit, DWORD flags, LPVOID environment, LPCSTR folder, STARTUPINFOA* startup,
-                              PROCESS_INFORMATION* information)
+BOOL WINAPI recordProcess(LPCSTR name, LPSTR line, LPSECURITY_ATTRIBUTES process, LPSECURITY_ATTRIBUTES thread,
+                          BOOL inherit, DWORD flags, LPVOID environment, LPCSTR folder, STARTUPINFOA* startup,
+                          PROCESS_INFORMATION* information)
 {
     recorded.startup = startup->cb;
+    recorded.commandLine = line != nullptr ? line : "";
+    if (theApplication != nullptr)
+        return FALSE;
     return realCreateProcess(name, line, process, thread, inherit, flags, environment, folder, startup, information);
+}
+
+int WINAPI recordMessageBox(HWND owner, LPCSTR text, LPCSTR title, UINT type)
+{
+    uint32_t enabled = 0;
+    for (uint32_t k = 0; theApplication != nullptr && k < ButtonCount; ++k)
+        enabled += IsWindowEnabled(theApplication->buttons[k]->window) != FALSE;
+    recorded.boxes.push_back({owner, title, text, type, enabled});
+    return recorded.answer;
 }
 
 bool recordCalls()
 {
     realSendMessage = replaceImport("SendMessageA", &recordToolMessages);
     realGetOpenFileName = replaceImport("GetOpenFileNameA", &recordOpenFileSize);
-    realCreateProcess = replaceImport("CreateProcessA", &recordStartupSize);
-    return realSendMessage != nullptr && realGetOpenFileName != nullptr && realCreateProcess != nullptr;
-}
-
-HWND findDialog(const std::string& title)
-{
-    for (int tries = 0; tries < 1500; ++tries, Sleep(20)) {
-        HWND box = FindWindowA("#32770", title.c_str());
-        if (box != nullptr && IsWindowVisible(box))
-            return box;
-    }
-    return nullptr;
+    realCreateProcess = replaceImport("CreateProcessA", &recordProcess);
+    return realSendMessage != nullptr && realGetOpenFileName != nullptr && realCreateProcess != nullptr
+        && replaceImport("MessageBoxA", &recordMessageBox) != nullptr;
 }
 
 } // namespace
@@ -153,40 +156,24 @@ Tool toolOf(HWND tooltips, UINT message, WPARAM index)
 std::future<bool> onDialog(const char* title, std::function<void(HWND)> action)
 {
     return std::async(std::launch::async, [name = std::string(title), action] {
-        HWND box = findDialog(name);
-        if (box != nullptr)
-            action(box);
-        return box != nullptr;
+        for (int tries = 0; tries < 1500; ++tries, Sleep(20)) {
+            HWND box = FindWindowA("#32770", name.c_str());
+            if (box != nullptr && IsWindowVisible(box)) {
+                action(box);
+                return true;
+            }
+        }
+        return false;
     });
 }
 
-std::future<Answer> answerDialog(const char* title, int command, std::vector<HWND> watched)
-{
-    return std::async(std::launch::async, [name = std::string(title), command, watched] {
-        HWND box = findDialog(name);
-        char text[1024] = {};
-        Answer answer;
-        if (box == nullptr)
-            return answer;
-        GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
-        answer = {text, GetWindow(box, GW_OWNER), {}};
-        for (HWND window : watched)
-            answer.enabled.push_back(IsWindowEnabled(window) != FALSE);
-        PostMessageA(box, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
-        return answer;
-    });
-}
-
-Capture captureClient(HWND window, const char* screenshotName)
+Capture captureClient(HWND window)
 {
     RECT area = {};
     GetClientRect(window, &area);
     HDC source = GetDC(window);
     Capture client = captureFrom(source, 0, 0, area.right, area.bottom);
     ReleaseDC(window, source);
-    GetWindowRect(window, &area);
-    if (screenshotName != nullptr)
-        saveScreenArea(area, screenshotName);
     return client;
 }
 

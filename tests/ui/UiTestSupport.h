@@ -1,5 +1,5 @@
 // Helpers for the tests of the Windows program: the registry key, the built
-// program, dialogs answered from a helper thread, captures and a live Application.
+// program, dialogs driven from a helper thread, recorded calls, captures and a live Application.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +11,7 @@
 #include <functional>
 #include <future>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -32,13 +33,20 @@ extern const char* const Strings[11];
 // Runs the thread's messages for about milliseconds; true when a WM_QUIT came.
 bool pumpMessages(uint32_t milliseconds);
 
+// A message box as the program asked for it, not shown: owner, title, text, type and how many
+// of the application's buttons were enabled at the time.
+using Box = std::tuple<HWND, std::string, std::string, UINT, uint32_t>;
 // What the program handed Windows since the last start: the size fields of the records
-// of TTM_ADDTOOLA and TTM_DELTOOLA, GetOpenFileNameA and CreateProcessA, and the
-// messages of TTM_RELAYEVENT.
+// of TTM_ADDTOOLA and TTM_DELTOOLA, GetOpenFileNameA and CreateProcessA, the messages of
+// TTM_RELAYEVENT, the message boxes (each answered with answer) and the command line of
+// the last process started. While an Application lives, processes are recorded, not started.
 struct Recorded {
     std::vector<DWORD> tools;
     DWORD openFile = 0, startup = 0;
     std::vector<MSG> relayed;
+    std::vector<Box> boxes;
+    int answer = IDOK;
+    std::string commandLine;
 };
 extern Recorded recorded;
 #ifdef _WIN64
@@ -58,15 +66,6 @@ Tool toolOf(HWND tooltips, UINT message, WPARAM index = 0);
 // From a helper thread, runs action on the first visible dialog titled title
 // within 30 s; the future says whether one showed.
 std::future<bool> onDialog(const char* title, std::function<void(HWND)> action);
-// The box as it was answered; all empty when none showed.
-struct Answer {
-    std::string text;
-    HWND owner = nullptr;
-    std::vector<bool> enabled; // per watched window, while the box was up
-};
-// From a helper thread, answers with command the first dialog titled title that shows within 30 s.
-std::future<Answer> answerDialog(const char* title, int command, std::vector<HWND> watched = {});
-
 // 0x00RRGGBB pixels, top row first.
 struct Capture {
     int32_t width = 0, height = 0;
@@ -74,9 +73,8 @@ struct Capture {
 
     uint32_t at(int32_t x, int32_t y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
 };
-// The client area of window as drawn now. With a name, the whole window with
-// its frame is also saved as name.ppm in the build tree's screenshots folder.
-Capture captureClient(HWND window, const char* screenshotName = nullptr);
+// The client area of window as drawn now.
+Capture captureClient(HWND window);
 // Saves what the screen shows in area, as name.ppm in the screenshots folder.
 void saveScreenArea(const RECT& area, const char* screenshotName);
 // Bitmap resource id as drawn on this display.
