@@ -159,6 +159,9 @@ TEST(Reader, ValidFileLoadsEveryField)
     EXPECT_NE(noIndexes, nullptr);
     EXPECT_EQ(readIndexArray(b, n, n + 1, 0, context), nullptr);
     EXPECT_EQ(readIndexArray(b, n, n - 1, 1, context), nullptr);
+    const uint8_t four[4] = {1, 2, 3, 4}; // fields past the end, with and without wrap-around
+    EXPECT_EQ(readField(four, 4, 1), InvalidOffset);
+    EXPECT_EQ(readField(four, 4, 0xFFFFFFFEu), InvalidOffset);
 }
 
 TEST(Reader, MalformedShapesFailWithReasonAndPlace)
@@ -249,6 +252,8 @@ TEST(Primitive, AccessorsAndDeepCopy)
     p.setTextureName(newString("skin"));
     p.trailing2 = 9;
     ASSERT_TRUE(copy.copyFrom(p));
+    EXPECT_NE(copy.getIndexes(), p.getIndexes()); // its own room, even inline
+    EXPECT_NE(copy.getTextureName(), p.getTextureName());
     EXPECT_EQ(Values({copy.colour, copy.indexCount, copy.getIndex(1), copy.getIndex(2), copy.trailing2}),
               Values({0xFF, 2, 5, 0xFFFF, 9}));
     ASSERT_TRUE(none.copyFrom(Primitive()));

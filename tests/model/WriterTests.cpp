@@ -156,10 +156,14 @@ TEST(DeepTree, LimitDepthAndLongSiblingChainRoundTrip)
         last = last->sibling = namedObject("s", 1);
     EXPECT_EQ(model.countVertices(), 60000u);
     EXPECT_EQ(model.countPrimitives(), MaxObjectDepth);
-    const Bytes image = composeBytes(model);
+    const Image image{composeBytes(model)};
+    // The root has no vertices and no faces: it stores no array offsets.
+    EXPECT_EQ(Words({image.getField(0, HeaderField::VertexArrayOffset),
+                     image.getField(0, HeaderField::PrimitiveArrayOffset)}),
+              Words({0, 0}));
     Model again;
-    ASSERT_TRUE(readExact(again, image)) << int(again.failure);
-    EXPECT_EQ(composeBytes(again), image);
+    ASSERT_TRUE(readExact(again, image.bytes)) << int(again.failure);
+    EXPECT_EQ(composeBytes(again), image.bytes);
 
     // Far deeper than any load may build, children and siblings at every level;
     // LeakSanitizer checks that every object went.
