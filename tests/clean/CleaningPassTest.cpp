@@ -247,17 +247,4 @@ TEST(Repair, DropsFacesNamingMissingVerticesAndMovesTheSelection)
         EXPECT_EQ(faces, c.droppedFaces) << c.what;
         EXPECT_FALSE(hasBadFaces(built.get())) << c.what;
     }
-    // Every bad face of a tree, in reading order, with what is wrong with it.
-    ObjectPlan root = object(three, {{1, {0, 1, 2}}});
-    root.name = "base";
-    root.children = {object({}, {{0, {0}}}), object(three, {{1, {2, 5, 1}}})};
-    root.children[0].name = "flare";
-    std::unique_ptr<ModelObject> tree(buildObject(root));
-    std::vector<FaceFault> found;
-    findBadFaces(tree.get(), found);
-    ASSERT_EQ(found.size(), 2u);
-    EXPECT_TRUE(found[0].object == "flare" && found[0].face == 0 && found[0].index == 0 && found[0].vertexCount == 0
-                && found[0].indexCount == 1);
-    EXPECT_TRUE(found[1].object == "part" && found[1].index == 5 && found[1].vertexCount == 3);
-    EXPECT_EQ(cleanObjects(*tree, ColourMap()), CleanResult::CorruptIndex);
 }
