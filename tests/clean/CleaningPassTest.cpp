@@ -26,11 +26,7 @@ using Faces = std::vector<FacePlan>;
 
 ObjectPlan object(Vertices vertices, Faces faces, int32_t selection = -1)
 {
-    ObjectPlan plan;
-    plan.vertices = std::move(vertices);
-    plan.faces = std::move(faces);
-    plan.selection = selection;
-    return plan;
+    return ObjectPlan(std::move(vertices), std::move(faces), selection);
 }
 
 // The object cleaned alone with map, as a plan.

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/Format.h"
@@ -32,10 +33,16 @@ struct FacePlan {
 };
 
 struct ObjectPlan {
+    ObjectPlan(std::vector<Vertex> points = {}, std::vector<FacePlan> faceList = {}, int32_t selected = -1,
+               std::string objectName = "part")
+        : vertices(std::move(points)), faces(std::move(faceList)), selection(selected), name(std::move(objectName))
+    {
+    }
+
     std::vector<Vertex> vertices;
     std::vector<FacePlan> faces;
-    int32_t selection = -1;
-    std::string name = "part";
+    int32_t selection;
+    std::string name;
     std::vector<ObjectPlan> children; // the first child and its siblings
     int32_t offsetX = 0;
 };
