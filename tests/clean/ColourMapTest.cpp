@@ -66,14 +66,11 @@ TEST(ColourMap, StoredFormAndFile)
     half.fromBytes(std::vector<uint8_t>(512, 0xFF).data(), 512);
     EXPECT_TRUE(half.entry(127) == ColourRemoved && half.entry(128) == 128u);
 
+    // Map files of any other size, or none, are refused whole; the options'
+    // test stores and loads one.
     TempDir dir;
     std::string path = dir.file("colours.map");
-    ASSERT_TRUE(storeColourMapFile(path.c_str(), map));
-    EXPECT_EQ(readBytes(path), bytes);
-    ColourMap loaded;
-    ASSERT_TRUE(loadColourMapFile(path.c_str(), loaded));
-    EXPECT_EQ(entries(loaded), entries(map));
-    // Files of any other size, or none, are refused whole.
+    ColourMap loaded = map;
     for (size_t size : {size_t(0), size_t(512), size_t(1023), size_t(1025)}) {
         ASSERT_TRUE(writeBytes(path, std::vector<uint8_t>(size, 0xFF)));
         EXPECT_FALSE(loadColourMapFile(path.c_str(), loaded)) << size;
