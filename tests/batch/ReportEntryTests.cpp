@@ -37,19 +37,19 @@ TEST(ReportEntry, DifferenceWords)
     }
 }
 
-// Paths around EntrySize less the 159 bytes the rest of an entry can take, and
-// far past it: the entry always holds the whole path and ends complete (ASan
-// catches any write past a buffer).
+// The longest path whose entry, with the longest numbers and words, fits in
+// EntrySize (8039), one more, and far more: the entry always holds the whole path
+// and ends complete (ASan catches any write past a buffer).
 TEST(ReportEntry, LongPathsAreNeverCut)
 {
-    for (size_t length : {size_t(8033), size_t(8034), size_t(8192), size_t(100000)}) {
+    for (size_t length : {size_t(8039), size_t(8040), size_t(100000)}) {
         std::string path(length, 'p');
         path.front() = '<';
         path.back() = '>';
-        std::string cleaned = take(composeCleaned(path.c_str(), 4294967295u, 4294967295u, INT32_MIN, INT32_MIN));
+        std::string cleaned = take(composeCleaned(path.c_str(), 4294967295u, 4294967295u, INT32_MAX, INT32_MAX));
         EXPECT_EQ(cleaned, "\r\nFile cleaned: \"" + path +
-                               "\"\r\n\tOriginal file size: 4294967295 bytes\r\n\t2147483648 vertexes added\r\n\t"
-                               "2147483648 faces added\r\n\tCleaned file size: 4294967295 bytes")
+                               "\"\r\n\tOriginal file size: 4294967295 bytes\r\n\t2147483647 vertexes removed\r\n\t"
+                               "2147483647 faces removed\r\n\tCleaned file size: 4294967295 bytes")
             << length;
         EXPECT_EQ(take(composeReadError(path.c_str())), "\r\nError reading file: \"" + path + "\"") << length;
     }
