@@ -12,7 +12,6 @@
 #include "clean/ColourMap.h"
 #include "clean/FaceCheck.h"
 #include "cli/Commands.h"
-#include "cli/JsonLines.h"
 #include "cli/Lint.h"
 #include "cli/ModTextures.h"
 #include "support/ModelBuilder.h"
@@ -101,23 +100,17 @@ TEST(ModTextures, MalformedGafFilesAreReasonsNeverCrashes)
     Image version{good};
     version.put32(0, 0x00010101u);
     cut.bytes.resize(good.size() - 1);
-    const struct {
-        const char* what;
-        Bytes bytes;
-        const char* says;
-    } cases[] = {
-        {"empty", {}, "shorter than a GAF header"},
-        {"cut in the header", Bytes(good.begin(), good.begin() + 11), "shorter than a GAF header"},
-        {"another version", version.bytes, "not a GAF file"},
-        {"a count that does not fit", wide.bytes, "do not fit"},
-        {"an entry past the end", past.bytes, "entry 1 lies outside"},
-        {"the last name cut short", cut.bytes, "entry 1 lies outside"},
-    };
-    for (const auto& c : cases) {
+    for (auto [what, bytes, says] : std::initializer_list<std::tuple<const char*, Bytes, const char*>>{
+             {"empty", {}, "shorter than a GAF header"},
+             {"cut in the header", Bytes(good.begin(), good.begin() + 11), "shorter than a GAF header"},
+             {"another version", version.bytes, "not a GAF file"},
+             {"a count that does not fit", wide.bytes, "do not fit"},
+             {"an entry past the end", past.bytes, "entry 1 lies outside"},
+             {"the last name cut short", cut.bytes, "entry 1 lies outside"}}) {
         std::vector<std::string> names;
         // A copy of exactly the file's size, so the sanitizer sees any overread.
-        std::vector<unsigned char> exact(c.bytes.begin(), c.bytes.end());
-        EXPECT_NE(readGafNames(exact.data(), exact.size(), names).find(c.says), std::string::npos) << c.what;
+        std::vector<unsigned char> exact(bytes.begin(), bytes.end());
+        EXPECT_NE(readGafNames(exact.data(), exact.size(), names).find(says), std::string::npos) << what;
     }
     std::vector<std::string> names;
     EXPECT_EQ(readGafNames(good.data(), good.size(), names), "");
@@ -178,7 +171,7 @@ TEST(Lint, EveryFindingWithItsSeverityAndPlace)
     }
 }
 
-TEST(Lint, LinesJsonSummaryAndExitCodes)
+TEST(Lint, LinesSummaryAndExitCodes)
 {
     TempDir dir;
     const fs::path mod = fs::path(dir.path()) / "mod";
@@ -191,7 +184,10 @@ TEST(Lint, LinesJsonSummaryAndExitCodes)
     // Warnings and notes alone pass; the malformed GAF file is an error, told once.
     CommandRun onlyWarned = lint({"--mod", (fs::path(dir.path()) / "loose").string(), warned});
     EXPECT_EQ(onlyWarned.exitCode, 0) << onlyWarned.out;
-    EXPECT_TRUE(contains(onlyWarned.out, warned + ": object \"torso\": warning: the object has no vertices"));
+    EXPECT_TRUE(contains(onlyWarned.out,
+                         warned
+                             + ": object \"torso\": warning: the object has no vertices; some "
+                               "engines measure every object's height and fail on it [no-vertices]\n"));
     EXPECT_TRUE(contains(onlyWarned.out, "lint: 1 model: 0 errors, 1 warning, 1 note\n"));
     CommandRun both = lint({"-r", fs::path(dir.path()).string()});
     EXPECT_EQ(both.exitCode, 1);
@@ -200,12 +196,6 @@ TEST(Lint, LinesJsonSummaryAndExitCodes)
     CommandRun quiet = lint({"-q", "-r", fs::path(dir.path()).string()});
     EXPECT_EQ(quiet.out.find("warning"), std::string::npos) << quiet.out;
     EXPECT_EQ(quiet.out.find("lint:"), std::string::npos) << quiet.out;
-    // The fields and the totals line are read back by a JSON parser in lint_json.py.
-    EXPECT_TRUE(contains(lint({"--json", warned}).out,
-                         "{\"path\": " + jsonString(warned.c_str())
-                             + ", \"code\": \"no-vertices\", \"severity\": \"warning\", \"object\": \"torso\", "
-                               "\"message\": \"the object has no vertices; some engines measure every object's "
-                               "height and fail on it\"}\n"));
     EXPECT_EQ(lint({}).exitCode, 2);
     EXPECT_EQ(lint({"--mod"}).exitCode, 2);
     EXPECT_EQ(lint({"--frobnicate", warned}).exitCode, 2);
