@@ -22,25 +22,19 @@ namespace {
 // gains one face (the child's) and shrinks from 10240 to 9876 bytes.
 std::vector<uint8_t> tankImage()
 {
-    ObjectPlan root;
-    root.name = "tank_body_1";
+    ObjectPlan root({}, {}, -1, "tank_body_1");
     for (int32_t i = 0; i < 189; ++i)
         root.vertices.push_back({(i % 176) * 1000, 2 * (i % 176), -(i % 176)});
     for (uint16_t i = 0; i < 200; ++i) {
         uint16_t first = i < 13 ? uint16_t(176 + i) : uint16_t(i % 176);
         root.faces.push_back({1, {first, uint16_t((i + 1) % 176), uint16_t((i + 2) % 176)}});
     }
-    root.children.push_back(ObjectPlan());
-    root.children[0].name = "c";
+    root.children = {ObjectPlan({}, {}, -1, "c")};
     return plainImage({root}, 10240);
 }
 
 // An object with nothing in it: 54 bytes that grow to 100.
-const std::vector<uint8_t> GrowingImage = [] {
-    ObjectPlan root;
-    root.name = "g";
-    return plainImage({root});
-}();
+const std::vector<uint8_t> GrowingImage = plainImage({ObjectPlan({}, {}, -1, "g")});
 const std::vector<uint8_t> BrokenImage = {1, 0, 0, 0, 9, 9};
 
 const char TankCleaned[] =
@@ -122,10 +116,9 @@ protected:
 // what the real run does.
 TEST_F(BatchRunTest, ExampleRunWritesTheReportByteForByte)
 {
-    ObjectPlan corrupt;
-    corrupt.vertices = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}};
-    corrupt.faces = {{1, {0, 1, 5}}};
-    const std::vector<uint8_t> corruptImage = plainImage({corrupt}), image = tankImage();
+    const std::vector<uint8_t> corruptImage =
+        plainImage({ObjectPlan({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, {{1, {0, 1, 5}}})});
+    const std::vector<uint8_t> image = tankImage();
     const std::vector<std::string> paths = {put("broken.3do", BrokenImage), put("empty.3do", {}),
                                             dir.file("missing.3do"), put("corrupt.3do", corruptImage),
                                             put("tank.3do", image)};

@@ -42,10 +42,7 @@ std::string head(const char* kind, const std::string& path)
 // 4 vertices and 2 faces, of colours 0 and 5: colour 0 goes by default, leaving 3 and 1.
 std::vector<uint8_t> smallModel()
 {
-    ObjectPlan root;
-    root.vertices = {{0, 0, 0}, {9, 0, 0}, {0, 9, 0}, {9, 0, 0}};
-    root.faces = {{0, {0, 1, 2}}, {5, {0, 3, 2}}};
-    return plainImage({root});
+    return plainImage({ObjectPlan({{0, 0, 0}, {9, 0, 0}, {0, 9, 0}, {9, 0, 0}}, {{0, {0, 1, 2}}, {5, {0, 3, 2}}})});
 }
 
 const std::vector<uint8_t> BrokenImage = {1, 0, 0, 0};
@@ -187,12 +184,8 @@ TEST_F(CleanCommand, RepairAndWhatIsWrongInTheModdersTerms)
 {
     // A helper object with a one-point marker face and no vertices, as real mods
     // hold them: refused unless --repair drops the face.
-    ObjectPlan root, flare;
-    root.vertices = {{0, 0, 0}, {9, 0, 0}, {0, 9, 0}};
-    root.faces = {{1, {0, 1, 2}}};
-    flare.name = "flare";
-    flare.faces = {{0, {0}}};
-    root.children = {flare};
+    ObjectPlan root({{0, 0, 0}, {9, 0, 0}, {0, 9, 0}}, {{1, {0, 1, 2}}});
+    root.children = {ObjectPlan({}, {{0, {0}}}, -1, "flare")};
     const std::vector<uint8_t> marker = plainImage({root});
     put("marker.3do", marker);
     put("empty.3do", {});

@@ -43,12 +43,8 @@ ModelObject* randomTree(std::mt19937& r, uint32_t maxVertices)
             face.texture = below(r, 4) ? nullptr : below(r, 2) ? "" : "metal";
             face.trailing[0] = uint32_t(r());
         }
-        ObjectPlan plan;
-        plan.vertices = vertices;
-        plan.faces = faces;
-        plan.selection = int32_t(below(r, uint32_t(faces.size()) + 3)) - 1;
+        ObjectPlan plan(vertices, faces, int32_t(below(r, uint32_t(faces.size()) + 3)) - 1, "arm");
         plan.offsetX = int32_t(r());
-        plan.name = "arm";
         ModelObject* object = buildObject(plan);
         if (!objects.empty()) { // below or after an earlier object, at the end of its chain
             ModelObject* parent = objects[below(r, uint32_t(objects.size()))];

@@ -22,10 +22,8 @@ int run(int (*command)(int, char**), std::vector<std::string> arguments)
 TEST(InfoAndRewrite, RewriteSavesTheCompactLayoutAndExitCodes)
 {
     TempDir dir;
-    ObjectPlan root;
-    root.vertices = {{0, 0, 0}, {9, 0, 0}, {0, 9, 0}};
-    root.faces = {{0, {0, 1, 2}, "steel"}, {0, {2, 1, 0}, "steel"}};
-    const Bytes plain = plainImage({root});
+    const Bytes plain =
+        plainImage({ObjectPlan({{0, 0, 0}, {9, 0, 0}, {0, 9, 0}}, {{0, {0, 1, 2}, "steel"}, {0, {2, 1, 0}, "steel"}})});
     Model model;
     ASSERT_TRUE(readExact(model, plain));
     const Bytes compact = composeBytes(model);

@@ -43,12 +43,7 @@ CommandRun lint(std::vector<std::string> arguments) { return runCommand(runLint,
 
 ObjectPlan object(const char* name, std::vector<Vertex> vertices, std::vector<FacePlan> faces, int32_t selection = -1)
 {
-    ObjectPlan plan;
-    plan.name = name;
-    plan.vertices = std::move(vertices);
-    plan.faces = std::move(faces);
-    plan.selection = selection;
-    return plan;
+    return ObjectPlan(std::move(vertices), std::move(faces), selection, name);
 }
 
 const std::vector<Vertex> Three{{0, 0, 0}, {9, 0, 0}, {0, 9, 0}};
