@@ -1,5 +1,5 @@
-// The writer: the compact layout to the byte, shared texture names, round trips,
-// failures while composing and while replacing the file, trees at the limits.
+// The writer: the compact layout to the byte, shared texture names, a save,
+// failures while composing and while replacing the file.
 #include <cstring>
 
 #include <gtest/gtest.h>
@@ -137,26 +137,4 @@ TEST(OutputBuffer, GrowsPatchesAndFailsForGood)
     EXPECT_FALSE(file.seek(0));
     EXPECT_EQ(writeField(file, 1), InvalidOffset);
     EXPECT_EQ(file.size(), 6007u);
-}
-
-TEST(DeepTree, LimitDepthAndLongSiblingChainRoundTrip)
-{
-    // Recursion over 60000 siblings or a deep release would overflow a 1 MB stack.
-    Model model;
-    model.root = namedObject("root");
-    ModelObject* last = model.root;
-    for (uint32_t i = 0; i < MaxObjectDepth; ++i)
-        last = last->child = namedObject("d", 0, {{0, {0}, i % 2 ? "o" : "e"}});
-    for (uint32_t i = 0; i < 60000; ++i)
-        last = last->sibling = namedObject("s", 1);
-    EXPECT_EQ(model.countVertices(), 60000u);
-    EXPECT_EQ(model.countPrimitives(), MaxObjectDepth);
-    const Image image{composeBytes(model)};
-    // The root has no vertices and no faces: it stores no array offsets.
-    EXPECT_EQ(Words({image.getField(0, HeaderField::VertexArrayOffset),
-                     image.getField(0, HeaderField::PrimitiveArrayOffset)}),
-              Words({0, 0}));
-    Model again;
-    ASSERT_TRUE(readExact(again, image.bytes)) << int(again.failure);
-    EXPECT_EQ(composeBytes(again), image.bytes);
 }
