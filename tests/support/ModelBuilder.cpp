@@ -4,6 +4,8 @@
 #include <cstring>
 #include <memory>
 
+#include <gtest/gtest.h>
+
 #include "model/LittleEndian.h"
 #include "model/OutputBuffer.h"
 
@@ -98,26 +100,17 @@ bool operator==(const ObjectPlan& a, const ObjectPlan& b)
         && a.offsetX == b.offsetX;
 }
 
-std::ostream& operator<<(std::ostream& out, const FacePlan& face)
-{
-    out << face.colour << ':';
-    for (size_t k = 0; k < face.indexes.size(); ++k)
-        out << (k ? "." : "") << face.indexes[k];
-    if (face.texture.present)
-        out << '/' << face.texture.text;
-    if (face.trailing[0] != 0 || face.trailing[1] != 0 || face.trailing[2] != 0)
-        out << '#' << face.trailing[0] << ',' << face.trailing[1] << ',' << face.trailing[2];
-    return out;
-}
-
 std::ostream& operator<<(std::ostream& out, const ObjectPlan& object)
 {
     out << "{'" << object.name << "' s" << object.selection << " v";
     for (const Vertex& v : object.vertices)
         out << ' ' << v.x << ',' << v.y << ',' << v.z;
     out << " p";
-    for (const FacePlan& face : object.faces)
-        out << ' ' << face;
+    for (const FacePlan& face : object.faces) {
+        out << ' ' << face.colour << ':' << testing::PrintToString(face.indexes);
+        out << (face.texture.present ? "/" + face.texture.text : "") << '#' << face.trailing[0] << ','
+            << face.trailing[1] << ',' << face.trailing[2];
+    }
     for (const ObjectPlan& child : object.children)
         out << ' ' << child;
     return out << '}';

@@ -63,7 +63,6 @@ TreePlan planOf(const ModelObject* first);
 
 bool operator==(const FacePlan& a, const FacePlan& b);
 bool operator==(const ObjectPlan& a, const ObjectPlan& b);
-std::ostream& operator<<(std::ostream& out, const FacePlan& face);
 std::ostream& operator<<(std::ostream& out, const ObjectPlan& object);
 
 // A file image in a plain layout: each object's header, vertices, primitive
