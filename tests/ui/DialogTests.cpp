@@ -1,6 +1,6 @@
 // The dialogs: how the colour dialog ends and what it leaves in the shared tooltip
-// control, the About box, the open-file dialog driven as a user would, and the
-// FileList made from what that dialog leaves in its buffer.
+// control, the texts of both dialogs, the About box, a cancelled open-file dialog,
+// and the FileList made from what that dialog leaves in its buffer.
 
 #include <string_view>
 
@@ -18,6 +18,19 @@ std::vector<std::pair<int, UINT>> toolsOf(HWND tooltips, HWND dialog)
             tools.push_back({GetDlgCtrlID(reinterpret_cast<HWND>(tool.info.uId)), tool.info.uFlags});
     }
     return tools;
+}
+
+// The caption of dialog, then the text of each control in creation order.
+std::vector<std::string> textsOf(HWND dialog)
+{
+    std::vector<std::string> texts;
+    for (HWND window = dialog; window != nullptr;
+         window = window == dialog ? GetWindow(dialog, GW_CHILD) : GetWindow(window, GW_HWNDNEXT)) {
+        char text[512] = {};
+        GetWindowTextA(window, text, sizeof(text));
+        texts.push_back(text);
+    }
+    return texts;
 }
 
 // The paths of list, none for null.
@@ -88,6 +101,42 @@ TEST_F(ApplicationTest, ColourDialogEndsOnlyByOkCancelOrCloseAndTakesItsTipsAlon
     EXPECT_EQ(recorded.tools, std::vector<DWORD>(ButtonCount + 8 * std::size(endings), ToolSize));
 }
 
+TEST_F(ApplicationTest, DialogsShowTheirCaptionAndTexts)
+{
+    HWND colours =
+        CreateDialogParamA(application->instance, MAKEINTRESOURCEA(134), application->mainWindow, colourDialogProc, 0);
+    EXPECT_EQ(textsOf(colours),
+              (std::vector<std::string>{
+                  "Choose Colours To Delete Or Replace", "OK", "Keep All", "Remove All", "Cancel", "",
+                  "To remove all faces from a model with a certain colour, left-click on that colour. Left-click "
+                  "again to keep that colour.",
+                  "To replace all occurrences of a colour with another colour, left-drag from the colour to be "
+                  "replaced to its replacement colour.",
+                  "Colours to be removed are highlighted red.",
+                  "Colours to be replaced are highlighted green. Move the mouse over the colour to see its "
+                  "replacement colour, highlighted blue."}));
+    DestroyWindow(colours);
+
+    // The About box has no caption; its explanation by the start of each text, the credits line only as not empty.
+    HWND about =
+        CreateDialogParamA(application->instance, MAKEINTRESOURCEA(131), application->mainWindow, aboutDialogProc, 0);
+    std::vector<std::string> texts = textsOf(about);
+    DestroyWindow(about);
+    const std::vector<std::string> starts(
+        {"", "OK", "About Scourwell", "",
+         "Scouring performs four actions:", "1) It removes any face that does not have a texture",
+         "The exception is that it does not remove any lines", "2) It removes any vertexes that do not belong",
+         "3) It removes all duplicate and usused texture names.", "4) It adds a single point to any part",
+         "The aim of all this is to reduce the file size", "Every effort has been made",
+         "Scouring is a two stage process:", "1) Press 'Select 3DO File(s)' on the main window",
+         "2) Press 'Scour!' on the main window"});
+    ASSERT_EQ(texts.size(), starts.size());
+    EXPECT_FALSE(texts[3].empty());
+    for (size_t k = 1; k < texts.size(); ++k)
+        texts[k].resize(std::min(texts[k].size(), starts[k].size()));
+    EXPECT_EQ(texts, starts);
+}
+
 TEST_F(ApplicationTest, AboutBoxEndsOnAnyCommand)
 {
     for (WPARAM command : {WPARAM(1000), WPARAM(IDCANCEL), WPARAM(IDOK), WPARAM(MAKEWPARAM(77, 5))}) {
@@ -102,37 +151,17 @@ TEST_F(ApplicationTest, AboutBoxEndsOnAnyCommand)
     EXPECT_EQ(aboutDialogProc(nullptr, WM_MOUSEMOVE, 0, 0), FALSE);
 }
 
-TEST_F(ApplicationTest, OpenFileDialogGivesFullPathsAndCancelClearsTheChoice)
+// The e2e script chooses files in the dialog; a cancelled one drops the earlier choice.
+TEST_F(ApplicationTest, OpenFileDialogCancelledClearsTheChoice)
 {
-    TempDir scratch;
-    for (const char* name : {"a.3do", "b.3do", "c.3do"})
-        ASSERT_TRUE(writeBytes(scratch.file(name), {1, 2, 3}));
-    char previous[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    SetCurrentDirectoryA(scratch.path().c_str());
-    // Types into the dialog's file name box as a user would, and presses Open.
-    auto choose = [this](const std::string& typed, int command) {
-        std::future<bool> driver = onDialog("Open 3DO File(s)", [typed, command](HWND dialog) {
-            Sleep(200);
-            HWND box = GetDlgItem(dialog, 0x47C); // the explorer-style dialog's name box
-            if (box == nullptr)
-                box = GetDlgItem(dialog, 0x480);
-            SetWindowTextA(box, typed.c_str());
-            if (command == IDOK)
-                SetWindowTextA(GetDlgItem(box, 1001), typed.c_str()); // the combo box's edit
-            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
-        });
-        sendCommand(1000);
-        EXPECT_TRUE(driver.get());
-        return filePaths(application->fileList);
-    };
-    std::string folder = scratch.path();
-    EXPECT_EQ(choose("\"c.3do\" \"a.3do\"", IDOK), (std::vector<std::string>{folder + "\\c.3do", folder + "\\a.3do"}));
-    EXPECT_EQ(recorded.openFile, OpenFileSize);
-    EXPECT_EQ(choose("b.3do", IDOK), std::vector<std::string>{folder + "\\b.3do"});
-    EXPECT_TRUE(choose("a.3do", IDCANCEL).empty());
+    const char earlier[] = "C:\\a.3do";
+    application->fileList = fileListFromSelection(earlier, sizeof(earlier), false);
+    std::future<bool> driver = onDialog(
+        "Open 3DO File(s)", [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); });
+    sendCommand(1000);
+    EXPECT_TRUE(driver.get());
     EXPECT_EQ(application->fileList, nullptr);
-    SetCurrentDirectoryA(previous);
+    EXPECT_EQ(recorded.openFile, OpenFileSize);
 }
 
 TEST(FileListFromSelection, PathsInDialogOrderWithABackslashEvenAfterARootAndEveryByteInBounds)
