@@ -151,7 +151,7 @@ TEST_F(PaletteSelectorTest, PaintShowsEachColourFramedByItsStateAndKeepOrRemoveA
     EXPECT_EQ(frames(), framesByMap({{6, Green}}));
 }
 
-TEST_F(PaletteSelectorTest, ClicksToggleAndDragsReplaceWithTheirTemporaryFrames)
+TEST_F(PaletteSelectorTest, DragsReplaceAndClicksToggleWhereverThePointerWentOrIsReleased)
 {
     // Single clicks, a finished drag and the replacement framed under a resting pointer the e2e
     // script drives. During a drag the source shows green and the cell under the pointer blue.
@@ -165,27 +165,6 @@ TEST_F(PaletteSelectorTest, ClicksToggleAndDragsReplaceWithTheirTemporaryFrames)
     EXPECT_EQ(map().entry(5), 9u);
     EXPECT_EQ(frames(), framesByMap());
 
-    // Chains: the replacement may itself be replaced or removed; a removed colour (0, by default)
-    // dragged becomes replaced.
-    drag(9, 12);
-    drag(0, 3);
-    click(12);
-    EXPECT_EQ(std::vector<uint32_t>({map().entry(5), map().entry(9), map().entry(0), map().entry(12)}),
-              std::vector<uint32_t>({9, 12, 3, ColourRemoved}));
-    click(0); // a replaced colour clicked is kept
-    EXPECT_EQ(map().entry(0), 0u);
-
-    // A click however far the pointer went in between.
-    mouseAt(WM_LBUTTONDOWN, MK_LBUTTON, 40);
-    mouseAt(WM_MOUSEMOVE, MK_LBUTTON, 200);
-    mouseAt(WM_LBUTTONUP, 0, 40);
-    EXPECT_EQ(map().entry(40), ColourRemoved);
-    EXPECT_EQ(frames(), framesByMap());
-}
-
-TEST_F(PaletteSelectorTest, ReleasesOffTheGridPressesOnGapsAndOtherButtons)
-{
-    drag(5, 9);
     const std::vector<uint32_t> before(map().entries, map().entries + 256);
 
     // Released outside the control after a press on a cell: no change,
@@ -214,4 +193,21 @@ TEST_F(PaletteSelectorTest, ReleasesOffTheGridPressesOnGapsAndOtherButtons)
     for (UINT message : {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP})
         EXPECT_EQ(mouseAt(message, 0, 50), 0u);
     EXPECT_EQ(map().entry(50), 50u);
+
+    // Chains: the replacement may itself be replaced or removed; a removed colour (0, by default)
+    // dragged becomes replaced.
+    drag(9, 12);
+    drag(0, 3);
+    click(12);
+    EXPECT_EQ(std::vector<uint32_t>({map().entry(5), map().entry(9), map().entry(0), map().entry(12)}),
+              std::vector<uint32_t>({9, 12, 3, ColourRemoved}));
+    click(0); // a replaced colour clicked is kept
+    EXPECT_EQ(map().entry(0), 0u);
+
+    // A click however far the pointer went in between.
+    mouseAt(WM_LBUTTONDOWN, MK_LBUTTON, 40);
+    mouseAt(WM_MOUSEMOVE, MK_LBUTTON, 200);
+    mouseAt(WM_LBUTTONUP, 0, 40);
+    EXPECT_EQ(map().entry(40), ColourRemoved);
+    EXPECT_EQ(frames(), framesByMap());
 }
