@@ -8,14 +8,17 @@
 
 namespace {
 
-// The dialog's tools in the shared tooltip control: control id and flags.
-std::vector<std::pair<int, UINT>> toolsOf(HWND tooltips, HWND dialog)
+// The dialog's tools in the shared tooltip control: control id and the text the tooltip shows.
+std::vector<std::pair<int, std::string>> toolsOf(HWND tooltips, HWND dialog)
 {
-    std::vector<std::pair<int, UINT>> tools;
+    std::vector<std::pair<int, std::string>> tools;
     for (WPARAM k = 0; k < WPARAM(SendMessageA(tooltips, TTM_GETTOOLCOUNT, 0, 0)); ++k) {
         Tool tool = toolOf(tooltips, TTM_ENUMTOOLSA, k);
+        char text[256] = {};
+        tool.info.lpszText = text;
+        SendMessageA(tooltips, TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&tool.info));
         if (tool.found && tool.info.hwnd == dialog)
-            tools.push_back({GetDlgCtrlID(reinterpret_cast<HWND>(tool.info.uId)), tool.info.uFlags});
+            tools.push_back({GetDlgCtrlID(reinterpret_cast<HWND>(tool.info.uId)), text});
     }
     return tools;
 }
@@ -33,19 +36,13 @@ std::vector<std::string> textsOf(HWND dialog)
     return texts;
 }
 
-// The paths of list, none for null.
-std::vector<std::string> filePaths(FileList list)
-{
-    std::vector<std::string> paths;
-    for (uint32_t k = 0; list != nullptr && list[k] != nullptr; ++k)
-        paths.push_back(list[k]);
-    return paths;
-}
-
+// The paths of the FileList made from buffer, none for null.
 std::vector<std::string> parse(std::string_view buffer, bool multiSelect)
 {
     FileList list = fileListFromSelection(buffer.data(), static_cast<uint32_t>(buffer.size()), multiSelect);
-    std::vector<std::string> paths = filePaths(list);
+    std::vector<std::string> paths;
+    for (uint32_t k = 0; list != nullptr && list[k] != nullptr; ++k)
+        paths.push_back(list[k]);
     releaseFileList(list);
     return paths;
 }
@@ -62,11 +59,10 @@ TEST_F(ApplicationTest, ColourDialogEndsOnlyByOkCancelOrCloseAndTakesItsTipsAlon
     PaletteSelector& selector = *application->paletteSelector;
     for (const auto& ending : endings) {
         SCOPED_TRACE(ending[1]);
-        HWND shown = nullptr, grid = nullptr;
-        std::vector<std::pair<int, UINT>> tools;
+        HWND grid = nullptr;
+        std::vector<std::pair<int, std::string>> tools;
         bool stillOpen = false;
         std::future<bool> driver = onDialog("Choose Colours To Delete Or Replace", [&](HWND dialog) {
-            shown = dialog;
             grid = GetDlgItem(dialog, 1002);
             tools = toolsOf(tooltips, dialog);
             // Esc sends the standard cancel command, which is not handled; nor are other system commands.
@@ -82,9 +78,11 @@ TEST_F(ApplicationTest, ColourDialogEndsOnlyByOkCancelOrCloseAndTakesItsTipsAlon
         ASSERT_TRUE(driver.get());
         EXPECT_TRUE(stillOpen);
         // Four tips while it was open, OK, Cancel, Keep All, Remove All; none of them after.
-        const UINT flags = TTF_IDISHWND | TTF_CENTERTIP;
-        EXPECT_EQ(tools, (std::vector<std::pair<int, UINT>>{{1003, flags}, {1004, flags}, {4, flags}, {3, flags}}));
-        EXPECT_TRUE(toolsOf(tooltips, shown).empty());
+        EXPECT_EQ(tools,
+                  (std::vector<std::pair<int, std::string>>{{1003, "Scours the selected 3DO files(s)."},
+                                                            {1004, "Returns to the main window without Scouring."},
+                                                            {4, "Un-sets all removed and replaced colours."},
+                                                            {3, "Sets all colours to be removed."}}));
         EXPECT_EQ(SendMessageA(tooltips, TTM_GETTOOLCOUNT, 0, 0), LRESULT(ButtonCount));
         // Each opening binds the selector to its own grid.
         EXPECT_EQ(selector.window, grid);

@@ -4,17 +4,6 @@
 
 #include <fstream>
 
-const char* const Strings[11] = {"QuillonScourwell",
-                                 "Quillon Scourwell 1.1",
-                                 "Select the 3DO file(s) you wish to Scour",
-                                 "Scour the selected 3DO file(s)",
-                                 "About Scourwell",
-                                 "Quit Scourwell",
-                                 "PaletteSelector",
-                                 "Scours the selected 3DO files(s).",
-                                 "Returns to the main window without Scouring.",
-                                 "Un-sets all removed and replaced colours.",
-                                 "Sets all colours to be removed."};
 Recorded recorded;
 
 namespace {

@@ -25,8 +25,6 @@
 
 // Scourwell.exe of the same build.
 std::string programPath();
-// The string table, entries 1 to 11.
-extern const char* const Strings[11];
 // Runs the thread's messages for about milliseconds; true when a WM_QUIT came.
 bool pumpMessages(uint32_t milliseconds);
 
