@@ -4,17 +4,6 @@
 
 #include <fstream>
 
-const char* const Strings[11] = {"QuillonScourwell",
-                                 "Quillon Scourwell 1.1",
-                                 "Select the 3DO file(s) you wish to Scour",
-                                 "Scour the selected 3DO file(s)",
-                                 "About Scourwell",
-                                 "Quit Scourwell",
-                                 "PaletteSelector",
-                                 "Scours the selected 3DO files(s).",
-                                 "Returns to the main window without Scouring.",
-                                 "Un-sets all removed and replaced colours.",
-                                 "Sets all colours to be removed."};
 Recorded recorded;
 
 namespace {
@@ -114,13 +103,6 @@ bool recordCalls()
 
 } // namespace
 
-DWORD storedColourMapSize()
-{
-    DWORD size = 0;
-    LONG result = RegGetValueA(HKEY_CURRENT_USER, ProgramKey, "PaletteStates", RRF_RT_ANY, nullptr, nullptr, &size);
-    return result == ERROR_SUCCESS ? size : 0;
-}
-
 std::string programPath()
 {
     char module[MAX_PATH] = {};
@@ -206,14 +188,14 @@ Capture renderBitmap(HINSTANCE instance, uint32_t id)
     return image;
 }
 
-void ApplicationTest::start(bool freshRegistry)
+void ApplicationTest::SetUp()
 {
     // Once for the whole program; each start counts afresh.
     static const bool recording = recordCalls();
     EXPECT_TRUE(recording);
     recorded = {};
-    if (freshRegistry)
-        RegDeleteKeyA(HKEY_CURRENT_USER, ProgramKey);
+    // As before a first start: the default colour map, whatever an earlier run stored.
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Quillon\\Scourwell");
     application = theApplication = new Application(GetModuleHandleA(nullptr));
     ASSERT_TRUE(application->initialise(SW_SHOWNORMAL));
     pumpMessages(50);

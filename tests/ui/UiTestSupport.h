@@ -23,13 +23,8 @@
 #include "ui/FileList.h"
 #include "ui/PaletteSelector.h"
 
-// Under HKEY_CURRENT_USER; its value "PaletteStates" holds the stored map.
-constexpr const char* ProgramKey = "Software\\Quillon\\Scourwell";
-DWORD storedColourMapSize(); // 0 when there is none
 // Scourwell.exe of the same build.
 std::string programPath();
-// The string table, entries 1 to 11.
-extern const char* const Strings[11];
 // Runs the thread's messages for about milliseconds; true when a WM_QUIT came.
 bool pumpMessages(uint32_t milliseconds);
 
@@ -83,10 +78,8 @@ Capture renderBitmap(HINSTANCE instance, uint32_t id);
 // A running Application, made as the program makes it; gone after each test.
 class ApplicationTest : public ::testing::Test {
 protected:
-    void SetUp() override { start(true); }
+    void SetUp() override;
     void TearDown() override;
-    // freshRegistry: the program's key is deleted first, as before a first start.
-    void start(bool freshRegistry);
     HWND button(uint32_t index) const { return application->buttons[index]->window; }
     void sendCommand(int id, int notification = BN_CLICKED) const
     {
