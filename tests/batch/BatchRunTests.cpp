@@ -201,30 +201,24 @@ TEST_F(BatchRunTest, MoreFilesThanOneGroup)
                                           "\t130 faces added\r\n\t5980 bytes added");
 }
 
-// A file named twice, or by a link, is cleaned once per mention in order: the
+// A file named twice, or by a hard link, is cleaned once per mention in order: the
 // later mentions find it clean, and the totals are those of one cleaning, in a
 // dry run as in a saving one.
 TEST_F(BatchRunTest, OneFileNamedSeveralTimes)
 {
     const std::string tank = put("tank.3do", tankImage());
     const std::string other = put("other.3do", tankImage());
-    std::string link = dir.file("link.3do"), hard = dir.file("hard.3do");
+    const std::string hard = dir.file("hard.3do");
     fs::create_hard_link(tank, hard);
-#ifndef _WIN32
-    fs::create_symlink(tank, link);
-#else
-    link = tank; // symbolic links need privileges on Windows
-#endif
     const char again[] =
         "\tOriginal file size: 9876 bytes\r\n\t0 vertexes removed\r\n\t0 faces removed\r\n"
         "\tCleaned file size: 9876 bytes";
     for (CleanMode mode : {CleanMode::DryRun, CleanMode::Save}) {
         RunResult run = runAll(
-            {tank, other, tank, link, hard}, log().c_str(), mode, [] {}, 2);
+            {tank, other, tank, hard}, log().c_str(), mode, [] {}, 2);
         EXPECT_EQ(readText(log()), "Report:" + cleanedEntry(tank, TankCleaned) + cleanedEntry(other, TankCleaned)
-                                       + cleanedEntry(tank, again) + cleanedEntry(link, again)
-                                       + cleanedEntry(hard, again)
-                                       + "\r\n5 out of 5 files cleaned successfully\r\n\t24 vertexes removed\r\n"
+                                       + cleanedEntry(tank, again) + cleanedEntry(hard, again)
+                                       + "\r\n4 out of 4 files cleaned successfully\r\n\t24 vertexes removed\r\n"
                                          "\t2 faces added\r\n\t728 bytes removed");
         EXPECT_EQ(run.results[2].changed, false);
         EXPECT_EQ(readBytes(tank).size(), mode == CleanMode::Save ? 9876u : 10240u);
