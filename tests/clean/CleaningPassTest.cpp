@@ -24,11 +24,6 @@ namespace {
 using Vertices = std::vector<Vertex>;
 using Faces = std::vector<FacePlan>;
 
-ObjectPlan object(Vertices vertices, Faces faces, int32_t selection = -1)
-{
-    return ObjectPlan(std::move(vertices), std::move(faces), selection);
-}
-
 // The object cleaned alone with map, as a plan.
 ObjectPlan cleaned(const ObjectPlan& plan, const ColourMap& map)
 {
@@ -37,22 +32,22 @@ ObjectPlan cleaned(const ObjectPlan& plan, const ColourMap& map)
     return planOf(*built);
 }
 
-const ObjectPlan OnePoint = object({{0, 0, 0}}, {{0, {0}}});
+const ObjectPlan OnePoint({{0, 0, 0}}, {{0, {0}}});
 
 ObjectPlan workedExample()
 {
-    ObjectPlan root = object({{0, 0, 0}, {100, 0, 0}, {0, 100, 0}, {100, 0, 0}, {0, 0, 0}, {50, 50, 50}, {0, 0, 100}},
-                             {{0, {4, 3, 6}}, {3, {2, 3, 4}}, {12, {5, 4, 1}}, {0, {6, 5, 2}}}, 2);
+    ObjectPlan root({{0, 0, 0}, {100, 0, 0}, {0, 100, 0}, {100, 0, 0}, {0, 0, 0}, {50, 50, 50}, {0, 0, 100}},
+                    {{0, {4, 3, 6}}, {3, {2, 3, 4}}, {12, {5, 4, 1}}, {0, {6, 5, 2}}}, 2);
     root.children = {
-        object({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {1, 2, 3}, {-1, -2, -3}}, {{0, {0, 1, 2}}, {0, {2, 3, 4}}}),
-        object({{0, 100, 0}, {9, 9, 9}, {0, 100, 0}}, {{5, {2, 1, 0}}})};
+        ObjectPlan({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {1, 2, 3}, {-1, -2, -3}}, {{0, {0, 1, 2}}, {0, {2, 3, 4}}}),
+        ObjectPlan({{0, 100, 0}, {9, 9, 9}, {0, 100, 0}}, {{5, {2, 1, 0}}})};
     return root;
 }
 
 ObjectPlan workedResult()
 {
-    ObjectPlan root = object({{0, 100, 0}, {100, 0, 0}, {0, 0, 0}, {50, 50, 50}}, {{7, {0, 1, 2}}, {12, {3, 2, 1}}}, 1);
-    root.children = {OnePoint, object({{0, 100, 0}, {9, 9, 9}}, {{5, {0, 1, 0}}})};
+    ObjectPlan root({{0, 100, 0}, {100, 0, 0}, {0, 0, 0}, {50, 50, 50}}, {{7, {0, 1, 2}}, {12, {3, 2, 1}}}, 1);
+    root.children = {OnePoint, ObjectPlan({{0, 100, 0}, {9, 9, 9}}, {{5, {0, 1, 0}}})};
     return root;
 }
 
@@ -95,67 +90,69 @@ TEST(CleaningPass, EdgeCases)
          mapWith(&ColourMap::setDefault, {{3, 7}}), workedExample(), workedResult()},
         {"lines, textured faces (an empty name too) and the selection survive a removed colour, keeping it",
          ColourMap(),
-         object(square,
-                {{0, {0, 1, 2}},
-                 {0, {0, 1}},
-                 {0, {3}},
-                 {0, {1, 2, 3}, "steel"},
-                 {0, {2, 3, 0}, ""},
-                 {0, {3, 2, 1}},
-                 {0, {2}}},
-                5),
-         object(square, {{0, {0, 1}}, {0, {1, 2, 3}, "steel"}, {0, {2, 3, 0}, ""}, {0, {3, 2, 1}}}, 3)},
-        {"a lone untextured point of a removed colour goes", ColourMap(), object({{5, 5, 5}}, {{0, {0}}}), OnePoint},
+         ObjectPlan(square,
+                    {{0, {0, 1, 2}},
+                     {0, {0, 1}},
+                     {0, {3}},
+                     {0, {1, 2, 3}, "steel"},
+                     {0, {2, 3, 0}, ""},
+                     {0, {3, 2, 1}},
+                     {0, {2}}},
+                    5),
+         ObjectPlan(square, {{0, {0, 1}}, {0, {1, 2, 3}, "steel"}, {0, {2, 3, 0}, ""}, {0, {3, 2, 1}}}, 3)},
+        {"a lone untextured point of a removed colour goes", ColourMap(), ObjectPlan({{5, 5, 5}}, {{0, {0}}}),
+         OnePoint},
         {"replacement takes one step; entries of 256 and more keep a kept face's colour",
          mapWith(&ColourMap::keepAll, {{3, 7}, {7, ColourRemoved}, {9, 256}, {10, 0x12345678}}),
-         object(triangle,
-                {{3, {0, 1, 2}},
-                 {7, {0, 1, 2}},
-                 {7, {1, 2}},
-                 {9, {0, 1, 2}},
-                 {9, {0, 1}},
-                 {10, {2, 1}, "t"},
-                 {7, {1, 2, 0}, "t"}}),
-         object(triangle, {{7, {0, 1, 2}}, {7, {1, 2}}, {9, {0, 1}}, {10, {2, 1}, "t"}, {7, {1, 2, 0}, "t"}})},
-        {"keepAll drops no face, only duplicate and unused vertices", keepAll, object(doubled, mixed, 3),
-         object({{0, 0, 0}, {1, 1, 1}, {2, 2, 2}},
-                {{0, {0, 1, 0}}, {200, {0, 2}}, {17, {2, 0, 1}, "tex"}, {255, {1, 2, 0}}}, 3)},
+         ObjectPlan(triangle,
+                    {{3, {0, 1, 2}},
+                     {7, {0, 1, 2}},
+                     {7, {1, 2}},
+                     {9, {0, 1, 2}},
+                     {9, {0, 1}},
+                     {10, {2, 1}, "t"},
+                     {7, {1, 2, 0}, "t"}}),
+         ObjectPlan(triangle, {{7, {0, 1, 2}}, {7, {1, 2}}, {9, {0, 1}}, {10, {2, 1}, "t"}, {7, {1, 2, 0}, "t"}})},
+        {"keepAll drops no face, only duplicate and unused vertices", keepAll, ObjectPlan(doubled, mixed, 3),
+         ObjectPlan({{0, 0, 0}, {1, 1, 1}, {2, 2, 2}},
+                    {{0, {0, 1, 0}}, {200, {0, 2}}, {17, {2, 0, 1}, "tex"}, {255, {1, 2, 0}}}, 3)},
         {"removeAll leaves lines, textured faces and the selection", mapWith(&ColourMap::removeAll),
-         object(doubled, mixed, 3),
-         object({{0, 0, 0}, {2, 2, 2}, {1, 1, 1}}, {{200, {0, 1}}, {17, {1, 0, 2}, "tex"}, {255, {2, 1, 0}}}, 2)},
+         ObjectPlan(doubled, mixed, 3),
+         ObjectPlan({{0, 0, 0}, {2, 2, 2}, {1, 1, 1}}, {{200, {0, 1}}, {17, {1, 0, 2}, "tex"}, {255, {2, 1, 0}}}, 2)},
         {"first-use numbering, a vertex named twice, trailing words, a face without indexes", keepAll,
-         object({{5, 5, 5}, {1, 2, 3}, {-4, 0, 4}, {1, 2, 3}, {0, 0, 0}},
-                {{1, {3, 1, 2}, nullptr, {0xFFFFFFFF, 12, 0x80000000}}, {2, {2, 0}}, {3, {}}}),
-         object({{1, 2, 3}, {-4, 0, 4}, {5, 5, 5}},
-                {{1, {0, 0, 1}, nullptr, {0xFFFFFFFF, 12, 0x80000000}}, {2, {1, 2}}, {3, {}}})},
-        {"kept faces without indexes leave no vertex and no point", keepAll, object({{1, 1, 1}}, {{4, {}}, {5, {}}}),
-         object({}, {{4, {}}, {5, {}}})},
-        {"the selection is numbered among the kept faces", ColourMap(), object(triangle, selectable, 2),
-         object(triangle, {{5, {0, 1, 2}}, {0, {2, 1, 0}}, {5, {1}}}, 1)},
-        {"no faces: one point at the origin, the selection kept", ColourMap(), object({{7, 7, 7}, {8, 8, 8}}, {}, 0),
-         object({{0, 0, 0}}, {{0, {0}}}, 0)},
-        {"nothing at all", ColourMap(), object({}, {}), OnePoint},
+         ObjectPlan({{5, 5, 5}, {1, 2, 3}, {-4, 0, 4}, {1, 2, 3}, {0, 0, 0}},
+                    {{1, {3, 1, 2}, nullptr, {0xFFFFFFFF, 12, 0x80000000}}, {2, {2, 0}}, {3, {}}}),
+         ObjectPlan({{1, 2, 3}, {-4, 0, 4}, {5, 5, 5}},
+                    {{1, {0, 0, 1}, nullptr, {0xFFFFFFFF, 12, 0x80000000}}, {2, {1, 2}}, {3, {}}})},
+        {"kept faces without indexes leave no vertex and no point", keepAll,
+         ObjectPlan({{1, 1, 1}}, {{4, {}}, {5, {}}}), ObjectPlan({}, {{4, {}}, {5, {}}})},
+        {"the selection is numbered among the kept faces", ColourMap(), ObjectPlan(triangle, selectable, 2),
+         ObjectPlan(triangle, {{5, {0, 1, 2}}, {0, {2, 1, 0}}, {5, {1}}}, 1)},
+        {"no faces: one point at the origin, the selection kept", ColourMap(),
+         ObjectPlan({{7, 7, 7}, {8, 8, 8}}, {}, 0), ObjectPlan({{0, 0, 0}}, {{0, {0}}}, 0)},
+        {"nothing at all", ColourMap(), ObjectPlan({}, {}), OnePoint},
     };
     for (const auto& c : cases)
         EXPECT_EQ(cleaned(c.input, c.map), c.expected) << c.what;
     // Selections that name no face stay as they are.
     for (int32_t selection : {-1, 4, INT32_MIN, INT32_MAX})
-        EXPECT_EQ(cleaned(object(triangle, selectable, selection), ColourMap()),
-                  object(triangle, {{5, {0, 1, 2}}, {5, {1}}}, selection));
+        EXPECT_EQ(cleaned(ObjectPlan(triangle, selectable, selection), ColourMap()),
+                  ObjectPlan(triangle, {{5, {0, 1, 2}}, {5, {1}}}, selection));
 }
 
 TEST(CleaningPass, CorruptIndexLeavesTheTreeUnchanged)
 {
     for (uint16_t bad : {uint16_t(3), uint16_t(0xFFFF)}) {
         // The fault sits in the last object cleaned, after objects that would change.
-        ObjectPlan root = object({{0, 0, 0}, {0, 0, 0}}, {{0, {0, 1, 0}}, {1, {1, 0}}});
-        root.children = {object({}, {}), object({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, {{2, {0, 1, 2}}, {2, {2, bad}}})};
+        ObjectPlan root({{0, 0, 0}, {0, 0, 0}}, {{0, {0, 1, 0}}, {1, {1, 0}}});
+        root.children = {ObjectPlan({}, {}),
+                         ObjectPlan({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, {{2, {0, 1, 2}}, {2, {2, bad}}})};
         Model model;
         model.root = buildObject(root);
         EXPECT_EQ(cleanModel(model, ColourMap()), CleanResult::CorruptIndex) << bad;
         EXPECT_EQ(planOf(*model.root), root) << bad;
     }
-    std::unique_ptr<ModelObject> none(buildObject(object({}, {{1, {0}}})));
+    std::unique_ptr<ModelObject> none(buildObject(ObjectPlan({}, {{1, {0}}})));
     EXPECT_EQ(cleanObjects(*none, ColourMap()), CleanResult::CorruptIndex);
 }
 
@@ -168,9 +165,9 @@ TEST(CleaningPass, ObjectsOfSixtyFiveThousandVerticesAndMore)
             vertices[i] = Vertex{int32_t(i % 1000), 0, -int32_t(i % 1000)};
         uint16_t last = uint16_t(count > 65536 ? 65535 : count - 1);
         int32_t x = last % 1000;
-        EXPECT_EQ(cleaned(object(vertices, {{1, {last, 999, 1000, 0}}, {2, {64999, 1, 65000}}}),
+        EXPECT_EQ(cleaned(ObjectPlan(vertices, {{1, {last, 999, 1000, 0}}, {2, {64999, 1, 65000}}}),
                           mapWith(&ColourMap::keepAll)),
-                  object({{x, 0, -x}, {999, 0, -999}, {0, 0, 0}, {1, 0, -1}}, {{1, {0, 1, 2, 2}}, {2, {1, 3, 2}}}))
+                  ObjectPlan({{x, 0, -x}, {999, 0, -999}, {0, 0, 0}, {1, 0, -1}}, {{1, {0, 1, 2, 2}}, {2, {1, 3, 2}}}))
             << count;
     }
     // 65,536 distinct vertices, all used, keep their numbers up to the last.
@@ -180,7 +177,7 @@ TEST(CleaningPass, ObjectsOfSixtyFiveThousandVerticesAndMore)
         all.indexes[i] = i;
         distinct[i] = Vertex{i, 0, 0};
     }
-    EXPECT_EQ(cleaned(object(distinct, {all}), ColourMap()), object(distinct, {all}));
+    EXPECT_EQ(cleaned(ObjectPlan(distinct, {all}), ColourMap()), ObjectPlan(distinct, {all}));
 }
 
 // Cleaned, written, read back and released where a recursion over the levels or
@@ -189,10 +186,10 @@ TEST(CleaningPass, DeepestLoadableTreeAndLongSiblingChainOnASmallStack)
 {
     // Each level: an object with duplicate vertices and an empty sibling.
     Model model;
-    model.root = buildObject(object({{0, 0, 0}, {0, 0, 0}}, {{0, {0, 1, 0}}}));
+    model.root = buildObject(ObjectPlan({{0, 0, 0}, {0, 0, 0}}, {{0, {0, 1, 0}}}));
     ModelObject* level = model.root;
     for (uint32_t depth = 1; depth <= MaxObjectDepth; ++depth) {
-        level->child = buildObject(object({{1, 2, 3}, {1, 2, 3}, {4, 5, 6}}, {{5, {2, 1, 0}}, {5, {0}, "o"}}));
+        level->child = buildObject(ObjectPlan({{1, 2, 3}, {1, 2, 3}, {4, 5, 6}}, {{5, {2, 1, 0}}, {5, {0}, "o"}}));
         level->child->sibling = new ModelObject;
         level = level->child;
     }
@@ -217,7 +214,7 @@ TEST(CleaningPass, DeepestLoadableTreeAndLongSiblingChainOnASmallStack)
     ASSERT_EQ(result, CleanResult::Cleaned);
     EXPECT_TRUE(!image.empty() && again == image);
     uint32_t levels = 0;
-    const ObjectPlan each = object({{4, 5, 6}, {1, 2, 3}}, {{5, {0, 1, 1}}, {5, {1}, "o"}});
+    const ObjectPlan each({{4, 5, 6}, {1, 2, 3}}, {{5, {0, 1, 1}}, {5, {1}, "o"}});
     for (ModelObject* object = model.root->child; object != nullptr; object = object->child, ++levels)
         ASSERT_EQ(planOf(*object, false), each) << levels;
     EXPECT_EQ(levels, MaxObjectDepth);
@@ -238,19 +235,19 @@ TEST(Repair, DropsFacesNamingMissingVerticesAndMovesTheSelection)
         std::vector<uint32_t> droppedFaces;
     } cases[] = {
         {"the selection face dropped",
-         object(three, {{1, {0, 1, 2}}, {2, {0, 1, 3}}, {3, {2}}}, 1),
-         object(three, {{1, {0, 1, 2}}, {3, {2}}}, -1),
+         ObjectPlan(three, {{1, {0, 1, 2}}, {2, {0, 1, 3}}, {3, {2}}}, 1),
+         ObjectPlan(three, {{1, {0, 1, 2}}, {3, {2}}}, -1),
          {1}},
         {"a face before the selection: its number moves down",
-         object(three, {{1, {9, 1, 2}}, {2, {0, 1}}, {3, {2}}}, 2),
-         object(three, {{2, {0, 1}}, {3, {2}}}, 1),
+         ObjectPlan(three, {{1, {9, 1, 2}}, {2, {0, 1}}, {3, {2}}}, 2),
+         ObjectPlan(three, {{2, {0, 1}}, {3, {2}}}, 1),
          {0}},
         {"a line and a textured face of any colour",
-         object(three, {{0, {0, 3}}, {5, {4, 0, 1}, "skin"}, {6, {0, 1, 2}}}, 7),
-         object(three, {{6, {0, 1, 2}}}, 7),
+         ObjectPlan(three, {{0, {0, 3}}, {5, {4, 0, 1}, "skin"}, {6, {0, 1, 2}}}, 7),
+         ObjectPlan(three, {{6, {0, 1, 2}}}, 7),
          {0, 1}},
-        {"a marker point in an object without vertices", object({}, {{0, {0}}}), object({}, {}), {0}},
-        {"nothing to drop", object(three, {{1, {0, 1, 2}}}, 0), object(three, {{1, {0, 1, 2}}}, 0), {}},
+        {"a marker point in an object without vertices", ObjectPlan({}, {{0, {0}}}), ObjectPlan({}, {}), {0}},
+        {"nothing to drop", ObjectPlan(three, {{1, {0, 1, 2}}}, 0), ObjectPlan(three, {{1, {0, 1, 2}}}, 0), {}},
     };
     for (const auto& c : cases) {
         std::unique_ptr<ModelObject> built(buildObject(c.input));

@@ -41,11 +41,6 @@ std::set<Place> places(const std::vector<Finding>& findings)
 
 CommandRun lint(std::vector<std::string> arguments) { return runCommand(runLint, std::move(arguments)); }
 
-ObjectPlan object(const char* name, std::vector<Vertex> vertices, std::vector<FacePlan> faces, int32_t selection = -1)
-{
-    return ObjectPlan(std::move(vertices), std::move(faces), selection, name);
-}
-
 const std::vector<Vertex> Three{{0, 0, 0}, {9, 0, 0}, {0, 9, 0}};
 
 } // namespace
@@ -117,16 +112,16 @@ TEST(Lint, EveryFindingWithItsSeverityAndPlace)
     TempDir dir;
     const fs::path mod = fs::path(dir.path()) / "mod";
     put(mod / "unittextures" / "tatex" / "steel00.bmp", {});
-    ObjectPlan root = object("base", Three,
-                             {{1, {0, 1, 5}},
-                              {1, {7}},
-                              {0, {0, 1, 2}, "steel"},
-                              {0, {0, 1, 2}, "rust"},
-                              {0, {2, 1, 0}, "RUST"},
-                              {3, {0, 1, 2}}},
-                             9);
-    root.children = {object("flare", {}, {{0, {0}}}), object("Base", Three, {{2, {0, 1, 2}}}, 0)};
-    TreePlan tree{root, object("extra", Three, {{2, {0, 1, 2}}})};
+    ObjectPlan root(Three,
+                    {{1, {0, 1, 5}},
+                     {1, {7}},
+                     {0, {0, 1, 2}, "steel"},
+                     {0, {0, 1, 2}, "rust"},
+                     {0, {2, 1, 0}, "RUST"},
+                     {3, {0, 1, 2}}},
+                    9, "base");
+    root.children = {ObjectPlan({}, {{0, {0}}}, -1, "flare"), ObjectPlan(Three, {{2, {0, 1, 2}}}, 0, "Base")};
+    TreePlan tree{root, ObjectPlan(Three, {{2, {0, 1, 2}}}, -1, "extra")};
     Image image{plainImage(tree)};
     // The sixth face of the root: untextured, with a colour word past the palette.
     const uint32_t records = image.getField(0, HeaderField::PrimitiveArrayOffset);
@@ -151,7 +146,7 @@ TEST(Lint, EveryFindingWithItsSeverityAndPlace)
               }));
     // A clean model with a sound tree says nothing but that it is clean; cleaning
     // would change a plain image, and an unreadable file is one error.
-    ObjectPlan sound = object("sound", Three, {{1, {0, 1, 2}}});
+    const ObjectPlan sound(Three, {{1, {0, 1, 2}}}, -1, "sound");
     put(mod / "plain.3do", plainImage({sound}));
     Model clean;
     clean.root = buildObject(sound);
@@ -171,8 +166,8 @@ TEST(Lint, LinesSummaryAndExitCodes)
     TempDir dir;
     const fs::path mod = fs::path(dir.path()) / "mod";
     put(mod / "textures" / "bad.gaf", Bytes(20, 0));
-    put(mod / "objects3d" / "warned.3do", plainImage({object("torso", {}, {{1, {}}})}));
-    put(fs::path(dir.path()) / "loose" / "x.3do", plainImage({object("x", {}, {{1, {}}})}));
+    put(mod / "objects3d" / "warned.3do", plainImage({ObjectPlan({}, {{1, {}}}, -1, "torso")}));
+    put(fs::path(dir.path()) / "loose" / "x.3do", plainImage({ObjectPlan({}, {{1, {}}}, -1, "x")}));
     const std::string warned = (mod / "objects3d" / "warned.3do").string();
     const std::string loose = (fs::path(dir.path()) / "loose" / "x.3do").string();
 

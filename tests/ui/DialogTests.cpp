@@ -14,11 +14,12 @@ std::vector<std::pair<int, std::string>> toolsOf(HWND tooltips, HWND dialog)
     std::vector<std::pair<int, std::string>> tools;
     for (WPARAM k = 0; k < WPARAM(SendMessageA(tooltips, TTM_GETTOOLCOUNT, 0, 0)); ++k) {
         Tool tool = toolOf(tooltips, TTM_ENUMTOOLSA, k);
+        if (!tool.found || tool.info.hwnd != dialog)
+            continue;
         char text[256] = {};
         tool.info.lpszText = text;
         SendMessageA(tooltips, TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&tool.info));
-        if (tool.found && tool.info.hwnd == dialog)
-            tools.push_back({GetDlgCtrlID(reinterpret_cast<HWND>(tool.info.uId)), text});
+        tools.push_back({GetDlgCtrlID(reinterpret_cast<HWND>(tool.info.uId)), text});
     }
     return tools;
 }
@@ -26,13 +27,14 @@ std::vector<std::pair<int, std::string>> toolsOf(HWND tooltips, HWND dialog)
 // The caption of dialog, then the text of each control in creation order.
 std::vector<std::string> textsOf(HWND dialog)
 {
-    std::vector<std::string> texts;
-    for (HWND window = dialog; window != nullptr;
-         window = window == dialog ? GetWindow(dialog, GW_CHILD) : GetWindow(window, GW_HWNDNEXT)) {
+    auto textOf = [](HWND window) {
         char text[512] = {};
         GetWindowTextA(window, text, sizeof(text));
-        texts.push_back(text);
-    }
+        return std::string(text);
+    };
+    std::vector<std::string> texts{textOf(dialog)};
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        texts.push_back(textOf(child));
     return texts;
 }
 
