@@ -1,4 +1,4 @@
-// The built Scourwell.exe: its bitmaps, icon and palette read back from the file. The
+// The compiled resources Scourwell.exe is linked with: its bitmaps, icon and palette. The
 // texts of its string table and dialogs are read from the live windows and tooltips,
 // its start and exit are driven by tests/e2e/window-e2e.sh.
 
@@ -8,17 +8,12 @@
 
 namespace {
 
-HMODULE program()
-{
-    static HMODULE module = LoadLibraryExA(programPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    return module;
-}
-
+// A resource of this test program, which links the same compiled resources.
 std::vector<uint8_t> resourceOf(uint32_t id, LPCSTR type)
 {
-    HRSRC found = FindResourceA(program(), MAKEINTRESOURCEA(id), type);
-    const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(program(), found)));
-    return {data, data + (data != nullptr ? SizeofResource(program(), found) : 0)};
+    HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(id), type);
+    const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(nullptr, found)));
+    return {data, data + (data != nullptr ? SizeofResource(nullptr, found) : 0)};
 }
 
 } // namespace

@@ -61,8 +61,6 @@ LRESULT WINAPI recordToolMessages(HWND window, UINT message, WPARAM wParam, LPAR
 {
     if (message == TTM_ADDTOOLA || message == TTM_DELTOOLA)
         recorded.tools.push_back(reinterpret_cast<const TOOLINFOA*>(lParam)->cbSize);
-    if (message == TTM_RELAYEVENT)
-        recorded.relayed.push_back(*reinterpret_cast<const MSG*>(lParam));
     return realSendMessage(window, message, wParam, lParam);
 }
 
@@ -103,13 +101,6 @@ bool recordCalls()
 
 } // namespace
 
-std::string programPath()
-{
-    char module[MAX_PATH] = {};
-    std::string tests(module, GetModuleFileNameA(nullptr, module, MAX_PATH));
-    return tests.substr(0, tests.rfind('\\') + 1) + SCOURWELL_BUILD_RELATIVE "Scourwell.exe";
-}
-
 bool pumpMessages(uint32_t milliseconds)
 {
     bool quit = false;
@@ -128,8 +119,10 @@ Tool toolOf(HWND tooltips, UINT message, WPARAM index)
     char text[256] = {};
     Tool tool;
     tool.info.cbSize = TTTOOLINFOA_V2_SIZE;
+    SendMessageA(tooltips, message, index, reinterpret_cast<LPARAM>(&tool.info));
+    // The text as the tooltip shows it, a string-table entry loaded.
     tool.info.lpszText = text;
-    tool.found = SendMessageA(tooltips, message, index, reinterpret_cast<LPARAM>(&tool.info)) != 0;
+    SendMessageA(tooltips, TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&tool.info));
     tool.info.lpszText = nullptr;
     tool.text = text;
     return tool;
@@ -164,8 +157,9 @@ void saveScreenArea(const RECT& area, const char* screenshotName)
     HDC screen = GetDC(nullptr);
     Capture image = captureFrom(screen, area.left, area.top, area.right - area.left, area.bottom - area.top);
     ReleaseDC(nullptr, screen);
-    std::string folder = programPath();
-    folder = folder.substr(0, folder.rfind('\\') + 1) + "screenshots";
+    char module[MAX_PATH] = {};
+    std::string folder(module, GetModuleFileNameA(nullptr, module, MAX_PATH));
+    folder = folder.substr(0, folder.rfind('\\') + 1) + SCOURWELL_BUILD_RELATIVE "screenshots";
     CreateDirectoryA(folder.c_str(), nullptr);
     std::ofstream out(folder + "\\" + screenshotName + ".ppm", std::ios::binary);
     out << "P6\n" << image.width << ' ' << image.height << "\n255\n";

@@ -1,5 +1,5 @@
-// Helpers for the tests of the Windows program: the registry key, the built
-// program, dialogs driven from a helper thread, recorded calls, captures and a live Application.
+// Helpers for the tests of the Windows program: the registry key, the message loop,
+// dialogs driven from a helper thread, recorded calls, captures and a live Application.
 #pragma once
 
 #include <windows.h>
@@ -20,11 +20,8 @@
 #include "ui/Application.h"
 #include "ui/BitmapButton.h"
 #include "ui/Dialogs.h"
-#include "ui/FileList.h"
 #include "ui/PaletteSelector.h"
 
-// Scourwell.exe of the same build.
-std::string programPath();
 // Runs the thread's messages for about milliseconds; true when a WM_QUIT came.
 bool pumpMessages(uint32_t milliseconds);
 
@@ -32,13 +29,12 @@ bool pumpMessages(uint32_t milliseconds);
 // of the application's buttons were enabled at the time.
 using Box = std::tuple<HWND, std::string, std::string, UINT, uint32_t>;
 // What the program handed Windows since the last start: the size fields of the records
-// of TTM_ADDTOOLA and TTM_DELTOOLA, GetOpenFileNameA and CreateProcessA, the messages of
-// TTM_RELAYEVENT, the message boxes (each answered with answer) and the command line of
-// the last process started. While an Application lives, processes are recorded, not started.
+// of TTM_ADDTOOLA and TTM_DELTOOLA, GetOpenFileNameA and CreateProcessA, the message boxes
+// (each answered with answer) and the command line of the last process started. While an
+// Application lives, processes are recorded, not started.
 struct Recorded {
     std::vector<DWORD> tools;
     DWORD openFile = 0, startup = 0;
-    std::vector<MSG> relayed;
     std::vector<Box> boxes;
     int answer = IDOK;
     std::string commandLine;
@@ -52,7 +48,6 @@ constexpr DWORD ToolSize = 44, OpenFileSize = 76, StartupSize = 68;
 
 // A tool of tooltips: by TTM_ENUMTOOLSA the index-th, by TTM_GETCURRENTTOOLA the one shown.
 struct Tool {
-    bool found = false;
     TOOLINFOA info = {};
     std::string text;
 };
