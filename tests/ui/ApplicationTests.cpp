@@ -1,6 +1,5 @@
-// The application as the program builds it: classes, main window, buttons and tooltip tools, strings,
-// colour map at start-up, focus memory, commands, keys, relay hook, pixels and a batch run's window steps,
-// with the sizes of the records they hand Windows.
+// The application as the program builds it: classes, window, buttons, tooltips, strings, focus memory,
+// commands, keys, pixels and a batch run's window steps, with the sizes of the records they hand Windows.
 
 #include "UiTestSupport.h"
 #include "res/resource.h"
@@ -46,14 +45,12 @@ TEST_F(ApplicationTest, ButtonWindowsTheirTooltipToolsAndATipShown)
     const char* const tips[ButtonCount] = {"Select the 3DO file(s) you wish to Scour", "Scour the selected 3DO file(s)",
                                            "About Scourwell", "Quit Scourwell"};
     for (uint32_t k = 0; k < ButtonCount; ++k) {
-        SCOPED_TRACE(k);
         // In the order they were added, each over its face alone.
         Tool tool = toolOf(application->tooltipWindow, TTM_ENUMTOOLSA, k);
-        const RECT& face = tool.info.rect;
-        EXPECT_EQ(std::make_tuple(tool.info.hwnd, tool.info.uId, tool.info.uFlags, tool.text, face.left, face.top,
-                                  face.right, face.bottom),
-                  std::make_tuple(button(k), UINT_PTR(1000 + k), 0u, std::string(tips[k]), 12, 6, Buttons[k][2] - 11,
-                                  Buttons[k][3] - 5));
+        EXPECT_EQ(std::make_tuple(tool.info.hwnd, tool.info.uId, tool.info.uFlags, tool.text),
+                  std::make_tuple(button(k), UINT_PTR(1000 + k), 0u, std::string(tips[k])));
+        RECT face = {12, 6, Buttons[k][2] - 11, Buttons[k][3] - 5};
+        EXPECT_TRUE(EqualRect(&tool.info.rect, &face)) << k;
     }
 
     // A real pointer resting on the Scour button's face shows its tip; the hook relays its moves.
@@ -67,11 +64,7 @@ TEST_F(ApplicationTest, ButtonWindowsTheirTooltipToolsAndATipShown)
         pumpMessages(50);
     ASSERT_TRUE(IsWindowVisible(tooltip));
     EXPECT_EQ(toolOf(tooltip, TTM_GETCURRENTTOOLA).info.hwnd, button(1));
-    RECT window = {}, tip = {}, both = {};
-    GetWindowRect(application->mainWindow, &window);
-    GetWindowRect(tooltip, &tip);
-    UnionRect(&both, &window, &tip);
-    saveScreenArea(both, "main-window-tooltip");
+    saveScreenArea(application->mainWindow, tooltip, "main-window-tooltip");
 }
 
 TEST_F(ApplicationTest, FocusMemoryCommandsOutsideTheButtonsAndKeys)
@@ -99,9 +92,8 @@ TEST_F(ApplicationTest, FocusMemoryCommandsOutsideTheButtonsAndKeys)
     const int commands[][2] = {{999, BN_CLICKED}, {1004, BN_CLICKED}, {1003, BN_DBLCLK}, {1001, BN_KILLFOCUS}};
     for (const auto& [id, notification] : commands)
         SendMessageA(application->mainWindow, WM_COMMAND, MAKEWPARAM(id, notification), LPARAM(button(3)));
-    EXPECT_FALSE(pumpMessages(50));
-    EXPECT_EQ(application->focusedButton, 1u);
-    EXPECT_TRUE(recorded.boxes.empty());
+    EXPECT_EQ(std::make_tuple(pumpMessages(50), application->focusedButton, recorded.boxes.size()),
+              std::make_tuple(false, 1u, size_t(0)));
 
     // Tab goes 1, 2, 3 and from the last back to the first.
     for (uint32_t step = 2; step <= 5; ++step) {
@@ -131,32 +123,29 @@ TEST_F(ApplicationTest, FocusMemoryCommandsOutsideTheButtonsAndKeys)
 
 TEST_F(ApplicationTest, ClientAreaIsTheBackgroundWithEachButtonsFrameAndFace)
 {
+    // Each frame and face once: disabled; pushed; normal with the focus; pushed and disabled at once
+    // (the pushed face wins).
     enum Look { Normal, Pushed, Disabled };
-    auto check = [this](uint32_t focused, const Look(&looks)[ButtonCount]) {
-        RedrawWindow(application->mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        pumpMessages(50);
-        Capture expected = renderBitmap(application->instance, IDB_BACKGROUND);
-        auto paste = [&expected, this](int id, int left, int top) {
-            Capture image = renderBitmap(application->instance, uint32_t(id));
-            for (size_t k = 0; k < image.pixels.size(); ++k)
-                expected.pixels[size_t(top + int(k) / image.width) * 512 + size_t(left + int(k) % image.width)] =
-                    image.pixels[k];
-        };
-        for (uint32_t k = 0; k < ButtonCount; ++k) {
-            paste(Buttons[k][k == focused ? 5 : 4], Buttons[k][0], Buttons[k][1]);
-            paste(Buttons[k][6 + looks[k]], Buttons[k][0] + 12, Buttons[k][1] + 6);
-        }
-        EXPECT_TRUE(captureClient(application->mainWindow).pixels == expected.pixels) << focused;
-    };
-    check(0, {Normal, Normal, Normal, Normal});
-
-    // Disabled; pushed; disabled with the focus; pushed and disabled at once (the pushed face wins).
-    for (uint32_t k : {0u, 2u, 3u})
+    const Look looks[ButtonCount] = {Disabled, Pushed, Normal, Pushed};
+    SetFocus(button(2));
+    for (uint32_t k : {0u, 3u})
         EnableWindow(button(k), FALSE);
     SendMessageA(button(1), BM_SETSTATE, TRUE, 0);
     SendMessageA(button(3), BM_SETSTATE, TRUE, 0);
-    SendMessageA(button(2), WM_SETFOCUS, 0, 0);
-    check(2, {Disabled, Pushed, Disabled, Pushed});
+    RedrawWindow(application->mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    pumpMessages(50);
+    Capture expected = renderBitmap(application->instance, IDB_BACKGROUND);
+    auto paste = [&expected, this](int id, int left, int top) {
+        Capture image = renderBitmap(application->instance, uint32_t(id));
+        for (size_t k = 0; k < image.pixels.size(); ++k)
+            expected.pixels[size_t(top + int(k) / image.width) * 512 + size_t(left + int(k) % image.width)] =
+                image.pixels[k];
+    };
+    for (uint32_t k = 0; k < ButtonCount; ++k) {
+        paste(Buttons[k][k == 2 ? 5 : 4], Buttons[k][0], Buttons[k][1]);
+        paste(Buttons[k][6 + looks[k]], Buttons[k][0] + 12, Buttons[k][1] + 6);
+    }
+    EXPECT_TRUE(captureClient(application->mainWindow).pixels == expected.pixels);
 }
 
 // The batch run's report, log.txt, goes to the test's working folder in the build tree. What the run
@@ -169,8 +158,7 @@ TEST_F(ApplicationTest, ScourAfterACancelledChoiceAndThenWithTheAnswersNoAndYes)
     std::future<bool> cancel = onDialog(
         "Open 3DO File(s)", [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); });
     sendCommand(1000);
-    EXPECT_TRUE(cancel.get());
-    EXPECT_EQ(recorded.openFile, OpenFileSize);
+    EXPECT_EQ(std::make_pair(cancel.get(), recorded.openFile), std::make_pair(true, OpenFileSize));
     sendCommand(1001);
 
     // One unreadable file: the run reports it and goes on to the question. The colour

@@ -23,17 +23,15 @@ TEST(Program, BitmapsIconAndPalette)
     // First and last id, size: 8 bits per pixel with a colour table.
     const int32_t bitmaps[][4] = {{101, 101, 512, 359}, {115, 116, 299, 31}, {117, 122, 276, 20},
                                   {123, 126, 120, 20},  {127, 128, 143, 31}, {129, 130, 120, 20}};
-    for (const auto& [first, last, width, height] : bitmaps) {
+    for (const auto& [first, last, width, height] : bitmaps)
         for (int32_t id = first; id <= last; ++id) {
-            std::vector<uint8_t> bytes = resourceOf(uint32_t(id), RT_BITMAP);
+            const std::vector<uint8_t> bytes = resourceOf(uint32_t(id), RT_BITMAP);
             BITMAPINFOHEADER header = {};
             std::memcpy(&header, bytes.data(), std::min(bytes.size(), sizeof(header)));
-            EXPECT_EQ(
-                std::vector<LONG>({header.biWidth, header.biHeight, header.biBitCount, LONG(header.biCompression)}),
-                std::vector<LONG>({width, height, 8, BI_RGB}))
+            EXPECT_EQ(std::make_tuple(header.biWidth, header.biHeight, header.biBitCount, header.biCompression),
+                      std::make_tuple(LONG(width), LONG(height), WORD(8), DWORD(BI_RGB)))
                 << id;
         }
-    }
 
     // The icon group: a 32 x 32 and a 16 x 16 image, 16 colours each.
     std::vector<uint8_t> icons = resourceOf(102, RT_GROUP_ICON);

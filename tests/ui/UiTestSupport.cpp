@@ -55,7 +55,6 @@ template <typename Function> Function replaceImport(const char* function, Functi
 
 decltype(&SendMessageA) realSendMessage = nullptr;
 decltype(&GetOpenFileNameA) realGetOpenFileName = nullptr;
-decltype(&CreateProcessA) realCreateProcess = nullptr;
 
 LRESULT WINAPI recordToolMessages(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -70,15 +69,12 @@ BOOL WINAPI recordOpenFileSize(OPENFILENAMEA* request)
     return realGetOpenFileName(request);
 }
 
-BOOL WINAPI recordProcess(LPCSTR name, LPSTR line, LPSECURITY_ATTRIBUTES process, LPSECURITY_ATTRIBUTES thread,
-                          BOOL inherit, DWORD flags, LPVOID environment, LPCSTR folder, STARTUPINFOA* startup,
-                          PROCESS_INFORMATION* information)
+BOOL WINAPI recordProcess(LPCSTR, LPSTR line, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID, LPCSTR,
+                          STARTUPINFOA* startup, PROCESS_INFORMATION*)
 {
     recorded.startup = startup->cb;
     recorded.commandLine = line != nullptr ? line : "";
-    if (theApplication != nullptr)
-        return FALSE;
-    return realCreateProcess(name, line, process, thread, inherit, flags, environment, folder, startup, information);
+    return FALSE;
 }
 
 int WINAPI recordMessageBox(HWND owner, LPCSTR text, LPCSTR title, UINT type)
@@ -94,8 +90,8 @@ bool recordCalls()
 {
     realSendMessage = replaceImport("SendMessageA", &recordToolMessages);
     realGetOpenFileName = replaceImport("GetOpenFileNameA", &recordOpenFileSize);
-    realCreateProcess = replaceImport("CreateProcessA", &recordProcess);
-    return realSendMessage != nullptr && realGetOpenFileName != nullptr && realCreateProcess != nullptr
+    return realSendMessage != nullptr && realGetOpenFileName != nullptr
+        && replaceImport("CreateProcessA", &recordProcess) != nullptr
         && replaceImport("MessageBoxA", &recordMessageBox) != nullptr;
 }
 
@@ -152,8 +148,12 @@ Capture captureClient(HWND window)
     return client;
 }
 
-void saveScreenArea(const RECT& area, const char* screenshotName)
+void saveScreenArea(HWND first, HWND second, const char* screenshotName)
 {
+    RECT one = {}, two = {}, area = {};
+    GetWindowRect(first, &one);
+    GetWindowRect(second, &two);
+    UnionRect(&area, &one, &two);
     HDC screen = GetDC(nullptr);
     Capture image = captureFrom(screen, area.left, area.top, area.right - area.left, area.bottom - area.top);
     ReleaseDC(nullptr, screen);

@@ -30,8 +30,7 @@ bool pumpMessages(uint32_t milliseconds);
 using Box = std::tuple<HWND, std::string, std::string, UINT, uint32_t>;
 // What the program handed Windows since the last start: the size fields of the records
 // of TTM_ADDTOOLA and TTM_DELTOOLA, GetOpenFileNameA and CreateProcessA, the message boxes
-// (each answered with answer) and the command line of the last process started. While an
-// Application lives, processes are recorded, not started.
+// (each answered with answer) and the command line of the last process, recorded, not started.
 struct Recorded {
     std::vector<DWORD> tools;
     DWORD openFile = 0, startup = 0;
@@ -65,8 +64,8 @@ struct Capture {
 };
 // The client area of window as drawn now.
 Capture captureClient(HWND window);
-// Saves what the screen shows in area, as name.ppm in the screenshots folder.
-void saveScreenArea(const RECT& area, const char* screenshotName);
+// Saves what the screen shows where first and second lie, as name.ppm in the screenshots folder.
+void saveScreenArea(HWND first, HWND second, const char* screenshotName);
 // Bitmap resource id as drawn on this display.
 Capture renderBitmap(HINSTANCE instance, uint32_t id);
 
