@@ -1,6 +1,5 @@
-// The dialogs: how the colour dialog ends and what it leaves in the shared tooltip
-// control, the texts of both dialogs, the About box, and the FileList made from
-// what the open-file dialog leaves in its buffer.
+// The dialogs: how each ends and what the colour dialog leaves in the shared tooltip control,
+// their texts, and the FileList made from what the open-file dialog leaves in its buffer.
 
 #include "UiTestSupport.h"
 
