@@ -129,8 +129,11 @@ TEST_F(CleanCommand, ColourOptionsReachTheRunAndTheMapIsStoredFirst)
     EXPECT_EQ(scour({"--save-map", "blocker/saved.map", "model.3do"}).exitCode, 1);
     EXPECT_EQ(readBytes(dir.file("model.3do")), image);
     EXPECT_FALSE(fileExists(dir.file("log.txt")));
-    // A report that cannot be created fails the run, which still cleans.
-    EXPECT_EQ(scour({"--log", "blocker/log.txt", "model.3do"}).exitCode, 1);
+    // A report that cannot be created fails the run, which still cleans and counts.
+    CommandRun unreported = scour({"--log", "blocker/log.txt", "model.3do"});
+    EXPECT_EQ(unreported.exitCode, 1);
+    EXPECT_EQ(unreported.err, "scour: cannot create the report blocker/log.txt; cleaning without it\n");
+    EXPECT_TRUE(contains(unreported.out, "1 of 1 file cleaned: 1 vertex removed, 1 face removed, 50 bytes removed\n"));
 }
 
 TEST_F(CleanCommand, CheckListsWhatWouldChangeAndWritesNothing)
