@@ -76,28 +76,23 @@ TEST(ModTextures, BothLayoutsTheZeroZeroRuleAndTheNearestRoot)
 TEST(ModTextures, MalformedGafFilesAreReasonsNeverCrashes)
 {
     Bytes good = gafImage({"alpha", "beta"});
-    Image cut{good};
     Image wide{good};
     wide.put32(4, 0x40000000u); // a count whose offsets cannot fit
     Image past{good};
     past.put32(16, past.size() - 39); // the second entry's name runs past the end
     Image version{good};
     version.put32(0, 0x00010101u);
-    cut.bytes.resize(good.size() - 1);
     for (auto [what, bytes, says] : std::initializer_list<std::tuple<const char*, Bytes, const char*>>{
              {"cut in the header", Bytes(good.begin(), good.begin() + 11), "shorter than a GAF header"},
              {"another version", version.bytes, "not a GAF file"},
              {"a count that does not fit", wide.bytes, "do not fit"},
              {"an entry past the end", past.bytes, "entry 1 lies outside"},
-             {"the last name cut short", cut.bytes, "entry 1 lies outside"}}) {
+             {"the last name cut short", Bytes(good.begin(), good.end() - 1), "entry 1 lies outside"}}) {
         std::vector<std::string> names;
         // A copy of exactly the file's size, so the sanitizer sees any overread.
         std::vector<unsigned char> exact(bytes.begin(), bytes.end());
         EXPECT_NE(readGafNames(exact.data(), exact.size(), names).find(says), std::string::npos) << what;
     }
-    std::vector<std::string> names;
-    EXPECT_EQ(readGafNames(good.data(), good.size(), names), "");
-    EXPECT_EQ(names, (std::vector<std::string>{"alpha", "beta"}));
 }
 
 TEST(Lint, EveryFindingWithItsSeverityAndPlace)
@@ -126,17 +121,15 @@ TEST(Lint, EveryFindingWithItsSeverityAndPlace)
     std::vector<Finding> findings;
     lintModel(model.string(), mods.forModel(model.string(), &first), findings);
     EXPECT_EQ(places(findings),
-              (std::set<Place>{
-                  {"bad-index", "error", "base", 0},
-                  {"bad-index", "warning", "base", 1},
-                  {"missing-texture", "error", "base", 3},
-                  {"selection-out-of-range", "warning", "base", -1},
-                  {"colour-out-of-range", "warning", "base", 5},
-                  {"no-vertices", "warning", "flare", -1},
-                  {"bad-index", "warning", "flare", 0},
-                  {"duplicate-name", "warning", "Base", -1},
-                  {"several-roots", "warning", "base", -1},
-              }));
+              (std::set<Place>{{"bad-index", "error", "base", 0},
+                               {"bad-index", "warning", "base", 1},
+                               {"missing-texture", "error", "base", 3},
+                               {"selection-out-of-range", "warning", "base", -1},
+                               {"colour-out-of-range", "warning", "base", 5},
+                               {"no-vertices", "warning", "flare", -1},
+                               {"bad-index", "warning", "flare", 0},
+                               {"duplicate-name", "warning", "Base", -1},
+                               {"several-roots", "warning", "base", -1}}));
     // A clean model with a sound tree says nothing but that it is clean; cleaning
     // would change a plain image, and an unreadable file is one error.
     const ObjectPlan sound(Three, {{1, {0, 1, 2}}}, -1, "sound");
