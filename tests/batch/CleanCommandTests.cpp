@@ -193,7 +193,7 @@ TEST_F(CleanCommand, RepairAndWhatIsWrongInTheModdersTerms)
     EXPECT_EQ(scour({"--check", "marker.3do"}).exitCode, 0);
 }
 
-// Quotes and backslashes json_matches_log.py reads back in a path.
+// Quotes and backslashes are left to json_matches_log.py, which reads such a path back.
 TEST(JsonString, EscapesWhatJsonForbidsAndKeepsValidUtf8)
 {
     EXPECT_EQ(jsonString("tab\there\nnl\x7f caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x99\x82"),
