@@ -1,7 +1,6 @@
 // scour's clean command end to end: folder searching, dry runs, colour options,
 // --check, --repair, --json, messages and exit codes.
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,32 +18,13 @@ namespace {
 
 CommandRun scour(std::vector<std::string> arguments) { return runCommand(runClean, std::move(arguments)); }
 
-// The first line of each entry of a report, without its line end.
-std::vector<std::string> entryHeads(const std::string& report)
-{
-    std::vector<std::string> heads;
-    std::istringstream lines(report);
-    for (std::string line; std::getline(lines, line);) {
-        if (line.size() > 1 && line[line.size() - 2] == '"')
-            heads.push_back(line.substr(0, line.size() - 1));
-    }
-    return heads;
-}
-
 std::string fullPath(const std::string& path) { return fs::absolute(path).lexically_normal().string(); }
-
-std::string head(const char* kind, const std::string& path)
-{
-    return std::string(kind) + ": \"" + fullPath(path) + "\"";
-}
 
 // 4 vertices and 2 faces, of colours 0 and 5: colour 0 goes by default, leaving 3 and 1.
 std::vector<uint8_t> smallModel()
 {
     return plainImage({ObjectPlan({{0, 0, 0}, {9, 0, 0}, {0, 9, 0}, {9, 0, 0}}, {{0, {0, 1, 2}}, {5, {0, 3, 2}}})});
 }
-
-const std::vector<uint8_t> BrokenImage = {1, 0, 0, 0};
 
 // A scratch folder that is the working folder while the test runs.
 class CleanCommand : public testing::Test {
@@ -70,22 +50,21 @@ TEST_F(CleanCommand, FoldersGiveTheirModelsSortedAndRecursively)
     for (const char* name : {"m/c.3Do", "m/a.3do", "m/B.3DO", "m/notes.txt", "m/x.3do.bak", "m/sub/d.3do"})
         put(name, image);
     fs::create_directories(dir.file("m/dir.3do"));
-    // Only the folder's own files named .3do in any case, sorted; with -r also those below.
-    std::vector<std::string> heads;
-    for (const char* name : {"m/B.3DO", "m/a.3do", "m/c.3Do"})
-        heads.push_back(head("File cleaned", name));
-    // A dry run touches nothing and writes no log unless asked.
-    EXPECT_TRUE(contains(scour({"--dry-run", "m"}).out, "would be cleaned"));
-    EXPECT_EQ(readBytes(dir.file("m/a.3do")), image);
+    // The folder's own files named .3do in any case, sorted, then those below. A
+    // dry run touches nothing and writes no log unless asked.
+    std::string lines;
+    for (const char* name : {"m/B.3DO", "m/a.3do", "m/c.3Do", "m/sub/d.3do"})
+        lines += fullPath(name) + ": 4 -> 3 vertices, 2 -> 1 face, 181 -> 131 bytes\n";
+    EXPECT_EQ(scour({"--dry-run", "-r", "./m/../m"}).out,
+              lines + "4 of 4 files would be cleaned (dry run, nothing changed): 4 vertices removed, 4 faces removed, "
+                      "200 bytes removed\n");
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"m"});
+    // Without -r only the folder's own files; under --quiet only the summary line.
     CommandRun quiet = scour({"--quiet", "m"});
     EXPECT_EQ(quiet.exitCode, 0);
-    // Under --quiet only the summary line.
     EXPECT_EQ(quiet.out, "3 of 3 files cleaned: 3 vertices removed, 3 faces removed, 150 bytes removed\n");
-    EXPECT_EQ(entryHeads(readText("log.txt")), heads);
-    EXPECT_EQ(scour({"-q", "-r", "--log", "deep.txt", "./m/../m"}).exitCode, 0);
-    heads.push_back(head("File cleaned", "m/sub/d.3do"));
-    EXPECT_EQ(entryHeads(readText("deep.txt")), heads);
+    const std::string log = readText("log.txt");
+    ASSERT_TRUE(contains(log, "\"" + fullPath("m/a.3do") + "\""));
     // A folder without models of its own is a warning and replaces no report.
     put("mod/objects3d/unit.3do", image);
     CommandRun none = scour({"mod"});
@@ -93,23 +72,22 @@ TEST_F(CleanCommand, FoldersGiveTheirModelsSortedAndRecursively)
     EXPECT_EQ(none.err, "scour: no .3do files in mod; --recursive searches its subfolders\n");
     fs::create_directories(dir.file("empty"));
     EXPECT_EQ(scour({"-r", "empty"}).err, "scour: no .3do files in empty\n");
-    EXPECT_EQ(entryHeads(readText("log.txt")), std::vector<std::string>(heads.begin(), heads.end() - 1));
+    EXPECT_EQ(readText("log.txt"), log);
 }
 
 TEST_F(CleanCommand, MessagesDryRunJsonAndExitCodes)
 {
     const std::vector<uint8_t> image = smallModel();
     put("good.3do", image);
-    put("broken.3do", BrokenImage);
+    put("broken.3do", {1, 0, 0, 0});
     // Usage errors touch nothing and write no log; --check writes nothing, so
     // the options that write are usage errors with it.
-    for (std::vector<std::string> arguments :
-         std::vector<std::vector<std::string>>{{"--remove", "256", "good.3do"},
-                                               {"--log", "a.txt", "--no-log", "good.3do"},
-                                               {"-j", "0", "good.3do"},
-                                               {"--check", "--log", "log.txt", "good.3do"},
-                                               {"--check", "--save-map", "map.bin", "good.3do"},
-                                               {}}) {
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--remove", "256", "good.3do"},
+                                                      {"--log", "a.txt", "--no-log", "good.3do"},
+                                                      {"-j", "0", "good.3do"},
+                                                      {"--check", "--log", "log.txt", "good.3do"},
+                                                      {"--check", "--save-map", "map.bin", "good.3do"},
+                                                      {}}) {
         EXPECT_EQ(scour(arguments).exitCode, 2) << testing::PrintToString(arguments);
         EXPECT_EQ(dir.entries(), (std::vector<std::string>{"broken.3do", "good.3do"}));
         EXPECT_EQ(readBytes(dir.file("good.3do")), image);
@@ -147,8 +125,11 @@ TEST_F(CleanCommand, ColourOptionsReachTheRunAndTheMapIsStoredFirst)
     EXPECT_EQ(scour({"--save-map", "blocker/saved.map", "model.3do"}).exitCode, 1);
     EXPECT_EQ(readBytes(dir.file("model.3do")), image);
     EXPECT_FALSE(fileExists(dir.file("log.txt")));
-    // A report that cannot be created fails the run, which still cleans.
-    EXPECT_EQ(scour({"--log", "blocker/log.txt", "model.3do"}).exitCode, 1);
+    // A report that cannot be created fails the run, which still cleans and counts.
+    CommandRun unreported = scour({"--log", "blocker/log.txt", "model.3do"});
+    EXPECT_EQ(unreported.exitCode, 1);
+    EXPECT_EQ(unreported.err, "scour: cannot create the report blocker/log.txt; cleaning without it\n");
+    EXPECT_TRUE(contains(unreported.out, "1 of 1 file cleaned: 1 vertex removed, 1 face removed, 50 bytes removed\n"));
 }
 
 TEST_F(CleanCommand, CheckListsWhatWouldChangeAndWritesNothing)
@@ -165,13 +146,10 @@ TEST_F(CleanCommand, CheckListsWhatWouldChangeAndWritesNothing)
     // Once cleaned with the same colours, the folder passes; another map fails it
     // again even when only a colour changes and the size stays the same.
     ASSERT_EQ(scour({"--keep-all", "--no-log", "--quiet", "models"}).exitCode, 0);
-    std::vector<uint8_t> cleaned = readBytes(dir.file("models/a.3do"));
-    CommandRun clean = scour({"--check", "--keep-all", "models"});
-    EXPECT_EQ(clean.exitCode, 0) << clean.out;
+    EXPECT_EQ(scour({"--check", "--keep-all", "models"}).exitCode, 0);
     CommandRun recoloured = scour({"--check", "--keep-all", "--replace", "5=6", "models/a.3do"});
     EXPECT_EQ(recoloured.exitCode, 1);
-    const std::string size = std::to_string(cleaned.size());
-    EXPECT_TRUE(contains(recoloured.out, "3 -> 3 vertices, 2 -> 2 faces, " + size + " -> " + size + " bytes"));
+    EXPECT_TRUE(contains(recoloured.out, "3 -> 3 vertices, 2 -> 2 faces, 169 -> 169 bytes"));
 }
 
 TEST_F(CleanCommand, RepairAndWhatIsWrongInTheModdersTerms)
@@ -202,7 +180,7 @@ TEST_F(CleanCommand, RepairAndWhatIsWrongInTheModdersTerms)
                          fullPath("marker.3do") + ": cannot write: no space left on device; the file is unchanged\n"));
     clearFileFaults();
     // A check with --repair counts what the repair would change; the repair
-    // tells each dropped face, and a second one finds nothing left to do.
+    // tells each dropped face, and then even a check without --repair passes.
     const std::string dropped =
         fullPath("marker.3do") + ": object \"flare\" face 0 names vertex 0, the object has 0 vertices: ";
     CommandRun check = scour({"--check", "--repair", "marker.3do"});
@@ -212,19 +190,15 @@ TEST_F(CleanCommand, RepairAndWhatIsWrongInTheModdersTerms)
     EXPECT_TRUE(contains(
         json.out, ", \"droppedFaces\": [{\"object\": \"flare\", \"face\": 0, \"index\": 0, \"vertexCount\": 0}]"));
     EXPECT_TRUE(contains(json.err, dropped + "dropped\n"));
-    EXPECT_EQ(scour({"--check", "--repair", "marker.3do"}).exitCode, 0);
     EXPECT_EQ(scour({"--check", "marker.3do"}).exitCode, 0);
 }
 
+// Quotes and backslashes are left to json_matches_log.py, which reads such a path back.
 TEST(JsonString, EscapesWhatJsonForbidsAndKeepsValidUtf8)
 {
-    EXPECT_EQ(jsonString("C:\\Units\\\"a\".3do"), "\"C:\\\\Units\\\\\\\"a\\\".3do\"");
-    EXPECT_EQ(jsonString("tab\there\nnl\x7f"), "\"tab\\u0009here\\u000anl\\u007f\"");
-    EXPECT_EQ(jsonString("caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x99\x82"), "\"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x99\x82\"");
+    EXPECT_EQ(jsonString("tab\there\nnl\x7f caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x99\x82"),
+              "\"tab\\u0009here\\u000anl\\u007f caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x99\x82\"");
     // Latin-1 bytes of an ANSI path, a cut sequence, overlong and surrogate forms.
-    EXPECT_EQ(jsonString("caf\xe9"), "\"caf\\u00e9\"");
-    EXPECT_EQ(jsonString("\xe2\x82"), "\"\\u00e2\\u0082\"");
-    EXPECT_EQ(jsonString("\xc0\xaf"), "\"\\u00c0\\u00af\"");
-    EXPECT_EQ(jsonString("\xed\xa0\x80"), "\"\\u00ed\\u00a0\\u0080\"");
-    EXPECT_EQ(jsonString(""), "\"\"");
+    EXPECT_EQ(jsonString("caf\xe9 \xe2\x82 \xc0\xaf \xed\xa0\x80"),
+              "\"caf\\u00e9 \\u00e2\\u0082 \\u00c0\\u00af \\u00ed\\u00a0\\u0080\"");
 }

@@ -8,15 +8,6 @@
 #include "support/ModelBuilder.h"
 #include "support/TestSupport.h"
 
-namespace {
-
-int run(int (*command)(int, char**), std::vector<std::string> arguments)
-{
-    return runCommand(command, std::move(arguments)).exitCode;
-}
-
-} // namespace
-
 // The corpus round-trips in memory in the model tests; here the command saves
 // what the writer composes, and a second rewrite changes nothing.
 TEST(InfoAndRewrite, RewriteSavesTheCompactLayoutAndExitCodes)
@@ -32,18 +23,18 @@ TEST(InfoAndRewrite, RewriteSavesTheCompactLayoutAndExitCodes)
     const Bytes brokenBytes(40, 0x01); // shorter than one header
     ASSERT_TRUE(writeBytes(good, plain) && writeBytes(broken, brokenBytes));
     for (int pass = 0; pass < 2; ++pass) {
-        EXPECT_EQ(run(runRewrite, {good}), 0);
+        EXPECT_EQ(runCommand(runRewrite, {good}).exitCode, 0);
         EXPECT_EQ(readBytes(good), compact);
     }
-    EXPECT_EQ(run(runRewrite, {broken, good}), 1);
+    EXPECT_EQ(runCommand(runRewrite, {broken, good}).exitCode, 1);
     EXPECT_EQ(readBytes(broken), brokenBytes);
     EXPECT_EQ(readBytes(good), compact);
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"broken.3do", "good.3do"})) << "no temporary file stays";
 
-    EXPECT_EQ(run(runInfo, {}), 2);
-    EXPECT_EQ(run(runRewrite, {}), 2);
-    EXPECT_EQ(run(runInfo, {"--frobnicate", broken}), 2);
-    EXPECT_EQ(run(runInfo, {"--help"}), 0);
-    EXPECT_EQ(run(runInfo, {good}), 0);
-    EXPECT_EQ(run(runInfo, {broken}), 1);
+    EXPECT_EQ(runCommand(runInfo, {}).exitCode, 2);
+    EXPECT_EQ(runCommand(runRewrite, {}).exitCode, 2);
+    EXPECT_EQ(runCommand(runInfo, {"--frobnicate", broken}).exitCode, 2);
+    EXPECT_EQ(runCommand(runInfo, {"--help"}).exitCode, 0);
+    EXPECT_EQ(runCommand(runInfo, {good}).exitCode, 0);
+    EXPECT_EQ(runCommand(runInfo, {broken}).exitCode, 1);
 }
