@@ -140,8 +140,7 @@ TEST(Reader, ValidFileLoadsEveryField)
     EXPECT_STREQ(r.child->name, "tail");
     EXPECT_TRUE(r.child->vertices != nullptr && r.child->primitives != nullptr); // empty arrays are present
     const uint8_t four[4] = {1, 2, 3, 4}; // fields past the end, with and without wrap-around
-    EXPECT_EQ(readField(four, 4, 1), InvalidOffset);
-    EXPECT_EQ(readField(four, 4, 0xFFFFFFFEu), InvalidOffset);
+    EXPECT_EQ(Values({readField(four, 4, 1), readField(four, 4, 0xFFFFFFFEu)}), Values({InvalidOffset, InvalidOffset}));
 }
 
 TEST(Reader, MalformedShapesFailWithReasonAndPlace)

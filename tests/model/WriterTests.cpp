@@ -130,8 +130,7 @@ TEST(OutputBuffer, GrowsPatchesAndFailsForGood)
     EXPECT_EQ(patchField(file, 2, 0xAABBCCDDu), 6007u);
     EXPECT_EQ(Bytes(file.data(), file.data() + 9), Bytes({1, 2, 0xDD, 0xCC, 0xBB, 0xAA, 0, 0, 0}));
     EXPECT_EQ(Bytes(file.data() + 6003, file.data() + 6007), Bytes({2998 & 0xFF, 2998 >> 8, 2999 & 0xFF, 2999 >> 8}));
-    EXPECT_FALSE(file.seek(6008)); // past the end: the buffer has failed for good
-    EXPECT_FALSE(file.seek(0));
+    EXPECT_FALSE(file.seek(6008) || file.seek(0)); // past the end: the buffer has failed for good
     EXPECT_EQ(writeField(file, 1), InvalidOffset);
     EXPECT_EQ(file.size(), 6007u);
 }
