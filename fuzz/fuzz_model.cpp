@@ -37,7 +37,6 @@ ColourMap mapFor(const uint8_t* data, size_t size)
     return map;
 }
 
-// Whether model composes to exactly the bytes of image.
 bool composesTo(const Model& model, const OutputBuffer& image)
 {
     OutputBuffer again;

@@ -1,7 +1,6 @@
 // The reader: every field, malformed and hostile files, the limits of one load,
 // and the corpus: each file loads, or fails for a reason its own bytes explain.
 #include <cstddef>
-#include <memory>
 #include <set>
 #include <utility>
 
@@ -94,8 +93,6 @@ const MalformedShape MalformedShapes[] = {
     {"name offset all ones", Root, Hd::NameOffset, ~0u, false, F::BadHeaderField, Same},
     {"reserved header word set", Root, Hd::ReservedZero, 1, false, F::HeaderReservedNotZero, Same},
     {"vertex array offset all ones", Root, Hd::VertexArrayOffset, ~0u, false, F::BadHeaderField, Same},
-    {"primitive array offset all ones", Root, Hd::PrimitiveArrayOffset, ~0u, false, F::BadHeaderField, Same},
-    {"sibling offset all ones", Child, Hd::SiblingOffset, ~0u, false, F::BadHeaderField, Same},
     {"child offset all ones", Child, Hd::ChildOffset, ~0u, false, F::BadHeaderField, Same},
     // Offsets exactly at the end fail; what ends exactly at the end loads.
     {"name at the end", Child, Hd::NameOffset, 0, true, F::NameOutside, Same},
@@ -105,15 +102,11 @@ const MalformedShape MalformedShapes[] = {
     {"vertices end at the end", Root, Hd::VertexArrayOffset, 36, true, F::None, 0},
     {"vertices end a byte late", Root, Hd::VertexArrayOffset, 35, true, F::VertexArrayOutside, Same},
     // An empty array reads no byte: its offset may be the end, never beyond.
-    {"no vertices, offset before the end", Child, Hd::VertexArrayOffset, 1, true, F::None, 0},
     {"no vertices, offset at the end", Child, Hd::VertexArrayOffset, 0, true, F::None, 0},
     {"no vertices, offset past the end", Child, Hd::VertexArrayOffset, ~0u, true, F::VertexArrayOutside, Same},
-    {"no primitives, offset at the end", Child, Hd::PrimitiveArrayOffset, 0, true, F::None, 0},
-    {"no primitives, offset past the end", Child, Hd::PrimitiveArrayOffset, ~0u, true, F::PrimitiveArrayOutside, Same},
     {"indexes end at the end", Line, Pr::IndexArrayOffset, 4, true, F::None, 0},
     {"indexes end a byte late", Line, Pr::IndexArrayOffset, 3, true, F::IndexArrayOutside, Same},
     {"texture name at the end", Triangle, Pr::TextureNameOffset, 0, true, F::TextureNameOutside, Same},
-    {"texture name past 4 GiB", Triangle, Pr::TextureNameOffset, ~0u - 15, false, F::TextureNameOutside, Same},
     // count x size wraps around to a small number.
     {"vertex count that wraps", Root, Hd::VertexCount, 0x15555556u, false, F::VertexArrayOutside,
      Hd::VertexArrayOffset},
@@ -146,22 +139,8 @@ TEST(Reader, ValidFileLoadsEveryField)
     EXPECT_EQ(l.getTextureName(), nullptr);
     EXPECT_STREQ(r.child->name, "tail");
     EXPECT_TRUE(r.child->vertices != nullptr && r.child->primitives != nullptr); // empty arrays are present
-
-    s.image.put32(s.line + 16, s.image.size() - 1); // an empty name is still a texture
-    ASSERT_TRUE(readExact(model, s.image.bytes));
-    EXPECT_STREQ(model.root->primitives[1].getTextureName(), "");
-    // An empty index array may lie at the end of the image, not beyond; the other
-    // arrays' rule is among the malformed shapes.
-    ReadContext context;
-    const uint8_t* b = s.image.bytes.data();
-    const uint32_t n = s.image.size();
-    std::unique_ptr<uint16_t[]> noIndexes(readIndexArray(b, n, n, 0, context));
-    EXPECT_NE(noIndexes, nullptr);
-    EXPECT_EQ(readIndexArray(b, n, n + 1, 0, context), nullptr);
-    EXPECT_EQ(readIndexArray(b, n, n - 1, 1, context), nullptr);
     const uint8_t four[4] = {1, 2, 3, 4}; // fields past the end, with and without wrap-around
-    EXPECT_EQ(readField(four, 4, 1), InvalidOffset);
-    EXPECT_EQ(readField(four, 4, 0xFFFFFFFEu), InvalidOffset);
+    EXPECT_EQ(Values({readField(four, 4, 1), readField(four, 4, 0xFFFFFFFEu)}), Values({InvalidOffset, InvalidOffset}));
 }
 
 TEST(Reader, MalformedShapesFailWithReasonAndPlace)
@@ -243,19 +222,10 @@ TEST(Reader, CyclesDepthAndTreeSize)
 
 TEST(Primitive, AccessorsInBoundsAndInlineStorage)
 {
-    // Indexes past the array are neither written nor read; ASan sees any overrun
-    // and any storage two primitives share.
-    Primitive p, none;
-    p.setIndex(0, 3);
-    EXPECT_EQ(p.getIndex(0), 0xFFFF);
-    p.setIndexes(new uint16_t[2]{4, 5}, 2);
-    p.setIndex(2, 7);
-    EXPECT_EQ(Values({p.getIndex(1), p.getIndex(2)}), Values({5, 0xFFFF}));
-    ASSERT_TRUE(none.copyFrom(Primitive()));
-    EXPECT_TRUE(none.getIndexes() == nullptr && none.getTextureName() == nullptr);
-
     // Index lists and names on both sides of what a primitive holds inside
-    // itself, read, copied over each other and moved.
+    // itself, read, copied over each other and moved. An index past the list is
+    // neither written nor read; ASan sees any overrun and any storage two
+    // primitives share.
     const std::string names[] = {"", "fifteen_chars__", "sixteen_chars___", std::string(300, 'n')};
     for (uint32_t count : {0u, 4u, 5u, 300u}) {
         for (const std::string& name : names) {
@@ -272,6 +242,8 @@ TEST(Primitive, AccessorsInBoundsAndInlineStorage)
             copied.setTextureName(newString("old name that is long enough to live outside"));
             ASSERT_TRUE(copied.copyFrom(read));
             moved.takeFrom(copied);
+            read.setIndex(count, 1);
+            EXPECT_EQ(read.getIndex(count), 0xFFFF);
             for (const Primitive* q : {&read, &moved}) {
                 EXPECT_EQ(std::vector<uint16_t>(q->getIndexes(), q->getIndexes() + q->getIndexCount()), values);
                 EXPECT_EQ(q->getTextureName(), name) << count;
@@ -287,22 +259,17 @@ TEST(Primitive, AccessorsInBoundsAndInlineStorage)
 TEST(Corpus, AllButTwoLoadAndRoundTrip)
 {
     REQUIRE_CORPUS();
-    int loaded = 0, refused = 0;
+    int refused = 0;
     for (const std::string& path : corpusFiles()) {
-        Model model;
+        Model model, again;
         if (!model.load(path.c_str())) {
             ++refused; // the malformed shapes show why; here only how many
             continue;
         }
-        ++loaded;
         const Bytes first = composeBytes(model);
-        Model again;
         ASSERT_TRUE(readExact(again, first)) << path << ": failure " << int(again.failure);
-        EXPECT_EQ(Values({again.countVertices(), again.countPrimitives()}),
-                  Values({model.countVertices(), model.countPrimitives()}))
-            << path;
+        EXPECT_TRUE(planOf(again.root) == planOf(model.root)) << path;
         EXPECT_EQ(composeBytes(again), first) << path;
     }
-    EXPECT_GT(loaded, 0);
     EXPECT_EQ(refused, 2) << "the corpus holds one empty file and one that is not a model";
 }

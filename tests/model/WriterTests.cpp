@@ -100,24 +100,21 @@ TEST(Writer, EveryFailedAllocationIsNoticed)
     ADD_FAILURE() << "a thousand allocations or more";
 }
 
-// Each step's faults are the file layer's tests; here: one reaches the caller,
-// and a save writes exactly what the writer composes.
-TEST(Writer, SaveReplacesTheFileOrLeavesItByteIdentical)
+// A save writes what the writer composes and tells its size; a failed replace
+// reaches the caller. What a fault leaves of the file is the file layer's test.
+TEST(Writer, SaveWritesTheComposedImageOrFails)
 {
     Model model;
     buildFamily(model);
-    const Bytes original(300, 0xAB);
     TempDir dir;
     const std::string path = dir.file("unit.3do");
-    ASSERT_TRUE(writeBytes(path, original));
-    injectFileFault(FileStep::Replace, 1);
-    EXPECT_FALSE(model.save(path.c_str()));
-    clearFileFaults();
-    EXPECT_EQ(readBytes(path), original);
     uint32_t savedSize = 0;
     ASSERT_TRUE(model.save(path.c_str(), &savedSize));
     EXPECT_EQ(readBytes(path), composeBytes(model));
     EXPECT_EQ(savedSize, readBytes(path).size());
+    injectFileFault(FileStep::Replace, 1);
+    EXPECT_FALSE(model.save(path.c_str()));
+    clearFileFaults();
 }
 
 TEST(OutputBuffer, GrowsPatchesAndFailsForGood)
@@ -133,8 +130,7 @@ TEST(OutputBuffer, GrowsPatchesAndFailsForGood)
     EXPECT_EQ(patchField(file, 2, 0xAABBCCDDu), 6007u);
     EXPECT_EQ(Bytes(file.data(), file.data() + 9), Bytes({1, 2, 0xDD, 0xCC, 0xBB, 0xAA, 0, 0, 0}));
     EXPECT_EQ(Bytes(file.data() + 6003, file.data() + 6007), Bytes({2998 & 0xFF, 2998 >> 8, 2999 & 0xFF, 2999 >> 8}));
-    EXPECT_FALSE(file.seek(6008)); // past the end: the buffer has failed for good
-    EXPECT_FALSE(file.seek(0));
+    EXPECT_FALSE(file.seek(6008) || file.seek(0)); // past the end: the buffer has failed for good
     EXPECT_EQ(writeField(file, 1), InvalidOffset);
     EXPECT_EQ(file.size(), 6007u);
 }

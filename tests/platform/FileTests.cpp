@@ -1,5 +1,5 @@
-// The file layer on the running system: whole-file reads and file sizes, safe
-// in-place replacement and grouped saves under injected faults.
+// The file layer on the running system: whole-file reads, safe in-place
+// replacement and grouped saves under injected faults.
 #include "platform/File.h"
 #include "support/Faults.h"
 #include "support/TestSupport.h"
@@ -69,13 +69,6 @@ std::vector<bool> saveGroup(const Names& paths, const std::vector<Bytes>& conten
     return saved;
 }
 
-// On Windows this sets the read-only attribute.
-void makeReadOnly(const std::string& path)
-{
-    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
-}
-
 class FileTest : public ::testing::Test {
 protected:
     void TearDown() override { clearFileFaults(); }
@@ -85,14 +78,13 @@ protected:
 
 } // namespace
 
-TEST_F(FileTest, ReadsAndSizesAtTheirLimitsAndUnderFaults)
+TEST_F(FileTest, ReadsAtTheLimitAndUnderFaults)
 {
     const Bytes bytes = pattern(256 * 5 + 3, 7);
     ASSERT_TRUE(writeBytes(unit, bytes) && writeBytes(dir.file("empty.3do"), {}));
     // Sparse files: no disk space is used.
     std::error_code error;
-    for (auto [name, size] :
-         {std::pair{"largest.3do", 0x7FFFFFFFull}, {"beyond.3do", 0x80000000ull}, {"huge.3do", 0x100000064ull}}) {
+    for (auto [name, size] : {std::pair{"beyond.3do", 0x80000000ull}, {"huge.3do", 0x100000064ull}}) {
         ASSERT_TRUE(writeBytes(dir.file(name), {}));
         fs::resize_file(dir.file(name), size, error);
         ASSERT_FALSE(error) << name;
@@ -102,64 +94,61 @@ TEST_F(FileTest, ReadsAndSizesAtTheirLimitsAndUnderFaults)
         uint32_t maxSize;
         ReadFileResult result;
         size_t read;
-        int32_t size;
     } cases[] = {
-        {dir.file("absent.3do"), 1000, ReadFileResult::CannotOpen, 0, -1},
-        {dir.path(), 1000, ReadFileResult::CannotOpen, 0, -1},
-        {dir.file("empty.3do"), 1000, ReadFileResult::Ok, 0, 0},
-        {unit, 1u << 20, ReadFileResult::Ok, 1283, 1283},
-        {unit, 1283, ReadFileResult::Ok, 1283, 1283},
-        {unit, 1282, ReadFileResult::TooLarge, 0, 1283}, // the limit is inclusive
-        {dir.file("largest.3do"), 1000, ReadFileResult::TooLarge, 0, 0x7FFFFFFF},
-        {dir.file("beyond.3do"), 1000, ReadFileResult::TooLarge, 0, -1},
+        {dir.file("absent.3do"), 1000, ReadFileResult::CannotOpen, 0},
+        {dir.path(), 1000, ReadFileResult::CannotOpen, 0},
+        {dir.file("empty.3do"), 1000, ReadFileResult::Ok, 0},
+        {unit, 1283, ReadFileResult::Ok, 1283},
+        {unit, 1282, ReadFileResult::TooLarge, 0}, // the limit is inclusive
+        {dir.file("beyond.3do"), 1000, ReadFileResult::TooLarge, 0},
         // Its low 32 bits alone would pass as a 100-byte file.
-        {dir.file("huge.3do"), 0xFFFFFFFFu, ReadFileResult::TooLarge, 0, -1},
+        {dir.file("huge.3do"), 0xFFFFFFFFu, ReadFileResult::TooLarge, 0},
     };
     for (const auto& k : cases) {
-        SCOPED_TRACE(k.path + " " + std::to_string(k.maxSize));
-        EXPECT_EQ(load(k.path, k.maxSize),
-                  std::make_pair(k.result, Bytes(bytes.begin(), bytes.begin() + long(k.read))));
-        EXPECT_EQ(fileSize(k.path.c_str()), k.size);
+        EXPECT_EQ(load(k.path, k.maxSize), std::make_pair(k.result, Bytes(bytes.begin(), bytes.begin() + long(k.read))))
+            << k.path << " " << k.maxSize;
     }
-    // Under faults the size is unknown and a failed read is not a missing file.
-    injectFileFault(FileStep::Open, 1);
-    EXPECT_EQ(fileSize(unit.c_str()), -1);
+    // A failed read is not a missing file.
     injectFileFault(FileStep::Read, 1);
     EXPECT_EQ(load(unit, 2000).first, ReadFileResult::CannotRead);
 }
 
-// Three files saved as one group, with a fault armed for the second file, there
-// or not yet, at each step in turn: it keeps its original or stays absent, the
-// others are replaced (shortened), and no temporary file is left. Then one file
+// A group across folders whose second file is new, with a fault armed for that
+// file at each step in turn, and files the call must refuse: a folder, one in a
+// folder that is not there, no path, no data. The new file stays absent, the
+// others are refused or replaced (shortened), and no temporary file is left (the
+// batch run's tests arm the same faults for a file that exists). Then one file
 // lengthened past several write calls and emptied.
-TEST_F(FileTest, FaultInOneFileOfAGroupSparesTheOthers)
+TEST_F(FileTest, FaultOrRefusalInAGroupSparesTheOthers)
 {
-    const Names paths{dir.file("a.3do"), dir.file("b.3do"), dir.file("c.3do")};
-    const std::vector<Bytes> contents{pattern(300, 10), pattern(301, 11), pattern(302, 12)};
-    for (bool existing : {true, false}) {
-        for (uint8_t s = 0; s < uint8_t(FileStep::Count); ++s) {
-            if (FileStep(s) == FileStep::Read) // saving never reads
-                continue;
-            SCOPED_TRACE(std::to_string(s) + (existing ? "" : ", second file absent"));
-            for (unsigned i = 0; i < 3; ++i)
-                ASSERT_TRUE(writeBytes(paths[i], pattern(500 + i, i)));
-            if (!existing)
-                fs::remove(paths[1]);
-            injectFileFault(FileStep(s), 2);
-            EXPECT_EQ(saveGroup(paths, contents), (std::vector<bool>{true, false, true}));
-            clearFileFaults();
-            for (unsigned i = 0; i < 3; ++i)
-                EXPECT_EQ(readBytes(paths[i]), i != 1 ? contents[i] : existing ? pattern(501, 1) : Bytes());
-            EXPECT_EQ(dir.entries(), (existing ? Names{"a.3do", "b.3do", "c.3do"} : Names{"a.3do", "c.3do"}));
-        }
+    const fs::path other = fs::path(dir.path()) / "other";
+    ASSERT_TRUE(fs::create_directory(other) && fs::create_directory(dir.file("folder")));
+    const Names paths{dir.file("a.3do"), dir.file("b.3do"), (other / "c.3do").string(), dir.file("folder"),
+                      (fs::path(dir.path()) / "absent" / "unit.3do").string()};
+    const std::vector<Bytes> contents{pattern(300, 10), pattern(301, 11), pattern(302, 12), {1}, {1}};
+    for (uint8_t s = 0; s < uint8_t(FileStep::Count); ++s) {
+        if (FileStep(s) == FileStep::Read) // saving never reads
+            continue;
+        SCOPED_TRACE(int(s));
+        ASSERT_TRUE(writeBytes(paths[0], pattern(500, 0)) && writeBytes(paths[2], pattern(502, 2)));
+        injectFileFault(FileStep(s), 2);
+        EXPECT_EQ(saveGroup(paths, contents), (std::vector<bool>{true, false, true, false, false}));
+        clearFileFaults();
+        EXPECT_EQ((std::vector<Bytes>{readBytes(paths[0]), readBytes(paths[2])}),
+                  (std::vector<Bytes>{contents[0], contents[2]}));
+        EXPECT_EQ(dir.entries(), (Names{"a.3do", "folder", "other"}));
+        EXPECT_EQ(std::distance(fs::directory_iterator(other), fs::directory_iterator()), 1);
     }
+    FileSave refused[2] = {{nullptr, contents[0].data(), 1, false, {}}, {paths[0].c_str(), nullptr, 1, false, {}}};
+    saveFiles(refused, 2);
+    EXPECT_FALSE(refused[0].saved || refused[1].saved);
     // Four write calls: each may be the one that finds the disk full.
     const Bytes large = pattern(3 * size_t{MaxWriteChunk} + 17, 8);
     for (uint32_t occurrence = 1; occurrence <= 5; ++occurrence) {
         injectFileFault(FileStep::Write, occurrence);
         EXPECT_EQ(replace(paths[0], large), occurrence == 5) << occurrence;
         EXPECT_EQ(readBytes(paths[0]), occurrence == 5 ? large : contents[0]) << occurrence;
-        EXPECT_EQ(dir.entries(), (Names{"a.3do", "c.3do"})) << occurrence;
+        EXPECT_EQ(dir.entries(), (Names{"a.3do", "folder", "other"})) << occurrence;
     }
     EXPECT_TRUE(replace(paths[0], {}));
     EXPECT_EQ(readBytes(paths[0]), Bytes());
@@ -188,15 +177,13 @@ TEST_F(FileTest, PermissionBitsOwnerAndSymbolicLinkKept)
         EXPECT_EQ(info.st_mode & 07777, mode);
     }
     // A link is followed: its target gets the contents, the link stays.
-    const fs::path links = fs::path(dir.path()) / "links", models = fs::path(dir.path()) / "models";
-    ASSERT_TRUE(fs::create_directory(links) && fs::create_directory(models));
-    ASSERT_TRUE(writeBytes((models / "unit.3do").string(), pattern(200, 0)));
-    fs::create_symlink("../models/unit.3do", links / "unit.3do");
-    EXPECT_TRUE(replace((links / "unit.3do").string(), pattern(150, 3)));
-    EXPECT_EQ(fs::read_symlink(links / "unit.3do"), fs::path("../models/unit.3do"));
+    const fs::path models = fs::path(dir.path()) / "models";
+    ASSERT_TRUE(fs::create_directory(models) && writeBytes((models / "unit.3do").string(), pattern(200, 0)));
+    fs::create_symlink("models/unit.3do", dir.file("link.3do"));
+    EXPECT_TRUE(replace(dir.file("link.3do"), pattern(150, 3)));
+    EXPECT_EQ(fs::read_symlink(dir.file("link.3do")), fs::path("models/unit.3do"));
     EXPECT_EQ(readBytes((models / "unit.3do").string()), pattern(150, 3));
-    EXPECT_FALSE(fs::is_symlink(models / "unit.3do"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(links), fs::directory_iterator()), 1);
+    EXPECT_EQ(dir.entries(), (Names{"link.3do", "models", "unit.3do"}));
     EXPECT_EQ(std::distance(fs::directory_iterator(models), fs::directory_iterator()), 1);
     if (geteuid() != 0)
         GTEST_SKIP() << "only root can give a file away; ownership not checked";
@@ -206,30 +193,6 @@ TEST_F(FileTest, PermissionBitsOwnerAndSymbolicLinkKept)
     EXPECT_TRUE(info.st_uid == 1234u && info.st_gid == 5678u);
 }
 #endif
-
-// A group across folders, with files the call must refuse among writable ones:
-// read-only, a folder, one in a folder that is not there, no path, no data.
-TEST_F(FileTest, GroupAcrossFoldersWithRefusedFiles)
-{
-    const Bytes bytes = pattern(200, 1);
-    const fs::path other = fs::path(dir.path()) / "other";
-    ASSERT_TRUE(fs::create_directory(other) && fs::create_directory(dir.file("folder")));
-    const Names paths{dir.file("a.3do"), (other / "b.3do").string(), dir.file("locked.3do"), dir.file("folder"),
-                      (fs::path(dir.path()) / "absent" / "unit.3do").string()};
-    for (size_t i = 0; i < 3; ++i)
-        ASSERT_TRUE(writeBytes(paths[i], pattern(90, 0)));
-    makeReadOnly(paths[2]);
-    EXPECT_EQ(saveGroup(paths, std::vector<Bytes>(5, bytes)), (std::vector<bool>{true, true, false, false, false}));
-    EXPECT_EQ((std::vector<Bytes>{readBytes(paths[0]), readBytes(paths[1]), readBytes(paths[2])}),
-              (std::vector<Bytes>{bytes, bytes, pattern(90, 0)}));
-    EXPECT_TRUE(fs::is_directory(paths[3]));
-    EXPECT_EQ(dir.entries(), (Names{"a.3do", "folder", "locked.3do", "other"}));
-    EXPECT_EQ(std::distance(fs::directory_iterator(other), fs::directory_iterator()), 1);
-    FileSave refused[2] = {{nullptr, bytes.data(), 1, false, {}}, {paths[0].c_str(), nullptr, 1, false, {}}};
-    saveFiles(refused, 2);
-    EXPECT_FALSE(refused[0].saved || refused[1].saved);
-    EXPECT_EQ(readBytes(paths[0]), bytes);
-}
 
 // A save into a folder removes the temporary files of runs that died there,
 // never those of a run that still goes on, nor anything else.
@@ -250,7 +213,6 @@ TEST_F(FileTest, TemporariesOfDeadRunsAreRemovedOthersKept)
                                     (fs::path(other) / dead).string()})
         ASSERT_TRUE(writeBytes(path, pattern(10, 0)));
     EXPECT_TRUE(replace(unit, pattern(20, 1))); // creates it
-    EXPECT_EQ(readBytes(unit), pattern(20, 1));
     Names expected{"notes.txt", dead + "x", alive, "other", "unit.3do"};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(dir.entries(), expected);
