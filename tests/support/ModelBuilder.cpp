@@ -30,19 +30,12 @@ ModelObject* buildObject(const ObjectPlan& plan)
     object->selectionPrimitive = plan.selection;
     object->offsetX = plan.offsetX;
     object->setName(newString(plan.name.c_str()));
-    object->child = plan.children.empty() ? nullptr : buildTree(plan.children);
-    return object;
-}
-
-ModelObject* buildTree(const TreePlan& tree)
-{
-    ModelObject* first = nullptr;
-    ModelObject** link = &first;
-    for (const ObjectPlan& plan : tree) {
-        *link = buildObject(plan);
+    ModelObject** link = &object->child;
+    for (const ObjectPlan& child : plan.children) {
+        *link = buildObject(child);
         link = &(*link)->sibling;
     }
-    return first;
+    return object;
 }
 
 ModelObject* namedObject(const char* name, uint32_t vertexCount, const std::vector<FacePlan>& faces)
@@ -72,18 +65,10 @@ ObjectPlan planOf(const ModelObject& object, bool withChildren)
     }
     plan.selection = object.selectionPrimitive;
     plan.name = object.name != nullptr ? object.name : "";
-    if (withChildren)
-        plan.children = planOf(object.child);
+    for (const ModelObject* child = object.child; withChildren && child != nullptr; child = child->sibling)
+        plan.children.push_back(planOf(*child));
     plan.offsetX = object.offsetX;
     return plan;
-}
-
-TreePlan planOf(const ModelObject* first)
-{
-    TreePlan tree;
-    for (const ModelObject* object = first; object != nullptr; object = object->sibling)
-        tree.push_back(planOf(*object));
-    return tree;
 }
 
 bool operator==(const FacePlan& a, const FacePlan& b)

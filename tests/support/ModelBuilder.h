@@ -52,14 +52,10 @@ using TreePlan = std::vector<ObjectPlan>;
 
 // The object with its children; its sibling is left for the caller.
 ModelObject* buildObject(const ObjectPlan& plan);
-// The chain of objects, each with its children.
-ModelObject* buildTree(const TreePlan& tree);
 // An object named name with vertices (i, 2i, -3i) for i below vertexCount.
 ModelObject* namedObject(const char* name, uint32_t vertexCount = 0, const std::vector<FacePlan>& faces = {});
 // What an object holds, as a plan, with its children or without them.
 ObjectPlan planOf(const ModelObject& object, bool withChildren = true);
-// What a chain of objects holds.
-TreePlan planOf(const ModelObject* first);
 
 bool operator==(const FacePlan& a, const FacePlan& b);
 bool operator==(const ObjectPlan& a, const ObjectPlan& b);
