@@ -76,8 +76,6 @@ TEST(CleaningPass, EdgeCases)
 {
     const Vertices square{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
     const Vertices triangle{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-    const Vertices doubled{{0, 0, 0}, {1, 1, 1}, {0, 0, 0}, {2, 2, 2}, {9, 9, 9}};
-    const Faces mixed{{0, {0, 1, 2}}, {200, {2, 3}}, {17, {3, 2, 1}, "tex"}, {255, {1, 3, 0}}};
     const Faces selectable{{0, {0, 1, 2}}, {5, {0, 1, 2}}, {0, {2, 1, 0}}, {5, {1}}};
     const ColourMap keepAll = mapWith(&ColourMap::keepAll);
     const struct {
@@ -113,12 +111,6 @@ TEST(CleaningPass, EdgeCases)
                      {10, {2, 1}, "t"},
                      {7, {1, 2, 0}, "t"}}),
          ObjectPlan(triangle, {{7, {0, 1, 2}}, {7, {1, 2}}, {9, {0, 1}}, {10, {2, 1}, "t"}, {7, {1, 2, 0}, "t"}})},
-        {"keepAll drops no face, only duplicate and unused vertices", keepAll, ObjectPlan(doubled, mixed, 3),
-         ObjectPlan({{0, 0, 0}, {1, 1, 1}, {2, 2, 2}},
-                    {{0, {0, 1, 0}}, {200, {0, 2}}, {17, {2, 0, 1}, "tex"}, {255, {1, 2, 0}}}, 3)},
-        {"removeAll leaves lines, textured faces and the selection", mapWith(&ColourMap::removeAll),
-         ObjectPlan(doubled, mixed, 3),
-         ObjectPlan({{0, 0, 0}, {2, 2, 2}, {1, 1, 1}}, {{200, {0, 1}}, {17, {1, 0, 2}, "tex"}, {255, {2, 1, 0}}}, 2)},
         {"first-use numbering, a vertex named twice, trailing words, a face without indexes", keepAll,
          ObjectPlan({{5, 5, 5}, {1, 2, 3}, {-4, 0, 4}, {1, 2, 3}, {0, 0, 0}},
                     {{1, {3, 1, 2}, nullptr, {0xFFFFFFFF, 12, 0x80000000}}, {2, {2, 0}}, {3, {}}}),

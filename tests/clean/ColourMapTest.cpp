@@ -1,6 +1,5 @@
 // The colour map: default, whole-map operations, states, the 1024-byte stored
 // form and its file; the command line's colour lists and options.
-#include <algorithm>
 #include <tuple>
 
 #include <gtest/gtest.h>
@@ -81,7 +80,7 @@ TEST(ColourMap, StoredFormAndFile)
 TEST(ColourOptions, ColourListsAndOptionsInOrder)
 {
     for (auto [text, result] : {std::pair{"0,5,80-83", "0 5 80 81 82 83 "},
-                                {"007,255", "7 255 "},
+                                {"007,250-255", "7 250 251 252 253 254 255 "},
                                 {"", "empty"},
                                 {"1,,2", "empty"},
                                 {"256", "out of range"},
@@ -97,8 +96,6 @@ TEST(ColourOptions, ColourListsAndOptionsInOrder)
         EXPECT_TRUE(got == result || (got.rfind("error: ", 0) == 0 && got.find(result) != std::string::npos))
             << text << ": " << got;
     }
-    std::string all = parsed("0-255");
-    EXPECT_EQ(std::count(all.begin(), all.end(), ' '), 256);
 
     TempDir dir;
     std::string saved = dir.file("saved.map");
