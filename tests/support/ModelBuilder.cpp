@@ -22,7 +22,7 @@ ModelObject* buildObject(const ObjectPlan& plan)
         primitive.setIndexes(new uint16_t[face.indexes.size()], uint32_t(face.indexes.size()));
         std::copy(face.indexes.begin(), face.indexes.end(), primitive.indexes);
         if (face.texture.present)
-            primitive.setTextureName(newString(face.texture.get()));
+            primitive.setTextureName(newString(face.texture.text.c_str()));
         primitive.trailing1 = face.trailing[0];
         primitive.trailing2 = face.trailing[1];
         primitive.trailing3 = face.trailing[2];
@@ -130,7 +130,8 @@ uint32_t appendObject(Image& image, const TreePlan& level, size_t index)
         for (uint16_t v : face.indexes)
             image.add16({v});
         if (face.texture.present)
-            image.put32(record + fieldOffset(PrimitiveField::TextureNameOffset), image.addString(face.texture.get()));
+            image.put32(record + fieldOffset(PrimitiveField::TextureNameOffset),
+                        image.addString(face.texture.text.c_str()));
     }
     image.putField(header, HeaderField::NameOffset, image.addString(object.name.c_str()));
     if (!object.children.empty())

@@ -18,7 +18,6 @@ using Bytes = std::vector<uint8_t>;
 // A texture name held by value, or none.
 struct TextureName {
     TextureName(const char* name = nullptr) : present(name != nullptr), text(name != nullptr ? name : "") {}
-    const char* get() const { return present ? text.c_str() : nullptr; }
     bool operator==(const TextureName& other) const { return present == other.present && text == other.text; }
 
     bool present;
