@@ -6,11 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
 #include <pthread.h>
-#endif
 
 #include "ReferenceClean.h"
 #include "clean/CleaningPass.h"
@@ -51,23 +47,16 @@ ObjectPlan workedResult()
     return root;
 }
 
-// Runs work on a thread with a stack of 1 MB.
+// Runs work on a thread with a stack of 1 MB (under Windows, of at least the
+// program's default size).
 void onSmallStack(std::function<void()> work)
 {
-#ifdef _WIN32
-    auto run = [](LPVOID w) WINAPI -> DWORD { return (*static_cast<std::function<void()>*>(w))(), 0; };
-    HANDLE thread = CreateThread(nullptr, 1u << 20, run, &work, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-    ASSERT_NE(thread, nullptr);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-#else
     auto run = [](void* w) -> void* { return (*static_cast<std::function<void()>*>(w))(), nullptr; };
     pthread_attr_t attributes;
     pthread_t thread;
     ASSERT_EQ(pthread_attr_init(&attributes) | pthread_attr_setstacksize(&attributes, 1u << 20), 0);
     ASSERT_EQ(pthread_create(&thread, &attributes, run, &work), 0);
     pthread_join(thread, nullptr);
-#endif
 }
 
 } // namespace
@@ -77,6 +66,10 @@ TEST(CleaningPass, EdgeCases)
     const Vertices square{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
     const Vertices triangle{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
     const Faces selectable{{0, {0, 1, 2}}, {5, {0, 1, 2}}, {0, {2, 1, 0}}, {5, {1}}};
+    const Faces survivors{{0, {0, 1, 2}},     {0, {0, 1}},    {0, {3}}, {0, {1, 2, 3}, "steel"},
+                          {0, {2, 3, 0}, ""}, {0, {3, 2, 1}}, {0, {2}}};
+    const Faces recoloured{{3, {0, 1, 2}}, {7, {0, 1, 2}},    {7, {1, 2}},        {9, {0, 1, 2}},
+                           {9, {0, 1}},    {10, {2, 1}, "t"}, {7, {1, 2, 0}, "t"}};
     const ColourMap keepAll = mapWith(&ColourMap::keepAll);
     const struct {
         const char* what;
@@ -87,29 +80,13 @@ TEST(CleaningPass, EdgeCases)
          "and after merging its face names one vertex twice",
          mapWith(&ColourMap::setDefault, {{3, 7}}), workedExample(), workedResult()},
         {"lines, textured faces (an empty name too) and the selection survive a removed colour, keeping it",
-         ColourMap(),
-         ObjectPlan(square,
-                    {{0, {0, 1, 2}},
-                     {0, {0, 1}},
-                     {0, {3}},
-                     {0, {1, 2, 3}, "steel"},
-                     {0, {2, 3, 0}, ""},
-                     {0, {3, 2, 1}},
-                     {0, {2}}},
-                    5),
+         ColourMap(), ObjectPlan(square, survivors, 5),
          ObjectPlan(square, {{0, {0, 1}}, {0, {1, 2, 3}, "steel"}, {0, {2, 3, 0}, ""}, {0, {3, 2, 1}}}, 3)},
         {"a lone untextured point of a removed colour goes", ColourMap(), ObjectPlan({{5, 5, 5}}, {{0, {0}}}),
          OnePoint},
         {"replacement takes one step; entries of 256 and more keep a kept face's colour",
          mapWith(&ColourMap::keepAll, {{3, 7}, {7, ColourRemoved}, {9, 256}, {10, 0x12345678}}),
-         ObjectPlan(triangle,
-                    {{3, {0, 1, 2}},
-                     {7, {0, 1, 2}},
-                     {7, {1, 2}},
-                     {9, {0, 1, 2}},
-                     {9, {0, 1}},
-                     {10, {2, 1}, "t"},
-                     {7, {1, 2, 0}, "t"}}),
+         ObjectPlan(triangle, recoloured),
          ObjectPlan(triangle, {{7, {0, 1, 2}}, {7, {1, 2}}, {9, {0, 1}}, {10, {2, 1}, "t"}, {7, {1, 2, 0}, "t"}})},
         {"first-use numbering, a vertex named twice, trailing words, a face without indexes", keepAll,
          ObjectPlan({{5, 5, 5}, {1, 2, 3}, {-4, 0, 4}, {1, 2, 3}, {0, 0, 0}},
@@ -122,7 +99,6 @@ TEST(CleaningPass, EdgeCases)
          ObjectPlan(triangle, {{5, {0, 1, 2}}, {0, {2, 1, 0}}, {5, {1}}}, 1)},
         {"no faces: one point at the origin, the selection kept", ColourMap(),
          ObjectPlan({{7, 7, 7}, {8, 8, 8}}, {}, 0), ObjectPlan({{0, 0, 0}}, {{0, {0}}}, 0)},
-        {"nothing at all", ColourMap(), ObjectPlan({}, {}), OnePoint},
     };
     for (const auto& c : cases)
         EXPECT_EQ(cleaned(c.input, c.map), c.expected) << c.what;
@@ -144,8 +120,6 @@ TEST(CleaningPass, CorruptIndexLeavesTheTreeUnchanged)
         EXPECT_EQ(cleanModel(model, ColourMap()), CleanResult::CorruptIndex) << bad;
         EXPECT_EQ(planOf(*model.root), root) << bad;
     }
-    std::unique_ptr<ModelObject> none(buildObject(ObjectPlan({}, {{1, {0}}})));
-    EXPECT_EQ(cleanObjects(*none, ColourMap()), CleanResult::CorruptIndex);
 }
 
 TEST(CleaningPass, ObjectsOfSixtyFiveThousandVerticesAndMore)
@@ -188,12 +162,10 @@ TEST(CleaningPass, DeepestLoadableTreeAndLongSiblingChainOnASmallStack)
     ModelObject* last = level->sibling;
     for (uint32_t n = 0; n < 60000; ++n)
         last = last->sibling = new ModelObject;
-    // An object without vertices and faces is written without array offsets.
+    // An object without faces is written without a primitive array offset.
     const Image plain{composeBytes(model)};
     const uint32_t empty = plain.getField(plain.getField(0, HeaderField::ChildOffset), HeaderField::SiblingOffset);
-    EXPECT_EQ(std::vector<uint32_t>({plain.getField(empty, HeaderField::VertexArrayOffset),
-                                     plain.getField(empty, HeaderField::PrimitiveArrayOffset)}),
-              std::vector<uint32_t>({0, 0}));
+    EXPECT_EQ(plain.getField(empty, HeaderField::PrimitiveArrayOffset), 0u);
     CleanResult result = CleanResult::OutOfMemory;
     Bytes image, again;
     onSmallStack([&] {
@@ -238,7 +210,6 @@ TEST(Repair, DropsFacesNamingMissingVerticesAndMovesTheSelection)
          ObjectPlan(three, {{0, {0, 3}}, {5, {4, 0, 1}, "skin"}, {6, {0, 1, 2}}}, 7),
          ObjectPlan(three, {{6, {0, 1, 2}}}, 7),
          {0, 1}},
-        {"a marker point in an object without vertices", ObjectPlan({}, {{0, {0}}}), ObjectPlan({}, {}), {0}},
         {"nothing to drop", ObjectPlan(three, {{1, {0, 1, 2}}}, 0), ObjectPlan(three, {{1, {0, 1, 2}}}, 0), {}},
     };
     for (const auto& c : cases) {
@@ -250,6 +221,5 @@ TEST(Repair, DropsFacesNamingMissingVerticesAndMovesTheSelection)
         for (const FaceFault& fault : dropped)
             faces.push_back(fault.face);
         EXPECT_EQ(faces, c.droppedFaces) << c.what;
-        EXPECT_FALSE(hasBadFaces(built.get())) << c.what;
     }
 }
