@@ -47,8 +47,7 @@ ObjectPlan workedResult()
     return root;
 }
 
-// Runs work on a thread with a stack of 1 MB (under Windows, of at least the
-// program's default size).
+// Runs work on a thread asked for a stack of 1 MB.
 void onSmallStack(std::function<void()> work)
 {
     auto run = [](void* w) -> void* { return (*static_cast<std::function<void()>*>(w))(), nullptr; };
