@@ -40,9 +40,7 @@ ModelObject* buildObject(const ObjectPlan& plan)
 
 ModelObject* namedObject(const char* name, uint32_t vertexCount, const std::vector<FacePlan>& faces)
 {
-    ObjectPlan plan;
-    plan.name = name;
-    plan.faces = faces;
+    ObjectPlan plan({}, faces, -1, name);
     for (int32_t i = 0; i < int32_t(vertexCount); ++i)
         plan.vertices.push_back(Vertex{i, 2 * i, -3 * i});
     return buildObject(plan);
@@ -65,10 +63,18 @@ ObjectPlan planOf(const ModelObject& object, bool withChildren)
     }
     plan.selection = object.selectionPrimitive;
     plan.name = object.name != nullptr ? object.name : "";
-    for (const ModelObject* child = object.child; withChildren && child != nullptr; child = child->sibling)
-        plan.children.push_back(planOf(*child));
+    if (withChildren)
+        plan.children = planOf(object.child);
     plan.offsetX = object.offsetX;
     return plan;
+}
+
+TreePlan planOf(const ModelObject* first)
+{
+    TreePlan tree;
+    for (const ModelObject* object = first; object != nullptr; object = object->sibling)
+        tree.push_back(planOf(*object));
+    return tree;
 }
 
 bool operator==(const FacePlan& a, const FacePlan& b)

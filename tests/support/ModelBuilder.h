@@ -53,8 +53,10 @@ using TreePlan = std::vector<ObjectPlan>;
 ModelObject* buildObject(const ObjectPlan& plan);
 // An object named name with vertices (i, 2i, -3i) for i below vertexCount.
 ModelObject* namedObject(const char* name, uint32_t vertexCount = 0, const std::vector<FacePlan>& faces = {});
-// What an object holds, as a plan, with its children or without them.
+// What an object holds, as a plan, with its children or without them; what a
+// chain of objects holds.
 ObjectPlan planOf(const ModelObject& object, bool withChildren = true);
+TreePlan planOf(const ModelObject* first);
 
 bool operator==(const FacePlan& a, const FacePlan& b);
 bool operator==(const ObjectPlan& a, const ObjectPlan& b);
