@@ -1,7 +1,5 @@
-// The pass checked wholesale against the plain quadratic reference: on generated
-// trees, with memory running out at each allocation in turn, and on every model
-// of the corpus.
-#include <climits>
+// The pass checked wholesale against the plain reference: on generated trees,
+// with each allocation failing in turn, and on every model of the corpus.
 #include <iostream>
 #include <memory>
 #include <random>

@@ -1,6 +1,5 @@
 // The cleaning pass on hand-made objects: the worked example, the keep rules case
 // by case, corrupt indexes, very large objects and a very deep tree.
-#include <climits>
 #include <functional>
 #include <memory>
 

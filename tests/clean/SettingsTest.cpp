@@ -34,7 +34,6 @@ TEST(Settings, FirstStartSecondStartAndAShortValue)
     EXPECT_TRUE(loadColourMap(key, half));
     EXPECT_TRUE(half.entry(127) == ColourRemoved && half.entry(128) == 128u);
     closeSettingsKey(key);
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Quillon");
 }
 
 #endif
