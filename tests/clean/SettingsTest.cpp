@@ -1,7 +1,6 @@
-// The colour map in the registry of the current user, under Windows (Wine in the
-// test runs, with a prefix of their own): what a first start finds, and stored
-// values of other sizes. The stored bytes themselves are checked by the window's
-// end-to-end run, and a restart reading them back by the application's tests.
+// The colour map in the current user's registry (a Wine prefix of the test run's
+// own): what a first and a second start find, and a shorter stored value. The
+// stored bytes, and a restart reading them back, are the window's end-to-end run's.
 #ifdef _WIN32
 
 #include <windows.h>
@@ -35,7 +34,6 @@ TEST(Settings, FirstStartSecondStartAndAShortValue)
     EXPECT_TRUE(loadColourMap(key, half));
     EXPECT_TRUE(half.entry(127) == ColourRemoved && half.entry(128) == 128u);
     closeSettingsKey(key);
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Quillon");
 }
 
 #endif

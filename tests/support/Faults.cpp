@@ -25,8 +25,6 @@ FileError strike(FileStep step)
 void injectFileFault(FileStep step, uint32_t occurrence, FileError error)
 {
     size_t index = static_cast<size_t>(step);
-    if (index >= StepCount)
-        return;
     callsUntilFault[index] = occurrence;
     faultErrors[index] = error;
     setFileFaultHook(strike);

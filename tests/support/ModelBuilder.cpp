@@ -22,7 +22,7 @@ ModelObject* buildObject(const ObjectPlan& plan)
         primitive.setIndexes(new uint16_t[face.indexes.size()], uint32_t(face.indexes.size()));
         std::copy(face.indexes.begin(), face.indexes.end(), primitive.indexes);
         if (face.texture.present)
-            primitive.setTextureName(newString(face.texture.get()));
+            primitive.setTextureName(newString(face.texture.text.c_str()));
         primitive.trailing1 = face.trailing[0];
         primitive.trailing2 = face.trailing[1];
         primitive.trailing3 = face.trailing[2];
@@ -30,26 +30,17 @@ ModelObject* buildObject(const ObjectPlan& plan)
     object->selectionPrimitive = plan.selection;
     object->offsetX = plan.offsetX;
     object->setName(newString(plan.name.c_str()));
-    object->child = plan.children.empty() ? nullptr : buildTree(plan.children);
-    return object;
-}
-
-ModelObject* buildTree(const TreePlan& tree)
-{
-    ModelObject* first = nullptr;
-    ModelObject** link = &first;
-    for (const ObjectPlan& plan : tree) {
-        *link = buildObject(plan);
+    ModelObject** link = &object->child;
+    for (const ObjectPlan& child : plan.children) {
+        *link = buildObject(child);
         link = &(*link)->sibling;
     }
-    return first;
+    return object;
 }
 
 ModelObject* namedObject(const char* name, uint32_t vertexCount, const std::vector<FacePlan>& faces)
 {
-    ObjectPlan plan;
-    plan.name = name;
-    plan.faces = faces;
+    ObjectPlan plan({}, faces, -1, name);
     for (int32_t i = 0; i < int32_t(vertexCount); ++i)
         plan.vertices.push_back(Vertex{i, 2 * i, -3 * i});
     return buildObject(plan);
@@ -145,7 +136,8 @@ uint32_t appendObject(Image& image, const TreePlan& level, size_t index)
         for (uint16_t v : face.indexes)
             image.add16({v});
         if (face.texture.present)
-            image.put32(record + fieldOffset(PrimitiveField::TextureNameOffset), image.addString(face.texture.get()));
+            image.put32(record + fieldOffset(PrimitiveField::TextureNameOffset),
+                        image.addString(face.texture.text.c_str()));
     }
     image.putField(header, HeaderField::NameOffset, image.addString(object.name.c_str()));
     if (!object.children.empty())

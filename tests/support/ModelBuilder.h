@@ -18,7 +18,6 @@ using Bytes = std::vector<uint8_t>;
 // A texture name held by value, or none.
 struct TextureName {
     TextureName(const char* name = nullptr) : present(name != nullptr), text(name != nullptr ? name : "") {}
-    const char* get() const { return present ? text.c_str() : nullptr; }
     bool operator==(const TextureName& other) const { return present == other.present && text == other.text; }
 
     bool present;
@@ -52,13 +51,11 @@ using TreePlan = std::vector<ObjectPlan>;
 
 // The object with its children; its sibling is left for the caller.
 ModelObject* buildObject(const ObjectPlan& plan);
-// The chain of objects, each with its children.
-ModelObject* buildTree(const TreePlan& tree);
 // An object named name with vertices (i, 2i, -3i) for i below vertexCount.
 ModelObject* namedObject(const char* name, uint32_t vertexCount = 0, const std::vector<FacePlan>& faces = {});
-// What an object holds, as a plan, with its children or without them.
+// What an object holds, as a plan, with its children or without them; what a
+// chain of objects holds.
 ObjectPlan planOf(const ModelObject& object, bool withChildren = true);
-// What a chain of objects holds.
 TreePlan planOf(const ModelObject* first);
 
 bool operator==(const FacePlan& a, const FacePlan& b);

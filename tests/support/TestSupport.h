@@ -47,7 +47,6 @@ private:
 std::vector<uint8_t> readBytes(const std::string& path);
 bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool fileExists(const std::string& path);
-// The whole file as text.
 std::string readText(const std::string& path);
 // What a command run in process printed, and its exit code.
 struct CommandRun {
