@@ -10,7 +10,6 @@
 
 #include "BenchSupport.h"
 
-#include "../tests/clean/ReferenceClean.h"
 #include "clean/CleaningPass.h"
 #include "clean/ColourMap.h"
 #include "model/Model.h"
@@ -147,28 +146,5 @@ void BM_CleanLargeObject(benchmark::State& state)
     state.SetItemsProcessed(int64_t(state.iterations()) * n);
 }
 BENCHMARK(BM_CleanLargeObject)->RangeMultiplier(2)->Range(4096, 65535)->Complexity()->Unit(benchmark::kMicrosecond);
-
-void BM_ReferenceCleanLargeObject(benchmark::State& state)
-{
-    uint32_t n = uint32_t(state.range(0));
-    ColourMap map;
-    for (auto _ : state) {
-        state.PauseTiming();
-        std::unique_ptr<ModelObject> object(largeObject(n));
-        state.ResumeTiming();
-        referenceClean(object.get(), map);
-        state.PauseTiming();
-        object.reset();
-        state.ResumeTiming();
-    }
-    state.SetComplexityN(n);
-    state.SetItemsProcessed(int64_t(state.iterations()) * n);
-}
-// Quadratic: the sizes stop at 16,384, where one run already takes about a second.
-BENCHMARK(BM_ReferenceCleanLargeObject)
-    ->RangeMultiplier(2)
-    ->Range(4096, 16384)
-    ->Complexity()
-    ->Unit(benchmark::kMillisecond);
 
 } // namespace
