@@ -65,13 +65,6 @@ const char CleanHelpClosing[] =
 // Progress is worth showing only for more files than scroll by at once.
 constexpr size_t ProgressThreshold = 4;
 
-// A colour option with its value, kept to be applied once every argument is known
-// to be sound.
-struct ColourStep {
-    ColourAction action;
-    const char* value;
-};
-
 struct CleanOptions {
     std::string logPath;
     bool logGiven = false;
@@ -88,11 +81,6 @@ struct CleanOptions {
 };
 
 using CleanOption = Option<CleanOptions>;
-
-template <ColourAction action> void addColourStep(CleanOptions& options, const char* value)
-{
-    options.colourSteps.push_back({action, value});
-}
 
 const CleanOption CleanOptionTable[] = {
     {"--recursive", "-r", nullptr, [](CleanOptions& o, const char*) { o.recursive = true; },
@@ -136,23 +124,9 @@ const CleanOption CleanOptionTable[] = {
     {"--help", "-h", nullptr, nullptr, "this text"},
 };
 
-const CleanOption ColourOptionTable[] = {
-    {"--map", nullptr, "FILE", addColourStep<ColourAction::Map>,
-     "start from the colour map stored in FILE (1024 bytes)"},
-    {"--remove", nullptr, "LIST", addColourStep<ColourAction::Remove>,
-     "remove the untextured faces of these colours, e.g. 0,5,80-95"},
-    {"--keep", nullptr, "LIST", addColourStep<ColourAction::Keep>, "keep these colours"},
-    {"--replace", nullptr, "FROM=TO", addColourStep<ColourAction::Replace>,
-     "give faces of the colours FROM (a list) the colour TO"},
-    {"--keep-all", nullptr, nullptr, addColourStep<ColourAction::KeepAll>, "keep every colour"},
-    {"--remove-all", nullptr, nullptr, addColourStep<ColourAction::RemoveAll>, "remove every colour"},
-    {"--save-map", nullptr, "FILE", addColourStep<ColourAction::SaveMap>,
-     "store the colour map as it stands into FILE"},
-};
-
 const std::vector<OptionSection<CleanOptions>> CleanSections = {
     {nullptr, CleanOptionTable, std::size(CleanOptionTable)},
-    {"Colour options:", ColourOptionTable, std::size(ColourOptionTable)},
+    {"Colour options:", ColourOptions<CleanOptions>::table, std::size(ColourOptions<CleanOptions>::table)},
 };
 
 // Parses the arguments; 0 to go on, -1 after help, else the exit code.
@@ -193,29 +167,6 @@ int parseArguments(int argc, char** argv, CleanOptions& options, std::vector<std
         return 2;
     }
     return 0;
-}
-
-// A map to store, as it stood where --save-map was given.
-struct MapToStore {
-    const char* path;
-    ColourMap map;
-};
-
-// Applies the colour options in order; false (a usage error) with a message.
-bool applyColourSteps(const std::vector<ColourStep>& steps, ColourMap& colourMap, std::vector<MapToStore>& stores)
-{
-    for (const ColourStep& step : steps) {
-        if (step.action == ColourAction::SaveMap) {
-            stores.push_back({step.value, colourMap});
-            continue;
-        }
-        char error[512];
-        if (!applyColourAction(step.action, step.value, colourMap, error, sizeof error)) {
-            std::fprintf(stderr, "scour: %s\n", error);
-            return false;
-        }
-    }
-    return true;
 }
 
 const char* reportPath(const CleanOptions& options)

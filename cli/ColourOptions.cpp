@@ -145,3 +145,19 @@ bool applyColourAction(ColourAction action, const char* value, ColourMap& map, c
     }
     return fail(error, errorSize, "unknown colour option");
 }
+
+bool applyColourSteps(const std::vector<ColourStep>& steps, ColourMap& colourMap, std::vector<MapToStore>& stores)
+{
+    for (const ColourStep& step : steps) {
+        if (step.action == ColourAction::SaveMap) {
+            stores.push_back({step.value, colourMap});
+            continue;
+        }
+        char error[512];
+        if (!applyColourAction(step.action, step.value, colourMap, error, sizeof error)) {
+            std::fprintf(stderr, "scour: %s\n", error);
+            return false;
+        }
+    }
+    return true;
+}

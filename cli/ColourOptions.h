@@ -9,8 +9,10 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "clean/ColourMap.h"
+#include "cli/OptionTable.h"
 
 enum class ColourAction : uint8_t { Map, Remove, Keep, Replace, KeepAll, RemoveAll, SaveMap };
 
@@ -22,3 +24,40 @@ bool parseColourList(const char* text, bool colours[ColourCount], char* error, s
 // with a message in error when the value is wrong or its file fails, and the map
 // is then as it was.
 bool applyColourAction(ColourAction action, const char* value, ColourMap& map, char* error, size_t errorSize);
+
+// A colour option with its value, kept to be applied once every argument is
+// known to be sound.
+struct ColourStep {
+    ColourAction action;
+    const char* value;
+};
+
+// A map to store, as it stood where --save-map was given.
+struct MapToStore {
+    const char* path;
+    ColourMap map;
+};
+
+// Applies the steps in order, gathering the maps to store instead of writing
+// them; false (a usage error) with a message on standard error.
+bool applyColourSteps(const std::vector<ColourStep>& steps, ColourMap& colourMap, std::vector<MapToStore>& stores);
+
+// The colour options of a command whose Settings gather them in colourSteps.
+template <typename Settings> struct ColourOptions {
+    template <ColourAction action> static void add(Settings& settings, const char* value)
+    {
+        settings.colourSteps.push_back({action, value});
+    }
+
+    static constexpr Option<Settings> table[] = {
+        {"--map", nullptr, "FILE", add<ColourAction::Map>, "start from the colour map stored in FILE (1024 bytes)"},
+        {"--remove", nullptr, "LIST", add<ColourAction::Remove>,
+         "remove the untextured faces of these colours, e.g. 0,5,80-95"},
+        {"--keep", nullptr, "LIST", add<ColourAction::Keep>, "keep these colours"},
+        {"--replace", nullptr, "FROM=TO", add<ColourAction::Replace>,
+         "give faces of the colours FROM (a list) the colour TO"},
+        {"--keep-all", nullptr, nullptr, add<ColourAction::KeepAll>, "keep every colour"},
+        {"--remove-all", nullptr, nullptr, add<ColourAction::RemoveAll>, "remove every colour"},
+        {"--save-map", nullptr, "FILE", add<ColourAction::SaveMap>, "store the colour map as it stands into FILE"},
+    };
+};
