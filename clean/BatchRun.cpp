@@ -26,13 +26,22 @@ static bool cleanLoaded(Model& model, const ColourMap& colourMap, bool repair, F
         return false;
     }
     result.cleanResult = cleanModel(model, colourMap);
-    if (result.cleanResult == CleanResult::CorruptIndex)
+    if (result.cleanResult == CleanResult::CorruptIndex) {
+        result.outcome = FileOutcome::Refused;
         findBadFaces(model.root, result.badFaces);
+    }
     if (result.cleanResult != CleanResult::Cleaned)
         return false;
     result.verticesAfter = model.countVertices();
     result.facesAfter = model.countPrimitives();
     return true;
+}
+
+static void markWriteError(FileResult& result, const SystemError& error)
+{
+    result.outcome = FileOutcome::Unwritable;
+    result.sizeAfter = 0;
+    result.systemError = error;
 }
 
 void prepareFile(const char* path, const ColourMap& colourMap, CleanMode mode, bool repair, bool keepImage,
@@ -44,18 +53,28 @@ void prepareFile(const char* path, const ColourMap& colourMap, CleanMode mode, b
     file.image = nullptr;
     file.path = path;
     Model model;
-    // A dry run keeps the original bytes to tell whether cleaning changes them.
+    // The bytes the cleaned form is compared with: it is written only when it differs.
     uint8_t* kept = nullptr;
     const uint8_t* original = nullptr;
+    uint32_t originalSize = 0;
     bool loaded = false;
     if (source != nullptr && source->image != nullptr) {
         loaded = model.read(source->image, source->result.sizeAfter);
-        original = source->image;
+        if (mode == CleanMode::DryRun) {
+            // Nothing was saved: the earlier mention's contents stand for the file.
+            original = source->image;
+            originalSize = source->result.sizeAfter;
+        } else if (readWholeFile(path, MaxModelFileSize, &kept, &originalSize) == ReadFileResult::Ok) {
+            // The save went to one name: another name of the file still holds the old bytes.
+            original = kept;
+        }
     } else {
-        loaded = model.load(path, mode == CleanMode::DryRun ? &kept : nullptr);
+        loaded = model.load(path, &kept);
         original = kept;
+        originalSize = model.loadedSize;
     }
     if (!loaded) {
+        delete[] kept;
         result.loadFailure = model.failure;
         result.loadFailureOffset = model.failureOffset;
         result.loadFailureValue = model.failureValue;
@@ -63,54 +82,35 @@ void prepareFile(const char* path, const ColourMap& colourMap, CleanMode mode, b
         return;
     }
     OutputBuffer composed;
-    bool cleaned = cleanLoaded(model, colourMap, repair, result);
-    bool stored = cleaned && model.compose(composed);
-    if (stored && original != nullptr)
-        result.changed =
-            composed.size() != model.loadedSize || std::memcmp(composed.data(), original, composed.size()) != 0;
+    const bool cleaned = cleanLoaded(model, colourMap, repair, result);
+    const bool stored = cleaned && model.compose(composed);
+    const bool same = stored && original != nullptr && composed.size() == originalSize
+        && std::memcmp(composed.data(), original, composed.size()) == 0;
     delete[] kept;
     if (!cleaned)
         return;
-    result.outcome = stored ? FileOutcome::Cleaned : FileOutcome::WriteError;
-    if (!stored)
+    if (!stored) {
+        markWriteError(result, SystemError{FileError::OutOfMemory, 0});
         return;
+    }
     result.sizeAfter = composed.size();
-    if (mode == CleanMode::Save || keepImage)
+    result.outcome = same ? FileOutcome::Unchanged : FileOutcome::Cleaned;
+    if (keepImage || (!same && mode == CleanMode::Save))
         file.image = composed.release();
-}
-
-static void markWriteError(FileResult& result, const SystemError& error)
-{
-    result.outcome = FileOutcome::WriteError;
-    result.sizeAfter = 0;
-    result.systemError = error;
 }
 
 // The file's report entry; a cleaned file adds to totals.
 static char* settleFile(const char* path, const FileResult& result, CleanTotals& totals)
 {
-    if (result.outcome == FileOutcome::ReadError)
+    if (result.outcome == FileOutcome::Unreadable || result.outcome == FileOutcome::Refused)
         return composeReadError(path);
-    if (result.outcome == FileOutcome::WriteError)
+    if (result.outcome == FileOutcome::Unwritable)
         return composeWriteError(path);
     int32_t bytes = wrappedDifference(result.sizeBefore, result.sizeAfter);
     int32_t vertices = wrappedDifference(result.verticesBefore, result.verticesAfter);
     int32_t faces = wrappedDifference(result.facesBefore, result.facesAfter);
     totals.addFile(bytes, vertices, faces);
     return composeCleaned(path, result.sizeBefore, result.sizeAfter, vertices, faces);
-}
-
-char* cleanFile(const char* path, const ColourMap& colourMap, CleanTotals& totals, CleanMode mode, FileResult* result)
-{
-    PreparedFile file;
-    prepareFile(path, colourMap, mode, false, false, nullptr, file);
-    SystemError error;
-    if (file.image != nullptr && !replaceFileContents(path, file.image, file.result.sizeAfter, &error))
-        markWriteError(file.result, error);
-    delete[] file.image;
-    if (result != nullptr)
-        *result = file.result;
-    return settleFile(path, file.result, totals);
 }
 
 namespace {
@@ -191,8 +191,12 @@ struct BatchRun::Workers {
         // An earlier mention's new contents stand for the file: a dry run saved
         // none, and a save through another hard link left this name on the old.
         const PreparedFile* source = nullptr;
-        if (previous != NoMention && files[previous].result.outcome == FileOutcome::Cleaned)
-            source = &files[previous];
+        if (previous != NoMention) {
+            const PreparedFile& earlier = files[previous];
+            const FileOutcome outcome = earlier.result.outcome;
+            if (earlier.image != nullptr && (outcome == FileOutcome::Cleaned || outcome == FileOutcome::Unchanged))
+                source = &earlier;
+        }
         held.unlock();
         prepareFile(files[k].path, *colourMap, mode, repair, mentionedAgain[k], source, files[k]);
         held.lock();
@@ -247,7 +251,7 @@ void BatchRun::stopWorkers()
     workers = nullptr;
 }
 
-bool BatchRun::begin(const char* reportPath)
+bool BatchRun::begin(const char* reportPath, SystemError* error)
 {
     stopWorkers();
     pendingLength = 0;
@@ -256,7 +260,7 @@ bool BatchRun::begin(const char* reportPath)
     report.close();
     if (!reportPath)
         return false;
-    if (!report.create(reportPath))
+    if (!report.create(reportPath, error))
         return false;
     report.write(ReportOpening, static_cast<uint32_t>(std::strlen(ReportOpening)));
     return true;
@@ -363,7 +367,7 @@ const PreparedFile* BatchRun::nextGroup(uint32_t* count)
     FileSave saves[GroupFiles];
     uint32_t saveCount = 0;
     for (uint32_t i = 0; i < size; ++i) {
-        if (mode != CleanMode::Save || group[i].image == nullptr)
+        if (!awaitsSave(group[i]))
             continue;
         FileSave& save = saves[saveCount++];
         save.path = group[i].path;
@@ -375,14 +379,14 @@ const PreparedFile* BatchRun::nextGroup(uint32_t* count)
     uint32_t next = 0;
     for (uint32_t i = 0; i < size; ++i) {
         PreparedFile& file = group[i];
-        if (mode == CleanMode::Save && file.image != nullptr) {
+        if (awaitsSave(file)) {
             const FileSave& save = saves[next++];
             if (!save.saved)
                 markWriteError(file.result, save.error);
-            if (!w.mentionedAgain[first + i]) {
-                delete[] file.image;
-                file.image = nullptr;
-            }
+        }
+        if (mode == CleanMode::Save && !w.mentionedAgain[first + i]) {
+            delete[] file.image;
+            file.image = nullptr;
         }
         writeEntry(settleFile(file.path, file.result, runTotals));
         ++pathCount;
@@ -396,6 +400,11 @@ const PreparedFile* BatchRun::nextGroup(uint32_t* count)
     flushReport();
     *count = size;
     return group;
+}
+
+bool BatchRun::awaitsSave(const PreparedFile& file) const
+{
+    return mode == CleanMode::Save && file.image != nullptr && file.result.outcome == FileOutcome::Cleaned;
 }
 
 void BatchRun::finish()

@@ -29,20 +29,11 @@ struct PreparedFile {
 // Loads path with one read (or, when given, takes source: the contents an
 // earlier mention of the same file would have saved), cleans it with colourMap,
 // first dropping the faces that name missing vertices when repair is set, and
-// composes its new contents. Touches no file: the outcome is Cleaned when the
-// file only waits for its save, and the image is kept in Save mode, or when
-// keepImage is set.
+// composes its new contents. Touches no file. A file whose cleaned form is its
+// bytes is Unchanged, with no image; a Cleaned file keeps its image in Save mode
+// (to wait for its save) or when keepImage is set.
 void prepareFile(const char* path, const ColourMap& colourMap, CleanMode mode, bool repair, bool keepImage,
                  const PreparedFile* source, PreparedFile& file);
-
-// Loads path with one read, cleans it with colourMap and (in Save mode) replaces
-// it atomically with one write. A file that cannot be loaded or whose tree the
-// cleaning refuses is left untouched; a failed save leaves the original as it
-// was. Only a cleaned and saved file adds to totals. Returns the file's report
-// entry, new[]'d for the caller to release, or null when memory ran out;
-// result, when given, receives the details.
-char* cleanFile(const char* path, const ColourMap& colourMap, CleanTotals& totals, CleanMode mode,
-                FileResult* result = nullptr);
 
 class BatchRun {
 public:
@@ -64,8 +55,9 @@ public:
 
     // Zeroes the totals, creates the report at reportPath (replacing any file
     // there; null for no report) and writes its opening. False when the report
-    // cannot be created: the run then goes on without one.
-    bool begin(const char* reportPath);
+    // cannot be created, with what the system said in error when given: the run
+    // can go on without one.
+    bool begin(const char* reportPath, SystemError* error = nullptr);
     // The files to clean, in order; they must stay valid until the run ends. The
     // workers start on them at once. A file named twice (by any of its names) is
     // prepared again only once its first mention has been saved.
@@ -85,6 +77,8 @@ private:
     struct Workers;
 
     void stopWorkers();
+    // True for a file whose new contents wait for its group's save.
+    bool awaitsSave(const PreparedFile& file) const;
     // Appends entry (released here) to what the report has yet to be written.
     void writeEntry(char* entry);
     // Writes what waits for the report, with one write call.

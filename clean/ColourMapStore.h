@@ -3,13 +3,30 @@
 // the value "PaletteStates" of the program's registry key.
 #pragma once
 
+#include <cstdint>
+
+#include "platform/File.h"
 #include "platform/Settings.h"
 
 class ColourMap;
 
-// Reads the map from a file of exactly 1024 bytes; any other size, or a file that
-// cannot be read, leaves the map as it was and gives false.
-bool loadColourMapFile(const char* path, ColourMap& map);
+// Why a map file was refused, and the facts that tell the user which part.
+enum class MapFileFault : uint8_t { None, CannotRead, WrongSize, BadEntry };
+
+struct MapFileCheck {
+    static constexpr uint64_t TooLargeToRead = ~uint64_t(0);
+
+    MapFileFault fault = MapFileFault::None;
+    SystemError error;   // CannotRead: what the system said
+    uint64_t size = 0;   // WrongSize: the file's size; TooLargeToRead past what is read
+    uint32_t colour = 0; // BadEntry: the first colour whose entry is wrong
+    uint32_t entry = 0;  // and that entry
+};
+
+// Reads the map from a file of exactly 1024 bytes whose every entry keeps its
+// colour, replaces it by a colour below 256 or removes it. Anything else leaves
+// the map as it was and gives false, with the reason in check when given.
+bool loadColourMapFile(const char* path, ColourMap& map, MapFileCheck* check = nullptr);
 // Replaces the file's contents with the map's 1024 bytes; false on failure, when
 // the file that was there is left untouched.
 bool storeColourMapFile(const char* path, const ColourMap& map);

@@ -10,10 +10,18 @@
 #include "model/LoadFailure.h"
 #include "platform/File.h"
 
-enum class FileOutcome : uint8_t { Cleaned, ReadError, WriteError };
+// Cleaned and Unchanged files are cleaned; a dry run's Cleaned file is one that
+// cleaning would change. The others are left as they were.
+enum class FileOutcome : uint8_t {
+    Cleaned,    // its cleaned form differs from its bytes, and was saved
+    Unchanged,  // already clean: its cleaned form is its bytes, so nothing is written
+    Unreadable, // it could not be read or parsed
+    Refused,    // a face names a vertex its object does not have
+    Unwritable, // its save failed
+};
 
 struct FileResult {
-    FileOutcome outcome = FileOutcome::ReadError;
+    FileOutcome outcome = FileOutcome::Unreadable;
     LoadFailure loadFailure = LoadFailure::None;    // why the load failed, if it did
     uint32_t loadFailureOffset = 0;                 // and where in the file
     uint32_t loadFailureValue = 0;                  // and the value that was wrong
@@ -25,8 +33,6 @@ struct FileResult {
     uint32_t verticesAfter = 0;
     uint32_t facesBefore = 0;
     uint32_t facesAfter = 0;
-    // Dry runs only: whether the cleaned image differs from the file's bytes.
-    bool changed = false;
     // Faces naming vertices their object does not have: those that made the
     // cleaning refuse the file, or those a repair dropped.
     std::vector<FaceFault> badFaces;

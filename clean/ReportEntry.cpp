@@ -4,7 +4,6 @@
 #include <new>
 
 #include "clean/CleanTotals.h"
-#include "clean/OutcomeText.h"
 
 namespace {
 
@@ -12,6 +11,15 @@ namespace {
 // 87 bytes of text, four numbers of up to 11 characters, the longest words and
 // the terminator need at most 159 bytes; the margin keeps the bound obvious.
 constexpr uint32_t EntryOverhead = 256;
+
+// The report's own words: singular only for exactly one, and "vertexes".
+struct ReportNoun {
+    const char* singular;
+    const char* plural;
+};
+constexpr ReportNoun Vertices = {"vertex", "vertexes"};
+constexpr ReportNoun Faces = {"face", "faces"};
+constexpr ReportNoun Bytes = {"byte", "bytes"};
 
 // Appends to a buffer of known capacity; never writes past it, and remembers
 // when something did not fit so the caller can refuse the text.
@@ -47,14 +55,13 @@ public:
     }
 
     // "count word verb" of a difference, in the report's words.
-    void appendDifference(int32_t d, Noun noun)
+    void appendDifference(int32_t d, const ReportNoun& noun)
     {
         uint32_t count = magnitude(d);
         appendNumber(count);
         append(" ");
-        append(nounFor(noun, count, Wording::Report));
-        append(" ");
-        append(differenceVerb(d));
+        append(count == 1 ? noun.singular : noun.plural);
+        append(d >= 0 ? " removed" : " added");
     }
 
     // The finished text, handed over to the caller; null when anything failed.
@@ -118,9 +125,9 @@ char* composeCleaned(const char* path, uint32_t sizeBefore, uint32_t sizeAfter, 
     entry.append("\"\r\n\tOriginal file size: ");
     entry.appendNumber(sizeBefore);
     entry.append(" bytes\r\n\t");
-    entry.appendDifference(verticesRemoved, Noun::Vertex);
+    entry.appendDifference(verticesRemoved, Vertices);
     entry.append("\r\n\t");
-    entry.appendDifference(facesRemoved, Noun::Face);
+    entry.appendDifference(facesRemoved, Faces);
     entry.append("\r\n\tCleaned file size: ");
     entry.appendNumber(sizeAfter);
     entry.append(" bytes");
@@ -137,10 +144,10 @@ char* composeTotals(const CleanTotals& totals, uint32_t pathsProcessed)
     entry.append(" out of ");
     entry.appendNumber(pathsProcessed);
     entry.append(" files cleaned successfully\r\n\t");
-    entry.appendDifference(totals.verticesRemoved, Noun::Vertex);
+    entry.appendDifference(totals.verticesRemoved, Vertices);
     entry.append("\r\n\t");
-    entry.appendDifference(totals.facesRemoved, Noun::Face);
+    entry.appendDifference(totals.facesRemoved, Faces);
     entry.append("\r\n\t");
-    entry.appendDifference(totals.bytesSaved, Noun::Byte);
+    entry.appendDifference(totals.bytesSaved, Bytes);
     return entry.release();
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "clean/ColourMapStore.h"
+#include "cli/OutcomeText.h"
 
 namespace {
 
@@ -59,6 +60,32 @@ bool parseItem(const std::string& item, uint32_t* first, uint32_t* last, std::st
     return true;
 }
 
+bool loadMap(const char* path, ColourMap& map, char* error, size_t errorSize)
+{
+    MapFileCheck check;
+    if (loadColourMapFile(path, map, &check))
+        return true;
+    const std::string named = std::string("the colour map \"") + path + "\"";
+    switch (check.fault) {
+    case MapFileFault::CannotRead:
+        return fail(error, errorSize, "cannot read " + named + ": " + systemErrorText(check.error));
+    case MapFileFault::WrongSize:
+        if (check.size == MapFileCheck::TooLargeToRead)
+            return fail(error, errorSize, named + " is far larger than a colour map, which is exactly 1024 bytes");
+        return fail(error, errorSize,
+                    named + " is " + countText(uint32_t(check.size), Noun::Byte)
+                        + "; a colour map is exactly 1024 bytes");
+    case MapFileFault::BadEntry:
+    case MapFileFault::None:
+        break;
+    }
+    char entry[16];
+    std::snprintf(entry, sizeof entry, "0x%08x", check.entry);
+    return fail(error, errorSize,
+                named + " is refused: colour " + std::to_string(check.colour) + " has the entry " + entry
+                    + ", which is neither a colour (0 to 255) nor removed");
+}
+
 } // namespace
 
 bool parseColourList(const char* text, bool colours[ColourCount], char* error, size_t errorSize)
@@ -100,14 +127,9 @@ bool applyColourAction(ColourAction action, const char* value, ColourMap& map, c
     bool colours[ColourCount] = {};
     switch (action) {
     case ColourAction::Map:
-        if (!loadColourMapFile(value, map))
-            return fail(error, errorSize,
-                        std::string("cannot read the colour map \"") + value
-                            + "\" (it must be a file of exactly 1024 bytes)");
-        return true;
+        return loadMap(value, map, error, errorSize);
     case ColourAction::SaveMap:
-        if (!storeColourMapFile(value, map))
-            return fail(error, errorSize, std::string("cannot write the colour map to \"") + value + "\"");
+        // Stored by the command once every argument is known to be sound.
         return true;
     case ColourAction::Remove:
     case ColourAction::Keep:

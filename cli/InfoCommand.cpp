@@ -3,21 +3,44 @@
 #include <cstdio>
 #include <cstring>
 
+#include <string>
 #include <vector>
 
 #include "clean/FaceCheck.h"
-#include "clean/OutcomeText.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/OutcomeText.h"
 #include "model/Model.h"
+#include "platform/Interrupt.h"
 
-static const char InfoUsage[] = "usage: scour info FILE...\n";
-static const char InfoHelp[] =
+namespace {
+
+const char InfoUsage[] = "usage: scour info [--recursive] PATH...\n";
+const char InfoHelp[] =
     "Shows, for each file, whether it loads (and why not) and its objects with\n"
     "their names, offsets, vertex and face counts, then the whole-tree totals, and\n"
     "each face that names a vertex its object does not have, which cleaning\n"
-    "refuses unless --repair drops them. Exit 0 when every file loads and\n"
-    "cleaning would take it, 1 otherwise.\n";
+    "refuses unless --repair drops them. A PATH may be a folder of models.\n"
+    "\n"
+    "Options:\n";
+const char InfoClosing[] =
+    "\n"
+    "Exit codes: 0 every file loads and cleaning would take it, 1 otherwise, 2 usage\n"
+    "error (a PATH that does not exist), 130 the run was asked to end.\n";
+
+struct InfoOptions {
+    bool recursive = false;
+};
+
+const Option<InfoOptions> InfoOptionTable[] = {
+    {"--recursive", "-r", nullptr, [](InfoOptions& o, const char*) { o.recursive = true; },
+     "also search the folders inside each folder"},
+    {"--help", "-h", nullptr, nullptr, "this text"},
+};
+
+const std::vector<OptionSection<InfoOptions>> InfoSections = {
+    {nullptr, InfoOptionTable, std::size(InfoOptionTable)},
+};
 
 struct TreeTotals {
     uint32_t objects = 0;
@@ -26,7 +49,7 @@ struct TreeTotals {
 };
 
 // Children recurse (the loader bounds their depth); siblings loop.
-static void printObjects(const ModelObject* object, int depth, TreeTotals& totals)
+void printObjects(const ModelObject* object, int depth, TreeTotals& totals)
 {
     for (; object; object = object->sibling) {
         ++totals.objects;
@@ -39,21 +62,27 @@ static void printObjects(const ModelObject* object, int depth, TreeTotals& total
         }
         std::printf("  %*s%-*s  offset (%" PRId32 ", %" PRId32 ", %" PRId32 ")  %s  %s\n", 2 * depth, "",
                     depth < 12 ? 24 - 2 * depth : 0, object->name, object->offsetX, object->offsetY, object->offsetZ,
-                    countText(object->vertexCount, Noun::Vertex, Wording::Plain).c_str(),
-                    countText(object->primitiveCount, Noun::Face, Wording::Plain).c_str());
+                    countText(object->vertexCount, Noun::Vertex).c_str(),
+                    countText(object->primitiveCount, Noun::Face).c_str());
         printObjects(object->child, depth + 1, totals);
     }
 }
 
+} // namespace
+
 int runInfo(int argc, char** argv)
 {
-    const int usageResult = checkFileArguments(argc, argv, InfoUsage, InfoHelp);
+    InfoOptions options;
+    std::vector<std::string> files;
+    int exitCode = 0;
+    const int usageResult = parseFileArguments(argc, argv, InfoSections, options, options.recursive, InfoUsage,
+                                               InfoHelp, InfoClosing, files, exitCode);
     if (usageResult >= 0)
         return usageResult;
-
-    int exitCode = 0;
-    for (int i = 0; i < argc; ++i) {
-        const char* path = argv[i];
+    for (const std::string& file : files) {
+        if (interruptionRequested())
+            return interruptedAfter(&file - files.data(), files.size());
+        const char* path = file.c_str();
         Model model;
         if (!model.load(path)) {
             std::printf("%s: does not load: %s\n", path, loadFailureText(model).c_str());
@@ -63,11 +92,10 @@ int runInfo(int argc, char** argv)
         std::printf("%s: %" PRIu32 " bytes\n", path, model.loadedSize);
         TreeTotals totals;
         printObjects(model.root, 0, totals);
-        std::printf("  total: %s, %s, %s (%" PRIu32 " textured, %s)\n",
-                    countText(totals.objects, Noun::Object, Wording::Plain).c_str(),
-                    countText(model.countVertices(), Noun::Vertex, Wording::Plain).c_str(),
-                    countText(model.countPrimitives(), Noun::Face, Wording::Plain).c_str(), totals.textured,
-                    countText(totals.lines, Noun::Line, Wording::Plain).c_str());
+        std::printf("  total: %s, %s, %s (%" PRIu32 " textured, %s)\n", countText(totals.objects, Noun::Object).c_str(),
+                    countText(model.countVertices(), Noun::Vertex).c_str(),
+                    countText(model.countPrimitives(), Noun::Face).c_str(), totals.textured,
+                    countText(totals.lines, Noun::Line).c_str());
         std::vector<FaceFault> faults;
         findBadFaces(model.root, faults);
         for (const FaceFault& fault : faults)

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "clean/OutcomeText.h"
+#include "cli/OutcomeText.h"
 
 namespace {
 
@@ -82,12 +82,11 @@ static void appendFaces(std::string& out, const char* name, const std::vector<Fa
     out += "]";
 }
 
-std::string jsonFileLine(const char* path, const FileResult& result, bool dryRun, const std::string& error)
+std::string jsonFileLine(const char* path, const FileResult& result, bool dryRun)
 {
-    std::string line = "{\"path\": " + jsonString(path) + ", \"outcome\": \"" + outcomeName(result.outcome) + "\"";
-    if (result.outcome == FileOutcome::Cleaned) {
-        if (dryRun)
-            line += result.changed ? ", \"changed\": true" : ", \"changed\": false";
+    std::string line =
+        "{\"path\": " + jsonString(path) + ", \"outcome\": \"" + outcomeWord(result.outcome, dryRun) + "\"";
+    if (!isFailure(result.outcome)) {
         appendNumber(line, "sizeBefore", result.sizeBefore);
         appendNumber(line, "sizeAfter", result.sizeAfter);
         appendNumber(line, "verticesBefore", result.verticesBefore);
@@ -97,21 +96,29 @@ std::string jsonFileLine(const char* path, const FileResult& result, bool dryRun
         if (!result.badFaces.empty())
             appendFaces(line, "droppedFaces", result.badFaces);
     } else {
-        line += ", \"error\": " + jsonString(error.c_str());
+        line += ", \"error\": " + jsonString(failureReason(result).c_str());
         if (!result.badFaces.empty())
             appendFaces(line, "badFaces", result.badFaces);
     }
     return line + "}";
 }
 
-std::string jsonTotalsLine(const CleanTotals& totals, uint32_t files, bool dryRun, uint32_t filesChanged)
+std::string jsonTotalsLine(const CleanTotals& totals, uint32_t files, bool dryRun, const uint32_t outcomes[])
 {
     std::string line = "{\"totals\": {\"files\": " + std::to_string(files);
     appendNumber(line, "filesCleaned", totals.filesCleaned);
-    if (dryRun)
-        appendNumber(line, "filesChanged", filesChanged);
     appendNumber(line, "bytesSaved", totals.bytesSaved);
     appendNumber(line, "verticesRemoved", totals.verticesRemoved);
     appendNumber(line, "facesRemoved", totals.facesRemoved);
-    return line + "}}";
+    line += ", \"outcomes\": {";
+    const FileOutcome shown[] = {FileOutcome::Cleaned, FileOutcome::Unchanged, FileOutcome::Unreadable,
+                                 FileOutcome::Refused, FileOutcome::Unwritable};
+    for (FileOutcome outcome : shown) {
+        if (dryRun && outcome == FileOutcome::Unwritable)
+            continue;
+        line += outcome == FileOutcome::Cleaned ? "\"" : ", \"";
+        line += outcomeWord(outcome, dryRun);
+        line += "\": " + std::to_string(outcomes[uint32_t(outcome)]);
+    }
+    return line + "}}}";
 }

@@ -12,10 +12,10 @@
 // byte is taken as Latin-1, which is close to what Windows' ANSI paths hold.
 std::string jsonString(const char* text);
 
-// {"path": ..., "outcome": "cleaned" | "read-error" | "write-error", ...}; a dry
-// run adds "changed", a failure "error".
-std::string jsonFileLine(const char* path, const FileResult& result, bool dryRun, const std::string& error);
+// {"path": ..., "outcome": ..., ...}: the sizes and counts of a file that
+// cleans, the reason ("error") of one that does not.
+std::string jsonFileLine(const char* path, const FileResult& result, bool dryRun);
 
-// {"totals": {...}} with the report's totals, the paths counted and, for a dry
-// run, how many files would change.
-std::string jsonTotalsLine(const CleanTotals& totals, uint32_t files, bool dryRun, uint32_t filesChanged);
+// {"totals": {...}} with the report's totals, the paths counted and how many
+// files had each outcome; outcomes is indexed by FileOutcome.
+std::string jsonTotalsLine(const CleanTotals& totals, uint32_t files, bool dryRun, const uint32_t outcomes[]);

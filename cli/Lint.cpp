@@ -8,9 +8,9 @@
 #include "clean/CleaningPass.h"
 #include "clean/ColourMap.h"
 #include "clean/FaceCheck.h"
-#include "clean/OutcomeText.h"
 #include "cli/JsonLines.h"
 #include "cli/ModTextures.h"
+#include "cli/OutcomeText.h"
 #include "model/BufferReaders.h"
 #include "model/Model.h"
 #include "model/OutputBuffer.h"
@@ -60,33 +60,27 @@ public:
         }
     }
 
-    void checkNames(const ModelObject* root)
-    {
-        std::map<std::string, std::string> seen; // by the name in lower case: the first spelling
-        walk(root, [&](const ModelObject& object) {
-            std::string key = nameOf(object);
-            std::transform(key.begin(), key.end(), key.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-            auto first = seen.find(key);
-            if (first == seen.end()) {
-                seen[key] = nameOf(object);
-                return;
-            }
-            addIn(object, Finding::NoFace, "duplicate-name", Severity::Warning,
-                  "another object is named " + quoted(first->second)
-                      + "; unit scripts address objects by name, so one of them is unreachable");
-        });
-    }
-
-private:
-    template <typename Visit> static void walk(const ModelObject* first, Visit visit)
+    // Objects are told apart by their place in the tree: "base/turret/torso".
+    void checkNames(const ModelObject* first, const std::string& parentPlace, std::map<std::string, std::string>& seen)
     {
         for (const ModelObject* object = first; object != nullptr; object = object->sibling) {
-            visit(*object);
-            walk(object->child, visit);
+            const std::string place = parentPlace.empty() ? nameOf(*object) : parentPlace + "/" + nameOf(*object);
+            std::string key = nameOf(*object);
+            std::transform(key.begin(), key.end(), key.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            auto earlier = seen.find(key);
+            if (earlier == seen.end())
+                seen[key] = place;
+            else
+                addIn(*object, Finding::NoFace, "duplicate-name", Severity::Warning,
+                      "the objects " + earlier->second + " and " + place
+                          + " share a name (letter case aside); unit scripts address objects by name, so one "
+                            "of them is unreachable");
+            checkNames(object->child, place, seen);
         }
     }
 
+private:
     void checkObject(const ModelObject& object, const uint8_t* image, uint32_t size, uint32_t header,
                      const TextureSet* textures)
     {
@@ -97,7 +91,7 @@ private:
         if (selection != -1 && (selection < 0 || uint32_t(selection) >= object.primitiveCount))
             addIn(object, Finding::NoFace, "selection-out-of-range", Severity::Warning,
                   "the selection face " + std::to_string(selection) + " is not one of the object's "
-                      + countText(object.primitiveCount, Noun::Face, Wording::Plain));
+                      + countText(object.primitiveCount, Noun::Face));
         const uint32_t records = readField(image, size, header + fieldOffset(HeaderField::PrimitiveArrayOffset));
         std::map<std::string, uint32_t> missing; // texture in lower case: faces that use it
         for (uint32_t p = 0; p < object.primitiveCount; ++p) {
@@ -105,15 +99,17 @@ private:
             uint32_t index = 0;
             if (findBadIndex(face, object.vertexCount, &index)) {
                 const FaceFault fault{nameOf(object), p, index, object.vertexCount, face.indexCount};
-                addIn(object, p, "bad-index", face.indexCount >= 3 ? Severity::Error : Severity::Warning,
-                      badIndexText(fault) + "; scour --repair drops it");
+                addIn(object, p, "bad-index", Severity::Error,
+                      badIndexText(fault) + "; cleaning refuses the file: scour --repair drops such faces");
             }
             const uint32_t colour = readField(image, size, records + PrimitiveRecordSize * p);
             if (face.textureName == nullptr && colour >= ColourCount)
                 addIn(object, p, "colour-out-of-range", Severity::Warning,
                       "the colour word " + std::to_string(colour) + " is past the palette; cleaning stores colour "
                           + std::to_string(colour & 0xFFu));
-            if (textures == nullptr || face.textureName == nullptr || textures->holds(face.textureName))
+            // A GAF file that cannot be read is one error of its own, not one per face.
+            if (textures == nullptr || !textures->unreadable.empty() || face.textureName == nullptr
+                || textures->holds(face.textureName))
                 continue;
             std::string key = face.textureName;
             std::transform(key.begin(), key.end(), key.begin(),
@@ -132,6 +128,22 @@ private:
 };
 
 } // namespace
+
+const FindingCode FindingCodes[] = {
+    {"unreadable", Severity::Error, "the reader refuses the file"},
+    {"bad-index", Severity::Error,
+     "a face names a vertex its object does not have, so\ncleaning refuses the file; --repair drops such faces"},
+    {"missing-texture", Severity::Error, "a face's texture is not among the mod's textures"},
+    {"unreadable-textures", Severity::Error, "a GAF file of the mod cannot be read"},
+    {"selection-out-of-range", Severity::Warning, "the selection face is not one of the object's"},
+    {"colour-out-of-range", Severity::Warning, "an untextured face's colour word is 256 or more"},
+    {"no-vertices", Severity::Warning, "an object without vertices"},
+    {"several-roots", Severity::Warning, "the root object has siblings"},
+    {"duplicate-name", Severity::Warning, "two objects share a name"},
+    {"would-change", Severity::Note, "cleaning with the default colours would change it"},
+    {"no-textures", Severity::Note, "no mod root was found, texture findings skipped"},
+};
+const size_t FindingCodeCount = sizeof FindingCodes / sizeof FindingCodes[0];
 
 const char* severityName(Severity severity)
 {
@@ -166,12 +178,13 @@ void lintModel(const std::string& path, const TextureSet* textures, std::vector<
                        + "; engines expect one root");
     }
     lint.checkObjects(model.root, image, size, 0, textures);
-    lint.checkNames(model.root);
+    std::map<std::string, std::string> seen; // by the name in lower case: the first object's place
+    lint.checkNames(model.root, "", seen);
     // Cleaning with the default colour map would change the file: the test of --check.
     OutputBuffer composed;
     if (cleanModel(model, ColourMap()) == CleanResult::Cleaned && model.compose(composed)
         && (composed.size() != size || std::memcmp(composed.data(), image, size) != 0))
-        lint.add("not-clean", Severity::Note, "cleaning with the default colours would change the file");
+        lint.add("would-change", Severity::Note, "cleaning with the default colours would change the file");
     delete[] image;
 }
 

@@ -2,6 +2,7 @@
 // the findings of scour lint, each with a stable code and a severity.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,6 +24,15 @@ struct Finding {
 
     static constexpr int64_t NoFace = -1;
 };
+
+// Every code lint gives, with its severity and what it means.
+struct FindingCode {
+    const char* code;
+    Severity severity;
+    const char* meaning;
+};
+extern const FindingCode FindingCodes[];
+extern const size_t FindingCodeCount;
 
 // "error", "warning", "note".
 const char* severityName(Severity severity);

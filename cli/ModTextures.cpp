@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
+#include "cli/OutcomeText.h"
 #include "model/LittleEndian.h"
+#include "platform/File.h"
 
 namespace fs = std::filesystem;
 
@@ -42,10 +42,23 @@ bool isFolder(const fs::path& path)
     return !path.empty() && fs::is_directory(path, error);
 }
 
-std::vector<unsigned char> readAll(const fs::path& path)
+// A mod's largest GAF files hold a few megabytes; far larger is no texture file.
+constexpr uint32_t MaxGafFileSize = 256u << 20;
+
+// The whole file, or why it cannot be read.
+std::string readAll(const fs::path& path, std::vector<unsigned char>& bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    uint8_t* data = nullptr;
+    uint32_t size = 0;
+    SystemError error;
+    const ReadFileResult result = readWholeFile(path.string().c_str(), MaxGafFileSize, &data, &size, &error);
+    if (result == ReadFileResult::TooLarge)
+        return "the file is too large";
+    if (result != ReadFileResult::Ok)
+        return "the file cannot be read: " + systemErrorText(error);
+    bytes.assign(data, data + size);
+    delete[] data;
+    return "";
 }
 
 } // namespace
@@ -83,6 +96,11 @@ bool TextureSet::holds(const std::string& name) const
     return bitmaps.count(teamColour.count(key) != 0 ? key : key + "00") != 0;
 }
 
+bool isModRoot(const std::string& folder)
+{
+    return isFolder(childNamed(folder, "unittextures")) || isFolder(childNamed(folder, "textures"));
+}
+
 ModTextures::ModTextures(const std::string& fixedRoot) : fixed(fixedRoot) {}
 
 const TextureSet* ModTextures::forModel(const std::string& modelPath, bool* firstTime)
@@ -91,7 +109,16 @@ const TextureSet* ModTextures::forModel(const std::string& modelPath, bool* firs
     std::error_code error;
     fs::path folder = fs::absolute(modelPath, error).parent_path();
     const std::string root = fixed.empty() ? rootAbove(folder.string()) : fixed;
-    return root.empty() ? nullptr : load(root, firstTime);
+    if (root.empty())
+        return nullptr;
+    // A model named by a relative path has its mod's files named relative too.
+    std::string shownRoot = root;
+    if (fs::path(modelPath).is_relative() && fs::path(root).is_absolute()) {
+        const fs::path relative = fs::path(root).lexically_relative(fs::current_path(error));
+        if (!error && !relative.empty())
+            shownRoot = relative.string();
+    }
+    return load(root, shownRoot, firstTime);
 }
 
 std::string ModTextures::rootAbove(const std::string& start)
@@ -119,7 +146,7 @@ std::string ModTextures::rootAbove(const std::string& start)
     return found;
 }
 
-const TextureSet* ModTextures::load(const std::string& root, bool* firstTime)
+const TextureSet* ModTextures::load(const std::string& root, const std::string& shownRoot, bool* firstTime)
 {
     auto known = sets.find(root);
     if (known != sets.end())
@@ -138,8 +165,15 @@ const TextureSet* ModTextures::load(const std::string& root, bool* firstTime)
             set.bitmaps.insert(stem);
         if (lower(it->path().filename().string()) != "teamtex.txt")
             continue;
-        std::ifstream list(it->path());
-        for (std::string line; std::getline(list, line);) {
+        std::vector<unsigned char> bytes;
+        readAll(it->path(), bytes);
+        const std::string list(bytes.begin(), bytes.end());
+        for (size_t start = 0; start < list.size();) {
+            size_t stop = list.find('\n', start);
+            if (stop == std::string::npos)
+                stop = list.size();
+            const std::string line = list.substr(start, stop - start);
+            start = stop + 1;
             const size_t first = line.find_first_not_of(" \t\r");
             const size_t last = line.find_last_not_of(" \t\r");
             if (first != std::string::npos)
@@ -155,11 +189,13 @@ const TextureSet* ModTextures::load(const std::string& root, bool* firstTime)
     }
     std::sort(gafs.begin(), gafs.end());
     for (const fs::path& gaf : gafs) {
-        const std::vector<unsigned char> bytes = readAll(gaf);
+        std::vector<unsigned char> bytes;
         std::vector<std::string> names;
-        const std::string fault = readGafNames(bytes.data(), bytes.size(), names);
+        std::string fault = readAll(gaf, bytes);
+        if (fault.empty())
+            fault = readGafNames(bytes.data(), bytes.size(), names);
         if (!fault.empty()) {
-            set.unreadable.push_back({gaf.string(), fault});
+            set.unreadable.push_back({(fs::path(shownRoot) / gaf.lexically_relative(root)).string(), fault});
             continue;
         }
         for (const std::string& name : names)

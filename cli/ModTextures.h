@@ -13,6 +13,10 @@
 // Why a GAF file cannot be read; empty when it can. names receives its entries.
 std::string readGafNames(const unsigned char* bytes, size_t size, std::vector<std::string>& names);
 
+// True when folder holds unittextures/ or textures/ (any letter case): a mod
+// root that --mod may name.
+bool isModRoot(const std::string& folder);
+
 struct TextureSet {
     std::string root;
     bool hasBitmaps = false;          // unittextures/tatex/ is there
@@ -39,7 +43,8 @@ public:
     const TextureSet* forModel(const std::string& modelPath, bool* firstTime);
 
 private:
-    const TextureSet* load(const std::string& root, bool* firstTime);
+    // shownRoot is root as the files of the set are to be named.
+    const TextureSet* load(const std::string& root, const std::string& shownRoot, bool* firstTime);
     // The mod root at or above folder, or "" for none; remembered per folder.
     std::string rootAbove(const std::string& folder);
 

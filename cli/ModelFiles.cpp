@@ -33,13 +33,13 @@ std::string fullPath(const fs::path& path)
 
 // Adds the model files of folder, sorted; false when the folder could not be
 // searched completely or holds no model.
-bool addFolder(const fs::path& folder, bool recursive, std::vector<std::string>& files)
+bool addFolder(const fs::path& folder, bool recursive, PathForm form, std::vector<std::string>& files)
 {
     std::vector<fs::path> found;
     std::error_code error;
     bool hasSubfolders = false;
     // Entries of an absolute folder are absolute: no working folder to ask per file.
-    fs::path start = fs::absolute(folder, error);
+    fs::path start = form == PathForm::Full ? fs::absolute(folder, error) : folder;
     if (error)
         start = folder;
     error.clear();
@@ -70,25 +70,47 @@ bool addFolder(const fs::path& folder, bool recursive, std::vector<std::string>&
     }
     std::sort(found.begin(), found.end());
     for (const fs::path& path : found)
-        files.push_back(fullPath(path));
+        files.push_back(form == PathForm::Full ? fullPath(path) : path.string());
     return true;
 }
 
 } // namespace
 
-bool collectModelFiles(const std::vector<std::string>& paths, bool recursive, std::vector<std::string>& files,
-                       int& exitCode)
+bool pathExists(const std::string& path)
+{
+    try {
+        std::error_code error;
+        return fs::status(path, error).type() != fs::file_type::not_found;
+    } catch (const std::exception&) {
+        // A name the library cannot convert is refused when the files are gathered.
+        return true;
+    }
+}
+
+bool everyPathExists(const std::vector<std::string>& paths)
+{
+    bool found = true;
+    for (const std::string& path : paths) {
+        if (pathExists(path))
+            continue;
+        std::fprintf(stderr, "scour: no such file or folder: %s\n", path.c_str());
+        found = false;
+    }
+    return found;
+}
+
+bool collectModelFiles(const std::vector<std::string>& paths, bool recursive, PathForm form,
+                       std::vector<std::string>& files, int& exitCode)
 {
     try {
         for (const std::string& argument : paths) {
             std::error_code error;
             if (fs::is_directory(argument, error)) {
-                if (!addFolder(argument, recursive, files))
+                if (!addFolder(argument, recursive, form, files))
                     exitCode = 1;
                 continue;
             }
-            // Anything else is a file; one that is missing is reported as unreadable.
-            files.push_back(fullPath(argument));
+            files.push_back(form == PathForm::Full ? fullPath(argument) : argument);
         }
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "scour: cannot use a path: %s\n", failure.what());

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/Suggestion.h"
+
 template <typename Settings> struct Option {
     const char* name;
     const char* alias; // a short form, or null
@@ -57,26 +59,46 @@ template <typename Settings> void printOptions(FILE* out, const std::vector<Opti
     }
 }
 
-// The option that argument names, or null.
+// The option that name ("--log" or "-r") names, or null.
 template <typename Settings>
-const Option<Settings>* findOption(const std::vector<OptionSection<Settings>>& sections, const char* argument)
+const Option<Settings>* findOption(const std::vector<OptionSection<Settings>>& sections, const std::string& name)
 {
     for (const OptionSection<Settings>& section : sections) {
         for (size_t i = 0; i < section.count; ++i) {
             const Option<Settings>& option = section.options[i];
-            if (std::strcmp(option.name, argument) == 0
-                || (option.alias != nullptr && std::strcmp(option.alias, argument) == 0))
+            if (name == option.name || (option.alias != nullptr && name == option.alias))
                 return &option;
         }
     }
     return nullptr;
 }
 
+// "scour: unknown option --recursve (did you mean --recursive?)"; without a
+// close name, the usage follows.
+template <typename Settings>
+void reportUnknownOption(const std::vector<OptionSection<Settings>>& sections, const std::string& shown,
+                         const std::string& typed, const char* usage)
+{
+    std::vector<const char*> names = {"--help"};
+    for (const OptionSection<Settings>& section : sections) {
+        for (size_t i = 0; i < section.count; ++i)
+            names.push_back(section.options[i].name);
+    }
+    const char* close = closestWord(typed.c_str(), names.data(), names.size());
+    if (close != nullptr)
+        std::fprintf(stderr, "scour: unknown option %s (did you mean %s?)\n", shown.c_str(), close);
+    else
+        std::fprintf(stderr, "scour: unknown option %s\n%s", shown.c_str(), usage);
+}
+
 enum class ParseResult : uint8_t { Go, Help, UsageError };
 
 // Applies the options in order and gathers every other argument (and everything
-// after "--") into paths. --help and -h end the parse with Help; an unknown
-// option or a missing value is reported on standard error as a usage error.
+// after "--") into paths. An option's value follows it ("--log FILE") or is
+// joined to it ("--log=FILE", "-j2"); short options without values bundle
+// ("-rq"). --help and -h end the parse with Help; an unknown option, a missing
+// value or a value given to an option without one is reported on standard
+// error as a usage error.
 template <typename Settings>
 ParseResult parseOptions(int argc, char** argv, const std::vector<OptionSection<Settings>>& sections,
                          Settings& settings, std::vector<std::string>& paths, const char* usage)
@@ -92,23 +114,46 @@ ParseResult parseOptions(int argc, char** argv, const std::vector<OptionSection<
             optionsEnded = true;
             continue;
         }
-        if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0)
-            return ParseResult::Help;
-        const Option<Settings>* option = findOption(sections, argument);
-        if (option == nullptr) {
-            std::fprintf(stderr, "scour: unknown option %s\n%s", argument, usage);
-            return ParseResult::UsageError;
-        }
-        const char* value = nullptr;
-        if (option->value != nullptr) {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "scour: %s needs a value\n", argument);
+        // The options this argument holds: one long one, or a bundle of short ones.
+        const bool isLong = argument[1] == '-';
+        for (size_t at = 1; argument[at] != '\0';) {
+            std::string name;
+            const char* joined = nullptr; // a value in the same argument
+            if (isLong) {
+                const char* equals = std::strchr(argument, '=');
+                name.assign(argument, equals != nullptr ? size_t(equals - argument) : std::strlen(argument));
+                joined = equals != nullptr ? equals + 1 : nullptr;
+                at = std::strlen(argument);
+            } else {
+                name = std::string("-") + argument[at++];
+                joined = argument[at] != '\0' ? argument + at : nullptr;
+            }
+            if (name == "--help" || name == "-h")
+                return ParseResult::Help;
+            const Option<Settings>* option = findOption(sections, name);
+            if (option == nullptr) {
+                // "-recursive" is most likely a long option with one dash.
+                const std::string shown = isLong || argument[2] == '\0' ? name : name + " in " + argument;
+                reportUnknownOption(sections, shown, isLong || argument[2] == '\0' ? name : "-" + std::string(argument),
+                                    usage);
                 return ParseResult::UsageError;
             }
-            value = argv[++i];
+            const char* value = nullptr;
+            if (option->value == nullptr && isLong && joined != nullptr) {
+                std::fprintf(stderr, "scour: %s takes no value\n", name.c_str());
+                return ParseResult::UsageError;
+            }
+            if (option->value != nullptr) {
+                if (joined == nullptr && i + 1 >= argc) {
+                    std::fprintf(stderr, "scour: %s needs a value\n", name.c_str());
+                    return ParseResult::UsageError;
+                }
+                value = joined != nullptr ? joined : argv[++i];
+                at = std::strlen(argument);
+            }
+            if (option->set != nullptr)
+                option->set(settings, value);
         }
-        if (option->set != nullptr)
-            option->set(settings, value);
     }
     return ParseResult::Go;
 }

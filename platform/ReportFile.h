@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/File.h"
+
 class ReportFile {
 public:
     ReportFile() = default;
@@ -11,8 +13,9 @@ public:
     ReportFile(const ReportFile&) = delete;
     ReportFile& operator=(const ReportFile&) = delete;
 
-    // Creates path for writing, truncating an existing file; false when it cannot.
-    bool create(const char* path);
+    // Creates path for writing, truncating an existing file; false when it
+    // cannot, with what the system said in error when given.
+    bool create(const char* path, SystemError* error = nullptr);
     bool isOpen() const { return handle != ClosedHandle; }
     // Writes all length bytes at the end of what was written; false on failure.
     bool write(const char* data, uint32_t length);

@@ -1,17 +1,22 @@
 #include "platform/ReportFile.h"
 
+#include "platform/SystemFiles.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
 ReportFile::~ReportFile() { close(); }
 
-bool ReportFile::create(const char* path)
+bool ReportFile::create(const char* path, SystemError* error)
 {
     close();
     int descriptor = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (descriptor < 0)
+    if (descriptor < 0) {
+        if (error != nullptr)
+            *error = systemLastError();
         return false;
+    }
     handle = descriptor;
     return true;
 }

@@ -29,6 +29,9 @@ struct SaveTemporary {
     uint64_t fileSystem = 0; // which file system it lies on, for a shared flush
 };
 
+// What the system said of the call that failed last on this thread.
+SystemError systemLastError();
+
 // Opens path to read it whole; size is its size. A folder, device or pipe is
 // refused as NotAFile.
 bool systemOpenToRead(const char* path, SystemHandle* file, uint64_t* size, SystemError* error);

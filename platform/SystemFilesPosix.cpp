@@ -81,6 +81,8 @@ char* copyOf(const char* text, size_t extra)
 
 } // namespace
 
+SystemError systemLastError() { return errorFrom(errno); }
+
 bool systemOpenToRead(const char* path, SystemHandle* file, uint64_t* size, SystemError* error)
 {
     // Non-blocking, so a named pipe without a writer fails instead of hanging.

@@ -95,6 +95,8 @@ size_t folderLengthOf(const char* path)
 
 } // namespace
 
+SystemError systemLastError() { return errorFrom(GetLastError()); }
+
 bool systemOpenToRead(const char* path, SystemHandle* file, uint64_t* size, SystemError* error)
 {
     HANDLE handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

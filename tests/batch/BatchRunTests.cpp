@@ -1,5 +1,7 @@
 // Whole runs over files in a scratch folder: the report byte for byte, the files
 // on disk afterwards, and every failure path of a file.
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -204,7 +206,7 @@ TEST_F(BatchRunTest, OneFileNamedSeveralTimes)
                                        + cleanedEntry(tank, again) + cleanedEntry(hard, again)
                                        + "\r\n4 out of 4 files cleaned successfully\r\n\t24 vertexes removed\r\n"
                                          "\t2 faces added\r\n\t728 bytes removed");
-        EXPECT_EQ(run.results[2].changed, false);
+        EXPECT_EQ(run.results[2].outcome, FileOutcome::Unchanged);
         EXPECT_EQ(readBytes(tank).size(), mode == CleanMode::Save ? 9876u : 10240u);
     }
 }
@@ -224,4 +226,46 @@ TEST_F(BatchRunTest, DroppedRunWithoutAReport)
     }
     EXPECT_EQ(readBytes(tank), image);
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"tank.3do"}));
+}
+
+// A file whose cleaned form is its bytes is never written, whatever links it or
+// forbids writing it: same file, same time, its other names kept, and its entry
+// that of a cleaned file with nothing removed.
+TEST_F(BatchRunTest, CleanFilesAreLeftAlone)
+{
+    const std::string tank = put("tank.3do", tankImage());
+    ASSERT_EQ(runAll({tank}, nullptr).results[0].outcome, FileOutcome::Cleaned);
+    const std::string hard = dir.file("hard.3do");
+    fs::create_hard_link(tank, hard);
+    const std::string locked = put("locked.3do", readBytes(tank));
+    fs::permissions(locked, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    // Times a second in the past, so that any write would show.
+    const fs::file_time_type past = fs::last_write_time(tank) - std::chrono::seconds(5);
+    fs::last_write_time(tank, past);
+    fs::last_write_time(locked, past);
+    FileIdentity before;
+    ASSERT_TRUE(identifyFile(tank.c_str(), &before));
+    const std::vector<std::string> entries = dir.entries();
+
+    RunResult run = runAll({tank, hard, locked}, log().c_str());
+    for (const FileResult& result : run.results)
+        EXPECT_EQ(result.outcome, FileOutcome::Unchanged);
+    FileIdentity after;
+    FileIdentity linked;
+    ASSERT_TRUE(identifyFile(tank.c_str(), &after) && identifyFile(hard.c_str(), &linked));
+    EXPECT_EQ(std::pair(after.device, after.file), std::pair(before.device, before.file));
+    EXPECT_EQ(std::pair(linked.device, linked.file), std::pair(before.device, before.file));
+    EXPECT_EQ(fs::last_write_time(tank), past);
+    EXPECT_EQ(fs::last_write_time(locked), past);
+    std::vector<std::string> now = dir.entries();
+    now.erase(std::remove(now.begin(), now.end(), "log.txt"), now.end());
+    EXPECT_EQ(now, entries) << "no temporary file";
+    const char again[] =
+        "\tOriginal file size: 9876 bytes\r\n\t0 vertexes removed\r\n\t0 faces removed\r\n"
+        "\tCleaned file size: 9876 bytes";
+    EXPECT_EQ(readText(log()), "Report:" + cleanedEntry(tank, again) + cleanedEntry(hard, again)
+                                   + cleanedEntry(locked, again)
+                                   + "\r\n3 out of 3 files cleaned successfully\r\n\t0 vertexes removed\r\n"
+                                     "\t0 faces removed\r\n\t0 bytes removed");
 }

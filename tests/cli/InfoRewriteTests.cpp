@@ -22,11 +22,17 @@ TEST(InfoAndRewrite, RewriteSavesTheCompactLayoutAndExitCodes)
     const std::string good = dir.file("good.3do"), broken = dir.file("broken.3do");
     const Bytes brokenBytes(40, 0x01); // shorter than one header
     ASSERT_TRUE(writeBytes(good, plain) && writeBytes(broken, brokenBytes));
-    for (int pass = 0; pass < 2; ++pass) {
-        EXPECT_EQ(runCommand(runRewrite, {good}).exitCode, 0);
-        EXPECT_EQ(readBytes(good), compact);
-    }
-    EXPECT_EQ(runCommand(runRewrite, {broken, good}).exitCode, 1);
+    // A dry run tells and touches nothing; the second rewrite finds nothing to write.
+    const std::string sizes = std::to_string(plain.size()) + " -> " + std::to_string(compact.size()) + " bytes\n";
+    EXPECT_EQ(runCommand(runRewrite, {"-n", good}).out, good + ": would-change: " + sizes);
+    EXPECT_EQ(readBytes(good), plain);
+    EXPECT_EQ(runCommand(runRewrite, {good}).out, good + ": rewritten: " + sizes);
+    EXPECT_EQ(readBytes(good), compact);
+    EXPECT_EQ(runCommand(runRewrite, {"-r", dir.path()}).out,
+              good + ": unchanged: " + std::to_string(compact.size()) + " bytes\n");
+    const CommandRun both = runCommand(runRewrite, {broken, good});
+    EXPECT_EQ(both.exitCode, 1);
+    EXPECT_EQ(both.err, broken + ": unreadable: object header lies outside the file (at offset 0)\n");
     EXPECT_EQ(readBytes(broken), brokenBytes);
     EXPECT_EQ(readBytes(good), compact);
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"broken.3do", "good.3do"})) << "no temporary file stays";
@@ -37,4 +43,7 @@ TEST(InfoAndRewrite, RewriteSavesTheCompactLayoutAndExitCodes)
     EXPECT_EQ(runCommand(runInfo, {"--help"}).exitCode, 0);
     EXPECT_EQ(runCommand(runInfo, {good}).exitCode, 0);
     EXPECT_EQ(runCommand(runInfo, {broken}).exitCode, 1);
+    const CommandRun folder = runCommand(runInfo, {"--recursive", dir.path()});
+    EXPECT_EQ(folder.exitCode, 1);
+    EXPECT_TRUE(contains(folder.out, broken + ": does not load: ") && contains(folder.out, good + ": "));
 }

@@ -122,14 +122,20 @@ TEST(Lint, EveryFindingWithItsSeverityAndPlace)
     lintModel(model.string(), mods.forModel(model.string(), &first), findings);
     EXPECT_EQ(places(findings),
               (std::set<Place>{{"bad-index", "error", "base", 0},
-                               {"bad-index", "warning", "base", 1},
+                               {"bad-index", "error", "base", 1},
                                {"missing-texture", "error", "base", 3},
                                {"selection-out-of-range", "warning", "base", -1},
                                {"colour-out-of-range", "warning", "base", 5},
                                {"no-vertices", "warning", "flare", -1},
-                               {"bad-index", "warning", "flare", 0},
+                               {"bad-index", "error", "flare", 0},
                                {"duplicate-name", "warning", "Base", -1},
                                {"several-roots", "warning", "base", -1}}));
+    // Both objects of a shared name are told by their places in the tree.
+    for (const Finding& finding : findings) {
+        if (std::string(finding.code) == "duplicate-name") {
+            EXPECT_TRUE(contains(finding.message, "the objects base and base/Base share a name"));
+        }
+    }
     // A clean model with a sound tree says nothing but that it is clean; cleaning
     // would change a plain image, and an unreadable file is one error.
     const ObjectPlan sound(Three, {{1, {0, 1, 2}}}, -1, "sound");
@@ -138,7 +144,7 @@ TEST(Lint, EveryFindingWithItsSeverityAndPlace)
     clean.root = buildObject(sound);
     put(mod / "clean.3do", composeBytes(clean));
     put(mod / "broken.3do", {1, 0, 0, 0});
-    for (auto [name, expected] : {std::pair{"plain.3do", std::set<Place>{{"not-clean", "note", "", -1}}},
+    for (auto [name, expected] : {std::pair{"plain.3do", std::set<Place>{{"would-change", "note", "", -1}}},
                                   {"clean.3do", std::set<Place>{}},
                                   {"broken.3do", std::set<Place>{{"unreadable", "error", "", -1}}}}) {
         findings.clear();
@@ -147,31 +153,63 @@ TEST(Lint, EveryFindingWithItsSeverityAndPlace)
     }
 }
 
-TEST(Lint, LinesSummaryAndExitCodes)
+TEST(Lint, LinesFormatsFiltersAndExitCodes)
 {
     TempDir dir;
-    const fs::path mod = fs::path(dir.path()) / "mod";
-    put(mod / "textures" / "bad.gaf", Bytes(20, 0));
-    put(mod / "objects3d" / "warned.3do", plainImage({ObjectPlan({}, {{1, {}}}, -1, "torso")}));
-    put(fs::path(dir.path()) / "loose" / "x.3do", plainImage({ObjectPlan({}, {{1, {}}}, -1, "x")}));
-    const std::string warned = (mod / "objects3d" / "warned.3do").string();
-    const std::string loose = (fs::path(dir.path()) / "loose" / "x.3do").string();
+    const fs::path previous = fs::current_path();
+    fs::current_path(dir.path());
+    put("mod/textures/bad.gaf", Bytes(20, 0));
+    put("mod/objects3d/warned.3do", plainImage({ObjectPlan({}, {{1, {}}}, -1, "torso")}));
+    put("mod/objects3d/tex,1.3do", plainImage({ObjectPlan(Three, {{0, {0, 1, 2}, "nothere"}}, -1, "t")}));
+    put("loose/x.3do", plainImage({ObjectPlan({}, {{1, {}}}, -1, "x")}));
+    fs::create_directories("good/unittextures/tatex");
 
-    // Warnings and notes alone pass; the malformed GAF file is an error, told once.
-    CommandRun onlyWarned = lint({"--mod", (fs::path(dir.path()) / "loose").string(), warned});
-    EXPECT_EQ(onlyWarned.exitCode, 0) << onlyWarned.out;
-    EXPECT_TRUE(contains(onlyWarned.out,
-                         warned
-                             + ": object \"torso\": warning: the object has no vertices; some "
-                               "engines measure every object's height and fail on it [no-vertices]\n"));
-    EXPECT_TRUE(contains(onlyWarned.out, "lint: 1 model: 0 errors, 1 warning, 1 note\n"));
-    CommandRun both = lint({"-r", fs::path(dir.path()).string()});
+    // Paths as given; warnings and notes alone pass; the summary counts each code.
+    CommandRun onlyWarned = lint({"--mod", "good", "mod/objects3d/warned.3do"});
+    EXPECT_EQ(onlyWarned.exitCode, 0) << onlyWarned.err;
+    EXPECT_EQ(onlyWarned.out,
+              "mod/objects3d/warned.3do: object \"torso\": warning: the object has no vertices; some engines measure "
+              "every object's height and fail on it [no-vertices]\n"
+              "mod/objects3d/warned.3do: note: cleaning with the default colours would change the file "
+              "[would-change]\n"
+              "lint: 1 model: 0 errors, 1 warning, 1 note (no-vertices 1, would-change 1)\n");
+    // A texture the mod lacks is an error, as a GitHub annotation on its file;
+    // while a GAF file of the mod cannot be read, that file is the one error.
+    const std::string annotation =
+        "::error file=mod/objects3d/tex%2C1.3do,title=missing-texture::object \"t\" face 0: "
+        "the texture \"nothere\" is not among the mod's textures\n";
+    CommandRun missing = lint({"--mod=good", "--format", "github", "--severity=error", "mod/objects3d/tex,1.3do"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.out, annotation + "lint: 1 model: 1 error, 0 warnings, 0 notes (missing-texture 1)\n");
+    CommandRun both = lint({"-r", "mod", "loose", "--ignore", "would-change,no-vertices"});
     EXPECT_EQ(both.exitCode, 1);
-    EXPECT_TRUE(contains(both.out, "bad.gaf: error: not a GAF file (version 0) [unreadable-textures]\n"));
-    EXPECT_TRUE(contains(both.out, loose + ": note: no mod root"));
-    CommandRun quiet = lint({"-q", "-r", fs::path(dir.path()).string()});
+    EXPECT_EQ(both.out,
+              "mod/textures/bad.gaf: error: not a GAF file (version 0); this mod's textures are not checked while it "
+              "cannot be read [unreadable-textures]\n"
+              "loose/x.3do: note: no mod root (a folder with unittextures/tatex/ or textures/) at or above this model; "
+              "texture findings are skipped for the models without one [no-textures]\n"
+              "lint: 3 models: 1 error, 0 warnings, 1 note (unreadable-textures 1, no-textures 1)\n");
+    CommandRun quiet = lint({"-qr", "mod", "loose"});
     EXPECT_EQ(quiet.out.find("warning"), std::string::npos) << quiet.out;
     EXPECT_EQ(quiet.out.find("lint:"), std::string::npos) << quiet.out;
-    for (const std::vector<std::string>& arguments : {std::vector<std::string>{}, {"--mod"}, {"--frobnicate", warned}})
-        EXPECT_EQ(lint(arguments).exitCode, 2) << testing::PrintToString(arguments);
+    struct Refusal {
+        std::vector<std::string> arguments;
+        std::string errors;
+    };
+    for (const Refusal& refusal : std::vector<Refusal>{
+             {{"--mod", "nothing", "loose"}, "scour: --mod nothing: no such folder\n"},
+             {{"--mod", "loose", "loose"},
+              "scour: --mod loose: the folder holds neither unittextures/ nor textures/, so it is no mod root\n"},
+             {{"--ignore", "no-vertice", "loose"},
+              "scour: --ignore: no finding is called \"no-vertice\" (did you mean no-vertices?)\n"},
+             {{"--severity", "warnings", "loose"},
+              "scour: --severity takes error, warning or note, not \"warnings\" (did you mean warning?)\n"},
+             {{"--format", "xml", "loose"}, "scour: --format takes text, json or github, not \"xml\"\n"},
+             {{"--mod"}, "scour: --mod needs a value\n"}}) {
+        const CommandRun run = lint(refusal.arguments);
+        EXPECT_EQ(run.exitCode, 2) << testing::PrintToString(refusal.arguments);
+        EXPECT_EQ(run.err, refusal.errors);
+        EXPECT_EQ(run.out, "");
+    }
+    fs::current_path(previous);
 }

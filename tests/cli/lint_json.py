@@ -2,7 +2,8 @@
 """scour lint --json read by Python's own JSON parser: over the corpus, and over
 a mod that ships none of the textures its models name. Every line is one
 object with the documented fields; the last one's totals agree with the
-findings before it."""
+findings before it. Over the corpus, lint's errors fall on exactly the files
+that scour --check cannot clean, so the two verdicts agree."""
 import glob
 import json
 import os
@@ -13,7 +14,7 @@ import tempfile
 
 from corpus import missing as corpus_missing
 CODES = {"unreadable", "bad-index", "missing-texture", "unreadable-textures", "selection-out-of-range",
-         "colour-out-of-range", "no-vertices", "several-roots", "duplicate-name", "not-clean", "no-textures"}
+         "colour-out-of-range", "no-vertices", "several-roots", "duplicate-name", "would-change", "no-textures"}
 
 
 def check(scour, arguments, models):
@@ -29,6 +30,10 @@ def check(scour, arguments, models):
         assert ("texture" in finding) == (finding["code"] == "missing-texture"), finding
     for severity, key in (("error", "errors"), ("warning", "warnings"), ("note", "notes")):
         assert totals[key] == sum(1 for f in findings if f["severity"] == severity), (key, totals)
+    codes = {}
+    for finding in findings:
+        codes[finding["code"]] = codes.get(finding["code"], 0) + 1
+    assert totals["codes"] == codes, (totals["codes"], codes)
     assert totals["models"] == models, totals
     assert result.returncode == (1 if totals["errors"] else 0)
     return findings
@@ -41,6 +46,15 @@ def main():
     models = sorted(glob.glob(os.path.join(corpus, "**", "*.3do"), recursive=True))
     findings = check(scour, ["-r", corpus], len(models))
     print(f"corpus: {len(findings)} findings read back")
+    run = subprocess.run([scour, "--check", "--json", "-r", corpus], capture_output=True)
+    outcomes = [json.loads(line) for line in run.stdout.decode("utf-8").splitlines()][:-1]
+    refused = {o["path"] for o in outcomes if o["outcome"] in ("unreadable", "refused")}
+    errors = {os.path.abspath(f["path"]) for f in findings if f["severity"] == "error"}
+    assert refused and refused == errors, (sorted(refused ^ errors))
+    changing = {o["path"] for o in outcomes if o["outcome"] == "would-change"}
+    noted = {os.path.abspath(f["path"]) for f in findings if f["code"] == "would-change"}
+    assert changing == noted, sorted(changing ^ noted)
+    print(f"lint and --check agree: {len(refused)} files neither cleans, {len(changing)} that cleaning changes")
     work = tempfile.mkdtemp(prefix="scour-lint-")
     try:
         os.makedirs(os.path.join(work, "unittextures", "tatex"))

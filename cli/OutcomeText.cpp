@@ -1,4 +1,4 @@
-#include "clean/OutcomeText.h"
+#include "cli/OutcomeText.h"
 
 #include <cstdio>
 
@@ -8,16 +8,13 @@ namespace {
 
 struct NounWords {
     const char* singular;
-    const char* reportPlural;
-    const char* plainPlural;
+    const char* plural;
 };
 
 // In the order of Noun.
 const NounWords Nouns[] = {
-    {"vertex", "vertexes", "vertices"}, {"face", "faces", "faces"},       {"byte", "bytes", "bytes"},
-    {"file", "files", "files"},         {"object", "objects", "objects"}, {"line", "lines", "lines"},
-    {"model", "models", "models"},      {"error", "errors", "errors"},    {"warning", "warnings", "warnings"},
-    {"note", "notes", "notes"},
+    {"vertex", "vertices"}, {"face", "faces"},   {"byte", "bytes"},   {"file", "files"},       {"object", "objects"},
+    {"line", "lines"},      {"model", "models"}, {"error", "errors"}, {"warning", "warnings"}, {"note", "notes"},
 };
 static_assert(sizeof Nouns / sizeof Nouns[0] == static_cast<size_t>(Noun::Note) + 1, "a word for every noun");
 
@@ -54,25 +51,18 @@ const FailureWords Failures[] = {
 
 } // namespace
 
-const char* nounFor(Noun noun, uint32_t count, Wording wording)
+const char* nounFor(Noun noun, uint32_t count)
 {
     const NounWords& words = Nouns[static_cast<uint32_t>(noun)];
-    if (count == 1)
-        return words.singular;
-    return wording == Wording::Report ? words.reportPlural : words.plainPlural;
+    return count == 1 ? words.singular : words.plural;
 }
 
-const char* differenceVerb(int32_t difference) { return difference >= 0 ? "removed" : "added"; }
-
-std::string differenceText(int32_t difference, Noun noun, Wording wording)
+std::string differenceText(int32_t difference, Noun noun)
 {
-    return countText(magnitude(difference), noun, wording) + " " + differenceVerb(difference);
+    return countText(magnitude(difference), noun) + (difference >= 0 ? " removed" : " added");
 }
 
-std::string countText(uint32_t count, Noun noun, Wording wording)
-{
-    return std::to_string(count) + " " + nounFor(noun, count, wording);
-}
+std::string countText(uint32_t count, Noun noun) { return std::to_string(count) + " " + nounFor(noun, count); }
 
 std::string systemErrorText(const SystemError& error)
 {
@@ -135,42 +125,43 @@ std::string faceText(const FaceFault& fault)
 std::string badIndexText(const FaceFault& fault)
 {
     return "names vertex " + std::to_string(fault.index) + ", the object has "
-        + countText(fault.vertexCount, Noun::Vertex, Wording::Plain);
+        + countText(fault.vertexCount, Noun::Vertex);
 }
 
 std::string failureReason(const FileResult& result)
 {
-    if (result.outcome == FileOutcome::WriteError) {
-        if (result.systemError.kind == FileError::None)
-            return "cannot write; the file is unchanged";
-        return "cannot write: " + systemErrorText(result.systemError) + "; the file is unchanged";
-    }
-    if (result.loadFailure != LoadFailure::None)
-        return "cannot read: "
-            + loadFailureText(result.loadFailure, result.loadFailureOffset, result.loadFailureValue,
-                              result.systemError);
-    if (result.cleanResult == CleanResult::CorruptIndex && !result.badFaces.empty()) {
+    if (result.outcome == FileOutcome::Unwritable)
+        return systemErrorText(result.systemError) + "; the file is left as it was";
+    if (result.outcome == FileOutcome::Refused && !result.badFaces.empty()) {
         const FaceFault& first = result.badFaces.front();
-        std::string reason = "cannot clean: " + faceText(first) + " " + badIndexText(first);
+        std::string reason = faceText(first) + " " + badIndexText(first);
         if (result.badFaces.size() > 1)
-            reason += " (and " + countText(uint32_t(result.badFaces.size() - 1), Noun::Face, Wording::Plain)
-                + " more like it)";
-        return reason + "; --repair drops such faces; the file is unchanged";
+            reason += " (and " + countText(uint32_t(result.badFaces.size() - 1), Noun::Face) + " more like it)";
+        return reason + "; --repair drops such faces";
     }
-    if (result.cleanResult == CleanResult::CorruptIndex)
-        return "cannot clean: a face names a vertex past its object's vertices; the file is unchanged";
-    return "cannot clean: out of memory; the file is unchanged";
+    if (result.outcome == FileOutcome::Refused)
+        return "a face names a vertex past its object's vertices; --repair drops such faces";
+    if (result.loadFailure != LoadFailure::None)
+        return loadFailureText(result.loadFailure, result.loadFailureOffset, result.loadFailureValue,
+                               result.systemError);
+    return "out of memory";
 }
 
-const char* outcomeName(FileOutcome outcome)
+const char* outcomeWord(FileOutcome outcome, bool dryRun)
 {
     switch (outcome) {
     case FileOutcome::Cleaned:
-        return "cleaned";
-    case FileOutcome::WriteError:
-        return "write-error";
-    case FileOutcome::ReadError:
+        return dryRun ? "would-change" : "cleaned";
+    case FileOutcome::Unchanged:
+        return dryRun ? "clean" : "unchanged";
+    case FileOutcome::Unreadable:
+        return "unreadable";
+    case FileOutcome::Refused:
+        return "refused";
+    case FileOutcome::Unwritable:
         break;
     }
-    return "read-error";
+    return "unwritable";
 }
+
+bool isFailure(FileOutcome outcome) { return outcome != FileOutcome::Cleaned && outcome != FileOutcome::Unchanged; }

@@ -1,0 +1,3 @@
+#include "cli/Version.h"
+
+const char ScourVersion[] = SCOUR_VERSION;
