@@ -81,7 +81,7 @@ int runInfo(int argc, char** argv)
         return usageResult;
     for (const std::string& file : files) {
         if (interruptionRequested())
-            return interruptedAfter(&file - files.data(), files.size());
+            return interruptedAfter(size_t(&file - files.data()), files.size());
         const char* path = file.c_str();
         Model model;
         if (!model.load(path)) {

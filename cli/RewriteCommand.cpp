@@ -87,7 +87,7 @@ int runRewrite(int argc, char** argv)
         return usageResult;
     for (const std::string& path : files) {
         if (interruptionRequested())
-            return interruptedAfter(&path - files.data(), files.size());
+            return interruptedAfter(size_t(&path - files.data()), files.size());
         if (!rewriteFile(path, options.dryRun))
             exitCode = 1;
     }
