@@ -184,9 +184,11 @@ TEST(Lint, LinesFormatsFiltersAndExitCodes)
     CommandRun both = lint({"-r", "mod", "loose", "--ignore", "would-change,no-vertices"});
     EXPECT_EQ(both.exitCode, 1);
     EXPECT_EQ(both.out,
-              "mod/textures/bad.gaf: error: not a GAF file (version 0); this mod's textures are not checked while it "
-              "cannot be read [unreadable-textures]\n"
-              "loose/x.3do: note: no mod root (a folder with unittextures/tatex/ or textures/) at or above this model; "
+              (fs::path("mod") / "textures" / "bad.gaf").string()
+                  + ": error: not a GAF file (version 0); this mod's textures are not checked while it "
+                    "cannot be read [unreadable-textures]\n"
+                  + (fs::path("loose") / "x.3do").string()
+                  + ": note: no mod root (a folder with unittextures/tatex/ or textures/) at or above this model; "
               "texture findings are skipped for the models without one [no-textures]\n"
               "lint: 3 models: 1 error, 0 warnings, 1 note (unreadable-textures 1, no-textures 1)\n");
     CommandRun quiet = lint({"-qr", "mod", "loose"});
