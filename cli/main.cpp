@@ -9,6 +9,7 @@ static const char Usage[] =
     "       scour info FILE...                show each model's object tree and totals\n"
     "       scour rewrite FILE...             save each model in the compact layout, uncleaned\n"
     "       scour lint [options] PATH...      what the game's engines will trip over in each model\n"
+    "       scour render [options] MODEL...   draw each model, or it before and after cleaning, as a PNG\n"
     "       scour --help | --version\n";
 
 static const char Help[] =
@@ -29,6 +30,10 @@ static const char Help[] =
     "             faces naming missing vertices, textures the mod does not ship,\n"
     "             selection faces and colours out of range, and more, one finding a\n"
     "             line; 'scour lint --help' lists them. Exit 1 on any error.\n"
+    "  render     draws each model as a PNG picture beside it (MODEL.png), lit and\n"
+    "             framed, textured faces in their texture's mean colour; with --compare,\n"
+    "             the model before and after cleaning side by side, the faces cleaning\n"
+    "             removes in magenta (#FF00FF). 'scour render --help' lists the options.\n"
     "\n"
     "Saving is safe: each file is written beside the original and moved over it only\n"
     "when complete, so a failure never leaves a broken model.\n"
@@ -58,6 +63,8 @@ int main(int argc, char** argv)
         return runRewrite(argc - 2, argv + 2);
     if (std::strcmp(command, "lint") == 0)
         return runLint(argc - 2, argv + 2);
+    if (std::strcmp(command, "render") == 0)
+        return runRender(argc - 2, argv + 2);
     if (std::strcmp(command, "clean") == 0)
         return runClean(argc - 2, argv + 2);
     return runClean(argc - 1, argv + 1);
