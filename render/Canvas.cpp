@@ -70,9 +70,9 @@ bool Canvas::make(uint32_t width, uint32_t height)
     pixels = nullptr;
     depths = nullptr;
     pixelWidth = pixelHeight = 0;
-    const uint64_t count = uint64_t(width) * height;
-    if (width == 0 || height == 0 || width > 0x7FFF || height > 0x7FFF)
+    if (width == 0 || height == 0 || width > MaxCanvasSide || height > MaxCanvasSide)
         return false;
+    const size_t count = size_t(width) * height;
     pixels = new (std::nothrow) uint8_t[count * 4];
     depths = new (std::nothrow) uint32_t[count];
     if (pixels == nullptr || depths == nullptr)

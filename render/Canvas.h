@@ -9,6 +9,10 @@
 #include "render/Camera.h"
 #include "render/Colour.h"
 
+// Far above any picture drawn, and small enough that a canvas's bytes fit in 32
+// bits.
+constexpr uint32_t MaxCanvasSide = 8192;
+
 class Canvas {
 public:
     Canvas() = default;
@@ -16,7 +20,8 @@ public:
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
-    // A transparent canvas of width x height pixels; false when memory runs out.
+    // A transparent canvas of width x height pixels; false when memory runs out or
+    // a side is 0 or past MaxCanvasSide.
     bool make(uint32_t width, uint32_t height);
     void clipTo(const Panel& panel);
 

@@ -73,6 +73,11 @@ uint8_t* encodePngFile(const uint8_t* rgba, uint32_t width, uint32_t height, uin
     PngOutput output;
     if (width == 0 || height == 0 || width > 0x7FFFFFFFu / 4)
         return nullptr;
+    // The fastest compression, and every row filtered against the one above: on
+    // pictures with wide transparent borders that is both quicker and smaller
+    // than trying each filter per row.
+    stbi_write_png_compression_level = 5;
+    stbi_write_force_png_filter = 2;
     if (stbi_write_png_to_func(takePng, &output, int(width), int(height), 4, rgba, int(width * 4)) == 0) {
         delete[] output.bytes;
         return nullptr;
