@@ -95,6 +95,21 @@ const std::vector<OptionSection<RenderOptions>> RenderSections = {
     {"Colour options:", ColourOptions<RenderOptions>::table, std::size(ColourOptions<RenderOptions>::table)},
 };
 
+// True for a path that ends in .3do, in any letter case.
+bool hasModelExtension(const std::string& path)
+{
+    std::string extension = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".3do";
+}
+
+// MODEL.png for MODEL.3do, else the name with .png added: never the model itself.
+std::string picturePathFor(const std::string& model)
+{
+    return (hasModelExtension(model) ? model.substr(0, model.size() - 4) : model) + ".png";
+}
+
 // Parses the arguments; 0 to go on, -1 after help, else the exit code.
 int parseArguments(int argc, char** argv, RenderOptions& options, std::vector<std::string>& models)
 {
@@ -118,6 +133,8 @@ int parseArguments(int argc, char** argv, RenderOptions& options, std::vector<st
         fault = "colour options need --compare";
     else if (!options.output.empty() && models.size() > 1)
         fault = "-o names one picture: give one model";
+    else if (hasModelExtension(options.output))
+        fault = "-o names the picture, which must not be a .3do file";
     if (fault != nullptr) {
         std::fprintf(stderr, "scour: %s\n", fault);
         return 2;
@@ -127,15 +144,6 @@ int parseArguments(int argc, char** argv, RenderOptions& options, std::vector<st
         return 2;
     }
     return 0;
-}
-
-// MODEL.png for MODEL.3do (any letter case), else the name with .png added.
-std::string picturePathFor(const std::string& model)
-{
-    std::string extension = model.size() >= 4 ? model.substr(model.size() - 4) : "";
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return (extension == ".3do" ? model.substr(0, model.size() - 4) : model) + ".png";
 }
 
 // The colours of the model's textures, with a note when some are drawn grey.

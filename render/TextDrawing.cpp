@@ -11,10 +11,10 @@ namespace {
 // The font takes about 270 bytes a character; this leaves room to spare.
 constexpr size_t BytesPerCharacter = 400;
 
-float vertexAt(const uint8_t* quad, int vertex, int coordinate)
+float vertexAt(const uint8_t* quad, size_t vertex, size_t coordinate)
 {
     float value = 0;
-    std::memcpy(&value, quad + vertex * FontVertexBytes + coordinate * sizeof(float), sizeof value);
+    std::memcpy(&value, quad + vertex * size_t(FontVertexBytes) + coordinate * sizeof(float), sizeof value);
     return value;
 }
 

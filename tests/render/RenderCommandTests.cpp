@@ -127,6 +127,7 @@ TEST(RenderCommand, UsageErrors)
                                                {"--size", "2x", "m.3do"},
                                                {"--remove", "3", "m.3do"},
                                                {"-o", "p.png", "a.3do", "b.3do"},
+                                               {"-o", "M.3DO", "m.3do"},
                                                {"--frobnicate", "m.3do"}})
         EXPECT_EQ(render(arguments).exitCode, 2) << testing::PrintToString(arguments);
 }
