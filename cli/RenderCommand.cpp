@@ -146,21 +146,24 @@ int parseArguments(int argc, char** argv, RenderOptions& options, std::vector<st
     return 0;
 }
 
-// The colours of the model's textures, with a note when some are drawn grey.
-void findColours(const char* path, const Model& model, ModTextures& mods, TextureColours& colours)
+// The colours of the model's textures, with a note when some are drawn grey;
+// a missing mod root is told once a run.
+void findColours(const char* path, const Model& model, ModTextures& mods, bool* toldNoRoot, TextureColours& colours)
 {
     const uint32_t names = countTextureNames(model.root);
     if (names == 0)
         return;
     bool firstTime = false;
     const TextureSet* set = mods.forModel(path, &firstTime);
-    if (set == nullptr) {
+    if (set == nullptr && !*toldNoRoot) {
+        *toldNoRoot = true;
         std::fprintf(stderr,
                      "%s: no mod root (a folder with unittextures/tatex/ or textures/) at or above it; textured "
-                     "faces drawn grey\n",
+                     "faces drawn grey, here and in the models after it without one\n",
                      path);
-        return;
     }
+    if (set == nullptr)
+        return;
     const uint32_t missing = findTextureColours(model.root, *set, colours);
     if (missing > 0)
         std::fprintf(stderr, "%s: textures drawn grey: %u of its %u not readable from the mod at %s\n", path, missing,
@@ -213,7 +216,7 @@ bool drawComparison(const char* path, const Model& model, const uint8_t* image, 
 
 // Draws one model and saves its picture; the command's exit code for it.
 int renderModel(const char* path, const std::string& output, const RenderOptions& options, const ColourMap& colourMap,
-                ModTextures& mods)
+                ModTextures& mods, bool* toldNoRoot)
 {
     Model model;
     uint8_t* image = nullptr;
@@ -222,7 +225,7 @@ int renderModel(const char* path, const std::string& output, const RenderOptions
         return 1;
     }
     TextureColours colours;
-    findColours(path, model, mods, colours);
+    findColours(path, model, mods, toldNoRoot, colours);
     const PictureSettings settings{options.view, options.size};
     Canvas canvas;
     bool drawn = tellBadFaces(path, model, options.compare);
@@ -272,10 +275,11 @@ int runRender(int argc, char** argv)
         }
     }
     ModTextures mods(options.mod);
+    bool toldNoRoot = false;
     int exitCode = 0;
     for (const std::string& model : models) {
         const std::string output = options.output.empty() ? picturePathFor(model) : options.output;
-        if (renderModel(model.c_str(), output, options, colourMap, mods) != 0)
+        if (renderModel(model.c_str(), output, options, colourMap, mods, &toldNoRoot) != 0)
             exitCode = 1;
     }
     return exitCode;
