@@ -56,6 +56,11 @@ public:
     bool* kept = nullptr;
 };
 
+bool isSelectionPrimitive(const ModelObject& object, uint32_t number)
+{
+    return object.selectionPrimitive >= 0 && uint32_t(object.selectionPrimitive) == number;
+}
+
 uint32_t hashVertex(const Vertex& vertex)
 {
     uint32_t h = uint32_t(vertex.x) * 0x9E3779B1u;
@@ -124,13 +129,11 @@ CleanResult cleanObject(ModelObject& object, const ColourMap& colourMap)
     int32_t newSelection = object.selectionPrimitive;
     for (uint32_t p = 0; p < object.primitiveCount; ++p) {
         const Primitive& primitive = object.primitives[p];
-        bool isSelection = object.selectionPrimitive >= 0 && uint32_t(object.selectionPrimitive) == p;
-        bool keep = primitive.textureName != nullptr || colourMap.entry(primitive.colour) < ColourCount || isSelection
-            || primitive.indexCount == 2;
+        bool keep = !removesPrimitive(object, p, colourMap);
         tables.kept[p] = keep;
         if (!keep)
             continue;
-        if (isSelection)
+        if (isSelectionPrimitive(object, p))
             newSelection = int32_t(keptCount);
         ++keptCount;
         for (uint32_t k = 0; k < primitive.indexCount; ++k) {
@@ -193,6 +196,13 @@ CleanResult cleanChain(ModelObject* first, const ColourMap& colourMap)
 }
 
 } // namespace
+
+bool removesPrimitive(const ModelObject& object, uint32_t number, const ColourMap& colourMap)
+{
+    const Primitive& primitive = object.primitives[number];
+    return primitive.textureName == nullptr && colourMap.entry(primitive.colour) >= ColourCount
+        && !isSelectionPrimitive(object, number) && primitive.indexCount != 2;
+}
 
 CleanResult cleanObjects(ModelObject& first, const ColourMap& colourMap)
 {

@@ -5,11 +5,18 @@
 // primitive at its origin.
 #pragma once
 
+#include <cstdint>
+
 #include "clean/CleanResult.h"
 
 class ColourMap;
 class Model;
 class ModelObject;
+
+// True when cleaning with colourMap drops primitive number (below primitiveCount)
+// of object: an untextured primitive of a removed colour that is neither a line
+// nor the object's selection primitive.
+bool removesPrimitive(const ModelObject& object, uint32_t number, const ColourMap& colourMap);
 
 // Cleans first, its child subtree and its sibling chain. A primitive naming a
 // vertex its object does not have, anywhere in the tree, leaves the whole tree

@@ -11,3 +11,4 @@ int runInfo(int argc, char** argv);
 int runRewrite(int argc, char** argv);
 int runClean(int argc, char** argv);
 int runLint(int argc, char** argv);
+int runRender(int argc, char** argv);

@@ -101,6 +101,13 @@ bool isModRoot(const std::string& folder)
     return isFolder(childNamed(folder, "unittextures")) || isFolder(childNamed(folder, "textures"));
 }
 
+std::string TextureSet::bitmapFile(const std::string& name) const
+{
+    const std::string key = lower(name);
+    auto found = bitmapFiles.find(teamColour.count(key) != 0 ? key : key + "00");
+    return hasBitmaps && found != bitmapFiles.end() ? found->second : std::string();
+}
+
 ModTextures::ModTextures(const std::string& fixedRoot) : fixed(fixedRoot) {}
 
 const TextureSet* ModTextures::forModel(const std::string& modelPath, bool* firstTime)
@@ -161,8 +168,13 @@ const TextureSet* ModTextures::load(const std::string& root, const std::string& 
          set.hasBitmaps && !error && it != end; it.increment(error)) {
         const std::string extension = lower(it->path().extension().string());
         const std::string stem = lower(it->path().stem().string());
-        if (extension == ".bmp" || extension == ".tga")
+        if (extension == ".bmp" || extension == ".tga") {
             set.bitmaps.insert(stem);
+            // Of two files for one name, the same one whatever the folder's order.
+            auto file = set.bitmapFiles.emplace(stem, it->path().string());
+            if (!file.second && it->path().string() < file.first->second)
+                file.first->second = it->path().string();
+        }
         if (lower(it->path().filename().string()) != "teamtex.txt")
             continue;
         std::vector<unsigned char> bytes;
@@ -188,6 +200,8 @@ const TextureSet* ModTextures::load(const std::string& root, const std::string& 
             gafs.push_back(it->path());
     }
     std::sort(gafs.begin(), gafs.end());
+    for (const fs::path& gaf : gafs)
+        set.gafFiles.push_back(gaf.string());
     for (const fs::path& gaf : gafs) {
         std::vector<unsigned char> bytes;
         std::vector<std::string> names;

@@ -25,11 +25,15 @@ struct TextureSet {
     std::set<std::string> gafEntries; // entries of textures/*.gaf, lower case
     // GAF files that cannot be read, with the reason.
     std::vector<std::pair<std::string, std::string>> unreadable;
+    std::map<std::string, std::string> bitmapFiles; // each of bitmaps, with its file's path
+    std::vector<std::string> gafFiles;              // the paths of textures/*.gaf, sorted
 
     // True when a model's texture name is among the mod's textures: a bitmap
     // named after it (with "00", its first frame, unless it is painted in the
     // player's colour), or a GAF entry of that name.
     bool holds(const std::string& name) const;
+    // The path of the bitmap that holds says is a texture name's, or "".
+    std::string bitmapFile(const std::string& name) const;
 };
 
 class ModTextures {

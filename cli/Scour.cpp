@@ -16,6 +16,7 @@ const char Usage[] =
     "       scour info [options] PATH...      show each model's object tree and totals\n"
     "       scour rewrite [options] PATH...   save each model in the compact layout, uncleaned\n"
     "       scour lint [options] PATH...      what the game's engines will trip over in each model\n"
+    "       scour render [options] MODEL...   draw each model, or it before and after cleaning, as a PNG\n"
     "       scour help [COMMAND] | --help | --version\n";
 
 const char Help[] =
@@ -35,6 +36,10 @@ const char Help[] =
     "             faces naming missing vertices, textures the mod does not ship,\n"
     "             selection faces and colours out of range, and more, one finding a\n"
     "             line.\n"
+    "  render     draws each model as a PNG picture beside it (MODEL.png), lit and\n"
+    "             framed, textured faces in their texture's mean colour; with --compare,\n"
+    "             the model before and after cleaning side by side, the faces cleaning\n"
+    "             removes in magenta (#FF00FF).\n"
     "\n"
     "A PATH is a model or a folder of models (-r: and its subfolders). Every PATH must\n"
     "exist: a word that names nothing stops the command before any file is touched.\n"
@@ -57,9 +62,10 @@ const Command Commands[] = {
     {"info", runInfo},
     {"rewrite", runRewrite},
     {"lint", runLint},
+    {"render", runRender},
 };
 
-const char* const CommandNames[] = {"clean", "info", "rewrite", "lint", "help"};
+const char* const CommandNames[] = {"clean", "info", "rewrite", "lint", "render", "help"};
 
 const Command* findCommand(const char* name)
 {

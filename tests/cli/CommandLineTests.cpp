@@ -132,7 +132,7 @@ TEST(CommandLine, ATypoInTheCommandsPlaceTouchesNothing)
     const CommandRun help = runCommand(runScour, {"help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(contains(help.out, "130 the\nrun was asked to end"));
-    for (const char* command : {"clean", "info", "rewrite", "lint"}) {
+    for (const char* command : {"clean", "info", "rewrite", "lint", "render"}) {
         const CommandRun run = runCommand(runScour, {"help", command});
         EXPECT_EQ(run.exitCode, 0) << command;
         EXPECT_TRUE(contains(run.out, "Exit codes: 0 ")) << command;

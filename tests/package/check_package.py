@@ -221,6 +221,24 @@ def check_zip_runs():
         if differing or len(cleaned) < len(names) // 2:
             fail(f"{len(differing)} models differ, e.g. {differing[:3]}; {len(cleaned)} of {len(names)} changed")
         print(f"scour.exe: {len(names)} models, {len(cleaned)} changed, as the native scour cleans them")
+        # Pictures too: every fifth model drawn before and after cleaning, to the same bytes.
+        picked = sorted(names)[::5]
+        for side, command in (("exe", [wine, os.path.join(programs, "scour.exe")]), ("native", [native_scour])):
+            models = os.path.join(work, "render-" + side)
+            shutil.copytree(corpus, models, copy_function=shutil.copyfile, ignore=shutil.ignore_patterns("*.md", "*.tsv"))
+            for folder, _, _ in os.walk(models):
+                os.chmod(folder, 0o755)
+            for start in range(0, len(picked), 100):
+                chunk = [n.replace("/", "\\") if side == "exe" else n for n in picked[start:start + 100]]
+                logged(f"render-{side}-{start}", command + ["render", "--compare"] + chunk, models)
+        pictures = [n[:-4] + ".png" for n in picked]
+        read = lambda side, name: open(os.path.join(work, "render-" + side, name), "rb").read() \
+            if os.path.exists(os.path.join(work, "render-" + side, name)) else None
+        differing = [n for n in pictures if read("exe", n) != read("native", n)]
+        drawn = [n for n in pictures if read("native", n) is not None]
+        if differing or len(drawn) < len(pictures) * 9 // 10:
+            fail(f"{len(differing)} pictures differ, e.g. {differing[:3]}; {len(drawn)} of {len(pictures)} drawn")
+        print(f"scour.exe render --compare: {len(drawn)} pictures, byte for byte as the native scour draws them")
         status, output = logged("e2e", ["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", "bash",
                                         os.path.join(source, "tests", "e2e", "window-e2e.sh"), programs, corpus, wine])
         if status != 0:
