@@ -117,18 +117,22 @@ private:
 class Probe {
 public:
     Probe(HWND window, uint32_t timeout)
-        : eventName("scourwell-probe-" + std::to_string(GetCurrentProcessId())),
-          output(programFolder() + "window-probe.txt")
+        : events("scourwell-probe-" + std::to_string(GetCurrentProcessId())),
+          output(programFolder() + "window-probe.txt"),
+          stop(CreateEventA(nullptr, TRUE, FALSE, (events + "-stop").c_str())),
+          ready(CreateEventA(nullptr, TRUE, FALSE, (events + "-ready").c_str()))
     {
-        stop = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
         DeleteFileA(output.c_str());
         process = startProcess("\"" + programFolder() + "window_probe.exe\" " + std::to_string(uintptr_t(window)) + " "
-                               + eventName + " " + std::to_string(timeout) + " \"" + output + "\"");
+                               + events + " " + std::to_string(timeout) + " \"" + output + "\"");
         EXPECT_NE(process, nullptr);
+        // Under way before the run starts.
+        EXPECT_TRUE(pumpUntil([this] { return WaitForSingleObject(ready, 0) != WAIT_TIMEOUT; }, 30000));
     }
     ~Probe()
     {
         CloseHandle(stop);
+        CloseHandle(ready);
         if (process != nullptr)
             CloseHandle(process);
     }
@@ -138,6 +142,9 @@ public:
     {
         SetEvent(stop);
         EXPECT_TRUE(pumpUntil([this] { return WaitForSingleObject(process, 0) != WAIT_TIMEOUT; }, 30000));
+        DWORD status = 1;
+        GetExitCodeProcess(process, &status);
+        EXPECT_EQ(status, 0u) << "window_probe failed";
         const std::string seen = readText(output);
         std::printf("window_probe: %s", seen.substr(0, seen.find("text ")).c_str());
         std::istringstream lines(seen);
@@ -158,9 +165,10 @@ public:
     }
 
 private:
-    std::string eventName;
+    std::string events;
     std::string output;
-    HANDLE stop = nullptr;
+    HANDLE stop;
+    HANDLE ready;
     HANDLE process = nullptr;
 };
 

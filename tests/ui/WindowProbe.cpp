@@ -1,14 +1,16 @@
 // Another process's view of the main window, as Windows judges whether a program
 // answers: sends it WM_NULL with a timeout over and over and keeps the longest
 // wait, and reads the text of its progress line whenever that shows.
-// Usage: window_probe WINDOW EVENT TIMEOUT_MS OUT_FILE; it stops when the named
-// event is set (or the window is gone) and writes what it saw to OUT_FILE: the
-// longest wait, and each new progress text with when it was first seen.
+// Usage: window_probe WINDOW EVENTS TIMEOUT_MS OUT_FILE; it sets the event
+// EVENTS-ready once it is under way, stops when EVENTS-stop is set (or the
+// window is gone) and writes what it saw to OUT_FILE: the longest wait, and each
+// new progress text with when it was first seen.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "res/resource.h"
 
@@ -61,12 +63,18 @@ int main(int argc, char** argv)
     if (argc != 5)
         return 2;
     HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(argv[1], nullptr, 10)));
-    HANDLE stop = OpenEventA(SYNCHRONIZE, FALSE, argv[2]);
+    const std::string events = argv[2];
+    HANDLE stop = OpenEventA(SYNCHRONIZE, FALSE, (events + "-stop").c_str());
+    HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, (events + "-ready").c_str());
     const UINT timeout = static_cast<UINT>(std::strtoul(argv[3], nullptr, 10));
-    if (stop == nullptr)
+    if (stop == nullptr || ready == nullptr)
         return 2;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&started);
+    // The first message sets up the way between the two processes: it is not counted.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeout, &ignored);
+    SetEvent(ready);
     Waits waits;
     int textCount = 0;
     for (; WaitForSingleObject(stop, 0) == WAIT_TIMEOUT && IsWindow(window); Sleep(10)) {
