@@ -5,7 +5,6 @@
 #include <cstring>
 #include <new>
 
-#include "clean/BatchRun.h"
 #include "clean/ColourMapStore.h"
 #include "res/resource.h"
 #include "ui/BitmapButton.h"
