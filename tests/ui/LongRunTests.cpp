@@ -3,6 +3,7 @@
 // closing the window part-way leaves the report whole and every model sound.
 
 #include <cstdio>
+#include <filesystem>
 #include <regex>
 #include <sstream>
 
@@ -16,7 +17,6 @@ namespace {
 constexpr uint32_t ModelCount = 3000;
 // Windows marks a window "Not Responding" after 5 s; a user sees a stall long before.
 constexpr double LongestWait = 250;
-const char* const ColourDialogTitle = "Choose Colours To Delete Or Replace";
 
 // A small corpus model that cleaning changes, and what the run must make of it.
 struct Sample {
@@ -29,10 +29,8 @@ std::vector<Sample> findSamples()
     std::vector<Sample> found;
     const ColourMap defaultMap;
     for (const std::string& path : corpusFiles()) {
-        if (found.size() == 32)
-            break;
         std::vector<uint8_t> bytes = readBytes(path);
-        if (bytes.empty() || bytes.size() > 6000)
+        if (found.size() == 32 || bytes.empty() || bytes.size() > 6000)
             continue;
         PreparedFile file;
         prepareFile(path.c_str(), defaultMap, CleanMode::Save, false, true, nullptr, file);
@@ -49,6 +47,8 @@ const std::vector<Sample>& samples()
     return found;
 }
 
+const Sample& sample(uint32_t k) { return samples()[k % samples().size()]; }
+
 // The folder of this test program, with its separator.
 std::string programFolder()
 {
@@ -57,63 +57,43 @@ std::string programFolder()
     return self.substr(0, self.rfind('\\') + 1);
 }
 
-// ModelCount copies of the samples, m0000.3do onwards, in a folder beside this test program that
-// stays from one start to the next: under Wine, removing thousands of files takes longer than a run.
-class Models {
-public:
-    static Models& shared()
-    {
-        static Models models;
-        return models;
-    }
+// ModelCount copies of the samples, m0000.3do onwards, beside this test program and kept from one
+// start to the next: under Wine, removing thousands of files takes longer than a run.
+const std::string ModelFolder = programFolder() + "long-run-models";
 
-    // Every model as it was: those a run may have cleaned are written again.
-    void restore()
-    {
-        for (uint32_t k = 0; k < touched; ++k)
-            EXPECT_TRUE(writeBytes(path(k), sample(k).original)) << path(k);
-        touched = 0;
-    }
-    // A run may have cleaned the first count of them.
-    void mayHaveCleaned(uint32_t count) { touched = count; }
+std::string modelName(uint32_t k)
+{
+    char name[16];
+    std::snprintf(name, sizeof name, "m%04u.3do", k);
+    return name;
+}
 
-    std::string path(uint32_t k) const
-    {
-        char name[16];
-        std::snprintf(name, sizeof name, "m%04u.3do", k);
-        return folder + name;
-    }
-    const Sample& sample(uint32_t k) const { return samples()[k % samples().size()]; }
-    // All of them, chosen at once as the open-file dialog gives them.
-    FileList fileList() const
-    {
-        std::string selection = folder.substr(0, folder.size() - 1) + '\0';
-        for (uint32_t k = 0; k < ModelCount; ++k)
-            selection += path(k).substr(folder.size()) + '\0';
-        selection += '\0';
-        return fileListFromSelection(selection.data(), uint32_t(selection.size()), true);
-    }
-    // Whether a run's temporary file lies among them.
-    bool holdsTemporary() const
-    {
-        WIN32_FIND_DATAA entry;
-        HANDLE found = FindFirstFileA((folder + "~scourwell-*").c_str(), &entry);
-        FindClose(found);
-        return found != INVALID_HANDLE_VALUE;
-    }
+std::string modelPath(uint32_t k) { return ModelFolder + "\\" + modelName(k); }
 
-private:
-    Models() : folder(programFolder() + "long-run-models\\")
-    {
-        CreateDirectoryA(folder.c_str(), nullptr);
-        restore();
+// Writes every model as it was and chooses them all, as the open-file dialog gives them.
+void chooseModels(Application& application)
+{
+    CreateDirectoryA(ModelFolder.c_str(), nullptr);
+    std::string selection = ModelFolder + '\0';
+    for (uint32_t k = 0; k < ModelCount; ++k) {
+        EXPECT_TRUE(writeBytes(modelPath(k), sample(k).original)) << k;
+        selection += modelName(k) + '\0';
     }
+    application.fileList = fileListFromSelection(selection.data(), uint32_t(selection.size() + 1), true);
+    DeleteFileA("log.txt");
+}
 
-    std::string folder;
-    uint32_t touched = ModelCount;
-};
+// Presses Scour and confirms the colour dialog with OK as soon as it shows.
+void startRun(Application& application)
+{
+    std::future<bool> colours = onDialog("Choose Colours To Delete Or Replace", [](HWND dialog) {
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_COLOURS_OK, BN_CLICKED), 0);
+    });
+    SendMessageA(application.mainWindow, WM_COMMAND, MAKEWPARAM(IDC_SCOUR, BN_CLICKED), 0);
+    EXPECT_TRUE(colours.get());
+}
 
-// The other process, window_probe.exe beside this test program, for as long as it lives.
+// The other process, window_probe.exe beside this test program, under way from construction on.
 class Probe {
 public:
     Probe(HWND window, uint32_t timeout)
@@ -125,42 +105,32 @@ public:
         DeleteFileA(output.c_str());
         process = startProcess("\"" + programFolder() + "window_probe.exe\" " + std::to_string(uintptr_t(window)) + " "
                                + events + " " + std::to_string(timeout) + " \"" + output + "\"");
-        EXPECT_NE(process, nullptr);
-        // Under way before the run starts.
         EXPECT_TRUE(pumpUntil([this] { return WaitForSingleObject(ready, 0) != WAIT_TIMEOUT; }, 30000));
     }
     ~Probe()
     {
         CloseHandle(stop);
         CloseHandle(ready);
-        if (process != nullptr)
-            CloseHandle(process);
+        CloseHandle(process);
     }
 
-    // Stops it and reads what it saw: the longest wait in milliseconds and each progress text.
+    // Stops it; the longest wait it saw in milliseconds, and each progress text, in order.
     std::pair<double, std::vector<std::string>> finish()
     {
         SetEvent(stop);
-        EXPECT_TRUE(pumpUntil([this] { return WaitForSingleObject(process, 0) != WAIT_TIMEOUT; }, 30000));
         DWORD status = 1;
-        GetExitCodeProcess(process, &status);
-        EXPECT_EQ(status, 0u) << "window_probe failed";
-        const std::string seen = readText(output);
-        std::printf("window_probe: %s", seen.substr(0, seen.find("text ")).c_str());
-        std::istringstream lines(seen);
-        double longest = -1, seenAt = 0, longestGap = 0;
+        EXPECT_TRUE(pumpUntil([this] { return WaitForSingleObject(process, 0) != WAIT_TIMEOUT; }, 30000));
+        EXPECT_TRUE(GetExitCodeProcess(process, &status) && status == 0) << "window_probe failed: " << status;
+        std::istringstream lines(readText(output));
+        double longest = -1;
         std::vector<std::string> texts;
         for (std::string line; std::getline(lines, line);) {
             if (line.rfind("longest ", 0) == 0)
                 longest = std::stod(line.substr(8));
-            if (line.rfind("text ", 0) != 0)
-                continue;
-            const double at = std::stod(line.substr(5));
-            longestGap = texts.empty() || at - seenAt < longestGap ? longestGap : at - seenAt;
-            seenAt = at;
-            texts.push_back(line.substr(line.find(' ', 5) + 1));
+            else if (line.rfind("text ", 0) == 0)
+                texts.push_back(line.substr(5));
         }
-        std::printf("progress: %zu texts, at most %.0f ms apart\n", texts.size(), longestGap);
+        std::printf("window_probe: longest wait %.1f ms, %zu progress texts\n", longest, texts.size());
         return {longest, texts};
     }
 
@@ -172,21 +142,7 @@ private:
     HANDLE process = nullptr;
 };
 
-// Chooses the models, confirms the colour dialog with OK as soon as it shows, and presses Scour.
-void startRun(Application& application)
-{
-    Models::shared().restore();
-    application.fileList = Models::shared().fileList();
-    DeleteFileA("log.txt");
-    std::future<bool> colours = onDialog(ColourDialogTitle, [](HWND dialog) {
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_COLOURS_OK, BN_CLICKED), 0);
-    });
-    SendMessageA(application.mainWindow, WM_COMMAND, MAKEWPARAM(IDC_SCOUR, BN_CLICKED), 0);
-    EXPECT_TRUE(colours.get());
-    Models::shared().mayHaveCleaned(ModelCount);
-}
-
-// The number in a progress text, or -1 when the text is not one.
+// The number of files done in a progress text, or -1 when it is not one.
 int64_t progressCount(const std::string& text)
 {
     static const std::regex form("Scouring ([0-9]{1,3}(,[0-9]{3})*) of 3,000 files");
@@ -198,21 +154,19 @@ int64_t progressCount(const std::string& text)
     return std::stoll(digits);
 }
 
-std::string textOf(HWND window)
+int64_t progressCount(HWND progress)
 {
     char text[128] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    GetWindowTextA(progress, text, sizeof text);
+    return progressCount(std::string(text));
 }
 
 // Whether log.txt can be opened with no sharing: no handle to it is open.
 bool reportClosed()
 {
     HANDLE alone = CreateFileA("log.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (alone == INVALID_HANDLE_VALUE)
-        return false;
     CloseHandle(alone);
-    return true;
+    return alone != INVALID_HANDLE_VALUE;
 }
 
 } // namespace
@@ -221,7 +175,7 @@ TEST_F(ApplicationTest, ALongRunAnswersAtOnceAndShowsHowFarItIs)
 {
     REQUIRE_CORPUS();
     ASSERT_FALSE(samples().empty());
-    Models& models = Models::shared();
+    chooseModels(*application);
     Probe probe(application->mainWindow, 5000);
     startRun(*application);
     // The README's picture of a run, taken part-way.
@@ -229,7 +183,7 @@ TEST_F(ApplicationTest, ALongRunAnswersAtOnceAndShowsHowFarItIs)
     bool pictured = false;
     ASSERT_TRUE(pumpUntil(
         [&] {
-            if (!pictured && progressCount(textOf(progress)) >= 1200) {
+            if (!pictured && progressCount(progress) >= 1200) {
                 saveScreenArea(application->mainWindow, application->mainWindow, "main-window-run");
                 pictured = true;
             }
@@ -237,22 +191,18 @@ TEST_F(ApplicationTest, ALongRunAnswersAtOnceAndShowsHowFarItIs)
         },
         300000));
     auto [longest, texts] = probe.finish();
-    EXPECT_TRUE(pictured);
-
     EXPECT_LT(longest, LongestWait);
     // The progress line counts up while the run goes on, and is gone with the closing question.
-    int64_t last = -1;
-    for (const std::string& text : texts) {
-        EXPECT_GT(progressCount(text), last) << text;
-        last = progressCount(text);
-    }
     EXPECT_GE(texts.size(), 3u);
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(application->mainWindow, IDC_PROGRESS)));
+    for (size_t k = 0; k < texts.size(); ++k)
+        EXPECT_GT(progressCount(texts[k]), k > 0 ? progressCount(texts[k - 1]) : -1) << texts[k];
+    EXPECT_TRUE(pictured);
+    EXPECT_FALSE(IsWindowVisible(progress));
     EXPECT_EQ(std::get<4>(recorded.boxes.at(0)), 0u) << "buttons enabled before the question";
 
     EXPECT_TRUE(contains(readText("log.txt"), "\r\n3000 out of 3000 files cleaned successfully\r\n"));
     for (uint32_t k = 0; k < ModelCount; ++k)
-        ASSERT_EQ(readBytes(models.path(k)), models.sample(k).cleaned) << k;
+        ASSERT_EQ(readBytes(modelPath(k)), sample(k).cleaned) << k;
 }
 
 // How the window is closed part-way through: its close box, or the end of the session.
@@ -262,13 +212,11 @@ TEST_P(ClosingMidRun, FinishesTheGroupClosesTheReportAndEndsTheProgram)
 {
     REQUIRE_CORPUS();
     ASSERT_FALSE(samples().empty());
-    Models& models = Models::shared();
     HWND window = application->mainWindow;
+    chooseModels(*application);
     startRun(*application);
-    HWND progress = GetDlgItem(window, IDC_PROGRESS);
-    ASSERT_TRUE(pumpUntil([progress] { return progressCount(textOf(progress)) > 0; }, 60000));
+    ASSERT_TRUE(pumpUntil([window] { return progressCount(GetDlgItem(window, IDC_PROGRESS)) > 0; }, 60000));
     EXPECT_FALSE(IsWindowEnabled(button(3))) << "Quit enabled during the run";
-
     if (GetParam() == WM_CLOSE) {
         SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     } else {
@@ -284,22 +232,19 @@ TEST_P(ClosingMidRun, FinishesTheGroupClosesTheReportAndEndsTheProgram)
     EXPECT_TRUE(reportClosed());
     EXPECT_EQ(recorded.boxes.size(), 0u);
 
-    // The totals of the files done before the close end the report; each of those files is cleaned and
-    // every later one as it was.
+    // The totals of the files done before the close end the report; each of those files is cleaned,
+    // every later one is as it was, and no temporary file is left.
     const std::string report = readText("log.txt");
     std::smatch totals;
     ASSERT_TRUE(std::regex_search(report, totals,
                                   std::regex("\r\n([0-9]+) out of \\1 files cleaned successfully(\r\n\t[^\r\n]+){3}$")))
         << report.substr(report.size() > 300 ? report.size() - 300 : 0);
     const uint32_t done = uint32_t(std::stoul(totals[1].str()));
-    models.mayHaveCleaned(done);
-    EXPECT_GT(done, 0u);
-    EXPECT_LT(done, ModelCount);
-    for (uint32_t k = 0; k < ModelCount; ++k) {
-        const Sample& sample = models.sample(k);
-        ASSERT_EQ(readBytes(models.path(k)), k < done ? sample.cleaned : sample.original) << k;
-    }
-    EXPECT_FALSE(models.holdsTemporary());
+    EXPECT_TRUE(done > 0 && done < ModelCount) << done;
+    for (uint32_t k = 0; k < ModelCount; ++k)
+        ASSERT_EQ(readBytes(modelPath(k)), k < done ? sample(k).cleaned : sample(k).original) << k;
+    const auto entries = std::distance(std::filesystem::directory_iterator(ModelFolder), {});
+    EXPECT_EQ(entries, std::ptrdiff_t(ModelCount)) << "a temporary was left";
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, ClosingMidRun, testing::Values(UINT(WM_CLOSE), UINT(WM_ENDSESSION)),

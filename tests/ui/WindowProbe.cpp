@@ -3,8 +3,8 @@
 // wait, and reads the text of its progress line whenever that shows.
 // Usage: window_probe WINDOW EVENTS TIMEOUT_MS OUT_FILE; it sets the event
 // EVENTS-ready once it is under way, stops when EVENTS-stop is set (or the
-// window is gone) and writes what it saw to OUT_FILE: the longest wait, and each
-// new progress text with when it was first seen.
+// window is gone) and writes to OUT_FILE the longest wait, how many messages it
+// sent, and each new progress text.
 #include <windows.h>
 
 #include <cstdio>
@@ -20,41 +20,28 @@ constexpr int MaxTexts = 4096;
 constexpr int TextSize = 128;
 
 char texts[MaxTexts][TextSize];
-double textTimes[MaxTexts];
+LARGE_INTEGER frequency;
+double longest = 0;
+unsigned sent = 0;
 
-LARGE_INTEGER frequency, started;
-
-// Milliseconds since the probe started.
-double now()
+double milliseconds()
 {
     LARGE_INTEGER counter;
     QueryPerformanceCounter(&counter);
-    return double(counter.QuadPart - started.QuadPart) * 1000.0 / double(frequency.QuadPart);
+    return double(counter.QuadPart) * 1000.0 / double(frequency.QuadPart);
 }
 
-// The longest wait so far, when it began, and how many sends there were and timed out.
-struct Waits {
-    double longest = 0;
-    double longestAt = 0;
-    unsigned sent = 0;
-    unsigned timedOut = 0;
-
-    // Sends the message with the timeout and notes how long it took; false when it timed out.
-    bool send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT timeout)
-    {
-        DWORD_PTR result = 0;
-        const double before = now();
-        const bool answered = SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, timeout, &result) != 0;
-        const double waited = now() - before;
-        if (waited > longest) {
-            longest = waited;
-            longestAt = before;
-        }
-        ++sent;
-        timedOut += answered ? 0 : 1;
-        return answered;
-    }
-};
+// Sends the message with the timeout and notes how long it took; false when it timed out.
+bool send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT timeout)
+{
+    DWORD_PTR result = 0;
+    const double before = milliseconds();
+    const bool answered = SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, timeout, &result) != 0;
+    const double waited = milliseconds() - before;
+    longest = waited > longest ? waited : longest;
+    ++sent;
+    return answered;
+}
 
 } // namespace
 
@@ -70,32 +57,29 @@ int main(int argc, char** argv)
     if (stop == nullptr || ready == nullptr)
         return 2;
     QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&started);
     // The first message sets up the way between the two processes: it is not counted.
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeout, &ignored);
+    send(window, WM_NULL, 0, 0, timeout);
+    longest = 0;
+    sent = 0;
     SetEvent(ready);
-    Waits waits;
     int textCount = 0;
     for (; WaitForSingleObject(stop, 0) == WAIT_TIMEOUT && IsWindow(window); Sleep(10)) {
-        waits.send(window, WM_NULL, 0, 0, timeout);
+        send(window, WM_NULL, 0, 0, timeout);
         // The text is read from this process as any other program would read it.
         HWND progress = GetDlgItem(window, IDC_PROGRESS);
         char text[TextSize] = {};
         if (progress == nullptr || !IsWindowVisible(progress)
-            || !waits.send(progress, WM_GETTEXT, TextSize, reinterpret_cast<LPARAM>(text), timeout))
+            || !send(progress, WM_GETTEXT, TextSize, reinterpret_cast<LPARAM>(text), timeout))
             continue;
         if (text[0] == '\0' || textCount == MaxTexts || (textCount > 0 && std::strcmp(texts[textCount - 1], text) == 0))
             continue;
-        textTimes[textCount] = now();
         std::memcpy(texts[textCount++], text, TextSize);
     }
     FILE* out = std::fopen(argv[4], "wb");
     if (out == nullptr)
         return 1;
-    std::fprintf(out, "longest %.1f\nat %.1f\nsent %u\ntimed-out %u\n", waits.longest, waits.longestAt, waits.sent,
-                 waits.timedOut);
+    std::fprintf(out, "longest %.1f\nsent %u\n", longest, sent);
     for (int k = 0; k < textCount; ++k)
-        std::fprintf(out, "text %.0f %s\n", textTimes[k], texts[k]);
+        std::fprintf(out, "text %s\n", texts[k]);
     return std::fclose(out) == 0 ? 0 : 1;
 }
