@@ -344,7 +344,7 @@ const PreparedFile* BatchRun::nextGroup(uint32_t* count)
     uint64_t counted = 0; // of the bytes that count against the window
     {
         std::unique_lock<std::mutex> held(w.lock);
-        while (first + size < w.count && size < GroupFiles && bytes < GroupBytes) {
+        while (first + size < w.count && size < groupFiles && bytes < GroupBytes) {
             const uint32_t k = first + size;
             // A file's second mention waits for the save of its first.
             if (size > 0 && w.previousMention[k] != Workers::NoMention && w.previousMention[k] >= first)

@@ -46,6 +46,8 @@
 #define IDC_SCOUR 1001
 #define IDC_ABOUT 1002
 #define IDC_QUIT 1003
+/* The progress line under the buttons during a run */
+#define IDC_PROGRESS 1004
 
 /* Colour dialog controls */
 #define IDC_REMOVE_ALL 3

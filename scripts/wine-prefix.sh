@@ -5,7 +5,8 @@
 # wine_add_marlett: gives the prefix Wine's own Marlett font.
 # wine_stop: ends that prefix's server only.
 # wine_unavailable LOADER: prints why LOADER cannot run programs here and
-# succeeds, or fails quietly when it can.
+# succeeds, or fails quietly when it can. The 32-bit loader cannot where 32-bit
+# programs go through the qemu-i386 emulator.
 
 wine_start() {
   export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -43,6 +44,11 @@ wine_unavailable() {
   [ "${1##*/}" = wine ] && bits=32
   if [ ! -x "$1" ]; then
     echo "no $bits-bit Wine loader $1 (scripts/setup test installs it)"
+  elif [ $bits = 32 ] && grep -qsx enabled /proc/sys/fs/binfmt_misc/qemu-i386; then
+    # Seen with Debian 12's qemu-user-static 7.2: every thread of a 32-bit Wine
+    # program gets the first thread's thread block, so their calls to the Wine
+    # server cross and the program stalls or crashes once two threads work.
+    echo "32-bit programs run here only under qemu-i386, where a 32-bit Wine program with threads stalls or crashes"
   elif ! "$1" --version >/dev/null 2>&1; then
     echo "$1 does not start: this machine cannot run $bits-bit programs"
   else

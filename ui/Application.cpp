@@ -5,13 +5,14 @@
 #include <cstring>
 #include <new>
 
-#include "clean/BatchRun.h"
 #include "clean/ColourMapStore.h"
 #include "res/resource.h"
 #include "ui/BitmapButton.h"
 #include "ui/BitmapImage.h"
 #include "ui/Dialogs.h"
 #include "ui/PaletteSelector.h"
+#include "ui/ProgressLine.h"
+#include "ui/ScourRun.h"
 
 Application* theApplication = nullptr;
 
@@ -39,7 +40,6 @@ const ButtonLayout ButtonLayouts[ButtonCount] = {
 };
 
 const char* const FileFilter = "TA 3D Object Files (*.3do)\0*.3do\0All Files (*.*)\0*.*\0";
-const char* const ReportPath = "log.txt";
 
 } // namespace
 
@@ -56,7 +56,7 @@ Application::Application(HINSTANCE moduleInstance)
       mainClassName(nullptr), selectorClassName(nullptr), windowTitle(nullptr),
       background(new (std::nothrow) BitmapImage(moduleInstance, IDB_BACKGROUND)),
       buttons(new (std::nothrow) BitmapButton*[ButtonCount]), paletteSelector(nullptr), focusedButton(0),
-      registryKey(nullptr), fileList(nullptr)
+      registryKey(nullptr), fileList(nullptr), progressLine(new (std::nothrow) ProgressLine)
 {
     if (buttons == nullptr)
         return;
@@ -69,6 +69,11 @@ Application::Application(HINSTANCE moduleInstance)
 
 Application::~Application()
 {
+    // A run still going reads the chosen files and writes the report: it ends first.
+    delete run;
+    run = nullptr;
+    delete progressLine;
+    progressLine = nullptr;
     if (buttons != nullptr) {
         for (uint32_t k = 0; k < ButtonCount; ++k)
             delete buttons[k];
@@ -190,6 +195,12 @@ void Application::createButtons(HWND parent)
     }
 }
 
+void Application::createProgressLine(HWND parent)
+{
+    if (progressLine != nullptr)
+        progressLine->create(instance, parent, IDC_PROGRESS);
+}
+
 int Application::buttonIndex(HWND window) const
 {
     if (buttons == nullptr || window == nullptr)
@@ -227,7 +238,9 @@ void Application::onCommand(HWND controlWindow, int controlId, int notificationC
             focusedButton = static_cast<uint32_t>(index);
         return;
     }
-    if (notificationCode != BN_CLICKED)
+    // The buttons are disabled during a run; a click sent by another program must
+    // not start a second run or free the files the run is cleaning.
+    if (notificationCode != BN_CLICKED || running())
         return;
     switch (controlId) {
     case IDC_SELECT_FILES:
@@ -249,6 +262,10 @@ void Application::onCommand(HWND controlWindow, int controlId, int notificationC
 
 void Application::onDrawItem(HWND, UINT controlId, const DRAWITEMSTRUCT* drawInfo)
 {
+    if (drawInfo != nullptr && controlId == IDC_PROGRESS && progressLine != nullptr) {
+        progressLine->drawItem(*drawInfo, background);
+        return;
+    }
     if (drawInfo == nullptr || buttons == nullptr || controlId < UINT(FirstButtonId)
         || controlId >= UINT(FirstButtonId) + ButtonCount)
         return;
@@ -311,21 +328,47 @@ void Application::cleanFiles()
                     "No 3DO Files Selected!", MB_OK | MB_ICONHAND);
         return;
     }
-    if (paletteSelector == nullptr || !confirmColours())
+    if (running() || paletteSelector == nullptr || !confirmColours())
         return;
     setButtonsEnabled(false);
     ColourMap& colourMap = paletteSelector->colourMap();
     storeColourMap(registryKey, colourMap);
 
-    BatchRun run(colourMap, CleanMode::Save);
-    bool reportOpen = run.begin(ReportPath);
     uint32_t count = 0;
     while (fileList[count] != nullptr)
         ++count;
-    run.start(fileList, count);
-    while (run.nextGroup(&count) != nullptr) {
+    run = new (std::nothrow) ScourRun(mainWindow, colourMap, fileList, count);
+    if (run == nullptr) {
+        setButtonsEnabled(true);
+        return;
     }
-    run.finish();
+    closeAfterRun = false;
+    if (progressLine != nullptr)
+        progressLine->show(0, count);
+    run->start();
+}
+
+void Application::onRunProgress(uint32_t done)
+{
+    if (run != nullptr && progressLine != nullptr)
+        progressLine->show(done, run->fileCount());
+}
+
+void Application::onRunEnded()
+{
+    if (run == nullptr)
+        return;
+    run->wait();
+    const bool reportOpen = run->reportOpened();
+    delete run;
+    run = nullptr;
+    if (progressLine != nullptr)
+        progressLine->hide();
+    // Closed during the run: the user asked to leave, not for the report.
+    if (closeAfterRun) {
+        DestroyWindow(mainWindow);
+        return;
+    }
 
     int answer =
         MessageBoxA(mainWindow, "File cleaning complete.\nWould you like to see the log file for more details?",
@@ -335,4 +378,23 @@ void Application::cleanFiles()
     setButtonsEnabled(true);
     if (buttons != nullptr && buttons[1] != nullptr && buttons[1]->window != nullptr)
         SetFocus(buttons[1]->window);
+}
+
+void Application::onClose()
+{
+    if (run == nullptr) {
+        DestroyWindow(mainWindow);
+        return;
+    }
+    closeAfterRun = true;
+    run->stop();
+}
+
+void Application::onEndSession(bool ending)
+{
+    if (!ending || run == nullptr)
+        return;
+    closeAfterRun = true;
+    run->stop();
+    onRunEnded();
 }

@@ -14,6 +14,8 @@
 class BitmapButton;
 class BitmapImage;
 class PaletteSelector;
+class ProgressLine;
+class ScourRun;
 
 constexpr uint32_t ButtonCount = 4;
 constexpr int FirstButtonId = 1000;
@@ -41,6 +43,8 @@ public:
     char* loadStringResource(uint32_t id) const;
 
     void createButtons(HWND parent);
+    // The progress line under the buttons, hidden until a run starts.
+    void createProgressLine(HWND parent);
     void onCommand(HWND controlWindow, int controlId, int notificationCode);
     void onDrawItem(HWND window, UINT controlId, const DRAWITEMSTRUCT* drawInfo);
     void onPaint(HWND window);
@@ -53,8 +57,21 @@ public:
 
     void selectFiles();
     // The batch run with its window steps: message boxes, buttons disabled
-    // while it goes on, Notepad on the report if the user wants it.
+    // while it goes on, Notepad on the report if the user wants it. The file
+    // work goes on in the background; the window shows how far it is.
     void cleanFiles();
+    // The run's thread has saved done of its files.
+    void onRunProgress(uint32_t done);
+    // The run's thread has closed the report: the closing steps, or the end of
+    // the program when the window was closed meanwhile.
+    void onRunEnded();
+    // Closing the window during a run waits for the group being saved and the
+    // report; the window goes once the run has ended.
+    void onClose();
+    // The session ends: the process may end as soon as this returns, so a run
+    // is stopped and waited for here.
+    void onEndSession(bool ending);
+    bool running() const { return run != nullptr; }
 
     HINSTANCE instance;
     HWND mainWindow;
@@ -69,11 +86,15 @@ public:
     uint32_t focusedButton;
     SettingsKey registryKey;
     FileList fileList;
+    ProgressLine* progressLine;
 
 private:
     bool registerClasses();
     void setButtonsEnabled(bool enabled);
     bool confirmColours();
+
+    ScourRun* run = nullptr;
+    bool closeAfterRun = false;
 };
 
 extern Application* theApplication;

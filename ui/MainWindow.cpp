@@ -7,6 +7,7 @@
 #include <new>
 
 #include "ui/Application.h"
+#include "ui/ScourRun.h"
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -16,6 +17,19 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_CREATE:
         application.createButtons(window);
+        application.createProgressLine(window);
+        return 0;
+    case WM_CLOSE:
+        application.onClose();
+        return 0;
+    case WM_ENDSESSION:
+        application.onEndSession(wParam != FALSE);
+        return 0;
+    case RunProgressMessage:
+        application.onRunProgress(static_cast<uint32_t>(wParam));
+        return 0;
+    case RunEndedMessage:
+        application.onRunEnded();
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);

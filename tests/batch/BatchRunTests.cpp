@@ -77,10 +77,12 @@ protected:
     // afterGroup is told how many files are done after each group.
     RunResult runAll(
         const std::vector<std::string>& paths, const char* reportPath, CleanMode mode = CleanMode::Save,
-        uint32_t workers = 0, const std::function<void(uint32_t)>& afterGroup = [](uint32_t) {})
+        uint32_t workers = 0, const std::function<void(uint32_t)>& afterGroup = [](uint32_t) {},
+        uint32_t groupFiles = BatchRun::GroupFiles)
     {
         RunResult result;
         BatchRun run(colourMap, mode, false, workers);
+        run.setGroupFiles(groupFiles);
         run.begin(reportPath);
         std::vector<const char*> order;
         for (const std::string& path : paths)
@@ -164,28 +166,35 @@ TEST_F(BatchRunTest, FailedSaveKeepsTheOriginal)
     }
 }
 
-// More files than one group: each group is saved before the next one is told
-// of, the files after it wait unsaved, and the report and totals cover every
-// file in order.
+// More files than one group, of the largest size and of a smaller one: each
+// group is saved before the next one is told of, the files after it wait
+// unsaved, and the report and totals cover every file in order.
 TEST_F(BatchRunTest, MoreFilesThanOneGroup)
 {
     const uint32_t count = 2 * BatchRun::GroupFiles + 3;
     std::vector<std::string> paths;
     std::string expected = "Report:";
     for (uint32_t i = 0; i < count; ++i) {
-        bool broken = i == BatchRun::GroupFiles;
-        paths.push_back(put("m" + std::to_string(i) + ".3do", broken ? BrokenImage : GrowingImage));
-        expected += broken ? errorEntry("reading", paths[i]) : cleanedEntry(paths[i], Grown);
+        paths.push_back(dir.file("m" + std::to_string(i) + ".3do"));
+        expected += i == BatchRun::GroupFiles ? errorEntry("reading", paths[i]) : cleanedEntry(paths[i], Grown);
     }
-    RunResult run = runAll(paths, log().c_str(), CleanMode::Save, 3, [&](uint32_t done) {
-        EXPECT_EQ(readBytes(paths[done - 1]).size(), 100u) << done;
-        if (done < count && done != BatchRun::GroupFiles) {
-            EXPECT_EQ(readBytes(paths[done]).size(), 54u) << done;
-        }
-    });
-    EXPECT_EQ(run.groupSizes, (std::vector<uint32_t>{BatchRun::GroupFiles, BatchRun::GroupFiles, 3}));
-    EXPECT_EQ(readText(log()), expected + "\r\n130 out of 131 files cleaned successfully\r\n\t130 vertexes added\r\n"
-                                          "\t130 faces added\r\n\t5980 bytes added");
+    for (uint32_t groupFiles : {BatchRun::GroupFiles, 16u}) {
+        SCOPED_TRACE(groupFiles);
+        for (uint32_t i = 0; i < count; ++i)
+            EXPECT_TRUE(writeBytes(paths[i], i == BatchRun::GroupFiles ? BrokenImage : GrowingImage));
+        const auto afterGroup = [&](uint32_t done) {
+            EXPECT_EQ(readBytes(paths[done - 1]).size(), 100u) << done;
+            if (done < count && done != BatchRun::GroupFiles) {
+                EXPECT_EQ(readBytes(paths[done]).size(), 54u) << done;
+            }
+        };
+        RunResult run = runAll(paths, log().c_str(), CleanMode::Save, 3, afterGroup, groupFiles);
+        std::vector<uint32_t> sizes(count / groupFiles, groupFiles);
+        sizes.push_back(count % groupFiles);
+        EXPECT_EQ(run.groupSizes, sizes);
+        EXPECT_EQ(readText(log()), expected + "\r\n130 out of 131 files cleaned successfully\r\n\t130 vertexes added\r\n"
+                                              "\t130 faces added\r\n\t5980 bytes added");
+    }
 }
 
 // A file named twice, or by a hard link, is cleaned once per mention in order: the

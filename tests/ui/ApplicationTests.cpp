@@ -173,8 +173,11 @@ TEST_F(ApplicationTest, ScourAfterACancelledChoiceAndThenWithTheAnswersNoAndYes)
             owner = GetWindow(dialog, GW_OWNER);
             PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(1003, BN_CLICKED), 0);
         });
+        const size_t boxes = recorded.boxes.size();
         sendCommand(1001);
         ASSERT_TRUE(colours.get());
+        // The files are cleaned in the background; the closing question ends the run.
+        ASSERT_TRUE(pumpUntil([boxes] { return recorded.boxes.size() > boxes; }, 30000));
         EXPECT_EQ(std::make_tuple(owner, GetFocus(), recorded.commandLine, recorded.startup),
                   std::make_tuple(application->mainWindow, button(1), answer == IDYES ? "notepad log.txt" : "",
                                   answer == IDYES ? StartupSize : 0u));

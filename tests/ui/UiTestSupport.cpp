@@ -55,6 +55,7 @@ template <typename Function> Function replaceImport(const char* function, Functi
 
 decltype(&SendMessageA) realSendMessage = nullptr;
 decltype(&GetOpenFileNameA) realGetOpenFileName = nullptr;
+decltype(&CreateProcessA) realCreateProcess = nullptr;
 
 LRESULT WINAPI recordToolMessages(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -91,7 +92,7 @@ bool recordCalls()
     realSendMessage = replaceImport("SendMessageA", &recordToolMessages);
     realGetOpenFileName = replaceImport("GetOpenFileNameA", &recordOpenFileSize);
     return realSendMessage != nullptr && realGetOpenFileName != nullptr
-        && replaceImport("CreateProcessA", &recordProcess) != nullptr
+        && (realCreateProcess = replaceImport("CreateProcessA", &recordProcess)) != nullptr
         && replaceImport("MessageBoxA", &recordMessageBox) != nullptr;
 }
 
@@ -108,6 +109,28 @@ bool pumpMessages(uint32_t milliseconds)
         }
     }
     return quit;
+}
+
+bool pumpUntil(const std::function<bool()>& condition, uint32_t milliseconds)
+{
+    for (DWORD start = GetTickCount(); !condition(); pumpMessages(5)) {
+        if (GetTickCount() - start > milliseconds)
+            return false;
+    }
+    return true;
+}
+
+HANDLE startProcess(std::string commandLine)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (realCreateProcess == nullptr
+        || !realCreateProcess(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                              &process))
+        return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
 }
 
 Tool toolOf(HWND tooltips, UINT message, WPARAM index)

@@ -25,6 +25,12 @@
 // Runs the thread's messages for about milliseconds; true when a WM_QUIT came.
 bool pumpMessages(uint32_t milliseconds);
 
+// Runs the thread's messages until condition holds, at most about milliseconds; false on a timeout.
+bool pumpUntil(const std::function<bool()>& condition, uint32_t milliseconds);
+// Starts a program for real (CreateProcessA is recorded, not called, for the program under test);
+// its process handle, or null.
+HANDLE startProcess(std::string commandLine);
+
 // A message box as the program asked for it, not shown: owner, title, text, type and how many
 // of the application's buttons were enabled at the time.
 using Box = std::tuple<HWND, std::string, std::string, UINT, uint32_t>;
