@@ -30,21 +30,10 @@ std::vector<uint8_t> smallModel()
 // A scratch folder that is the working folder while the test runs.
 class CleanCommand : public testing::Test {
 protected:
-    CleanCommand() : previous(fs::current_path()) { fs::current_path(dir.path()); }
-    ~CleanCommand() override
-    {
-        clearFileFaults();
-        fs::current_path(previous);
-    }
-
-    void put(const std::string& name, const std::vector<uint8_t>& bytes)
-    {
-        fs::create_directories(fs::path(dir.file(name)).parent_path());
-        ASSERT_TRUE(writeBytes(dir.file(name), bytes)) << name;
-    }
+    ~CleanCommand() override { clearFileFaults(); }
 
     TempDir dir;
-    fs::path previous;
+    WorkingFolder inDir{dir.path()};
 };
 
 } // namespace
@@ -53,7 +42,7 @@ TEST_F(CleanCommand, FoldersGiveTheirModelsSortedAndRecursively)
 {
     const std::vector<uint8_t> image = smallModel();
     for (const char* name : {"m/c.3Do", "m/a.3do", "m/B.3DO", "m/notes.txt", "m/x.3do.bak", "m/sub/d.3do"})
-        put(name, image);
+        putFile(name, image);
     fs::create_directories(dir.file("m/dir.3do"));
     // The folder's own files named .3do in any case, sorted, then those below. A
     // dry run touches nothing and writes no log.
@@ -79,7 +68,7 @@ TEST_F(CleanCommand, FoldersGiveTheirModelsSortedAndRecursively)
                   + "0 of 1 file cleaned, 1 unchanged, 0 cannot be cleaned: 0 vertices removed, 0 faces removed, "
                     "0 bytes removed\n");
     // A folder without models of its own is a warning and replaces no report.
-    put("mod/objects3d/unit.3do", image);
+    putFile("mod/objects3d/unit.3do", image);
     CommandRun none = scour({"mod"});
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_EQ(none.err, "scour: no .3do files in mod; --recursive searches its subfolders\n");
@@ -92,16 +81,16 @@ TEST_F(CleanCommand, FoldersGiveTheirModelsSortedAndRecursively)
 TEST_F(CleanCommand, NothingIsTouchedUnlessTheCommandLineCanBeHonoured)
 {
     const std::vector<uint8_t> image = smallModel();
-    put("good.3do", image);
-    put("blocker", {'x'});
-    put("short.map", std::vector<uint8_t>(1000, 0));
+    putFile("good.3do", image);
+    putFile("blocker", {'x'});
+    putFile("short.map", std::vector<uint8_t>(1000, 0));
     // Colour 17's entry is neither a colour nor removed.
     std::vector<uint8_t> wrong(1024, 0);
     for (uint32_t c = 0; c < 256; ++c)
         wrong[4 * c] = uint8_t(c);
     wrong[4 * 17] = 44;
     wrong[4 * 17 + 1] = 1;
-    put("wrong.map", wrong);
+    putFile("wrong.map", wrong);
     const std::vector<std::string> entries = dir.entries();
     struct Refusal {
         std::vector<std::string> arguments;
@@ -141,7 +130,7 @@ TEST_F(CleanCommand, NothingIsTouchedUnlessTheCommandLineCanBeHonoured)
 TEST_F(CleanCommand, ColourOptionsReachTheRunAndTheMapIsStoredFirst)
 {
     const std::vector<uint8_t> image = smallModel();
-    put("model.3do", image);
+    putFile("model.3do", image);
     // Colour 0 kept, colour 5 removed; the map is saved as it stood then.
     CommandRun run = scour({"--keep=0", "--save-map", "saved.map", "--remove", "5", "--no-log", "model.3do"});
     EXPECT_EQ(run.exitCode, 0);
@@ -150,11 +139,11 @@ TEST_F(CleanCommand, ColourOptionsReachTheRunAndTheMapIsStoredFirst)
     const std::vector<uint8_t> saved = readBytes(dir.file("saved.map"));
     EXPECT_TRUE(saved.size() == 1024 && saved[0] == 0 && saved[20] == 5) << testing::PrintToString(saved);
     // A map of the program's own is taken back.
-    put("model.3do", image);
+    putFile("model.3do", image);
     EXPECT_TRUE(contains(scour({"--map", "saved.map", "--no-log", "model.3do"}).out, ": cleaned: 4 -> 3 vertices"));
     // A map that cannot be stored stops the run before any model is touched.
-    put("model.3do", image);
-    put("blocker", {'x'});
+    putFile("model.3do", image);
+    putFile("blocker", {'x'});
     EXPECT_EQ(scour({"--save-map", "blocker/saved.map", "model.3do"}).exitCode, 1);
     EXPECT_EQ(readBytes(dir.file("model.3do")), image);
     EXPECT_FALSE(fileExists(dir.file("log.txt")));
@@ -163,9 +152,9 @@ TEST_F(CleanCommand, ColourOptionsReachTheRunAndTheMapIsStoredFirst)
 TEST_F(CleanCommand, CheckListsWhatWouldChangeAndWritesNothing)
 {
     const std::vector<uint8_t> image = smallModel();
-    put("models/a.3do", image);
-    put("models/b.3do", image);
-    put("models/broken.3do", {1, 0, 0, 0});
+    putFile("models/a.3do", image);
+    putFile("models/b.3do", image);
+    putFile("models/broken.3do", {1, 0, 0, 0});
     CommandRun unclean = scour({"--check", "models"});
     EXPECT_EQ(unclean.exitCode, 1);
     EXPECT_EQ(unclean.out, fullPath("models/a.3do") + ": would-change: 4 -> 3 vertices, 2 -> 1 face, 181 -> 131 bytes\n"
@@ -193,10 +182,10 @@ TEST_F(CleanCommand, EachOutcomeInItsWordsAndRepair)
     ObjectPlan root({{0, 0, 0}, {9, 0, 0}, {0, 9, 0}}, {{1, {0, 1, 2}}});
     root.children = {ObjectPlan({}, {{0, {0}}}, -1, "flare")};
     const std::vector<uint8_t> marker = plainImage({root});
-    put("marker.3do", marker);
-    put("empty.3do", {});
-    put("text.3do", std::vector<uint8_t>(60, ' '));
-    put("locked.3do", smallModel());
+    putFile("marker.3do", marker);
+    putFile("empty.3do", {});
+    putFile("text.3do", std::vector<uint8_t>(60, ' '));
+    putFile("locked.3do", smallModel());
     fs::permissions(dir.file("locked.3do"), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
     CommandRun refused = scour({"--no-log", "marker.3do", "empty.3do", "text.3do", "locked.3do"});

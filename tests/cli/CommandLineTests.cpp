@@ -104,8 +104,7 @@ TEST(CommandLine, ClosestWordIsOneOrTwoSlipsAway)
 TEST(CommandLine, ATypoInTheCommandsPlaceTouchesNothing)
 {
     TempDir dir;
-    const fs::path previous = fs::current_path();
-    fs::current_path(dir.path());
+    const WorkingFolder inDir(dir.path());
     const Bytes model = plainImage({ObjectPlan({{0, 0, 0}, {9, 0, 0}, {0, 9, 0}}, {{0, {0, 1, 2}}, {5, {0, 1, 2}}})});
     ASSERT_TRUE(writeBytes(dir.file("t.3do"), model));
     struct Case {
@@ -138,5 +137,4 @@ TEST(CommandLine, ATypoInTheCommandsPlaceTouchesNothing)
         EXPECT_TRUE(contains(run.out, "Exit codes: 0 ")) << command;
         EXPECT_TRUE(contains(run.out, "130 the run was asked to end")) << command;
     }
-    fs::current_path(previous);
 }

@@ -21,12 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void put(const fs::path& path, const Bytes& bytes)
-{
-    fs::create_directories(path.parent_path());
-    ASSERT_TRUE(writeBytes(path.string(), bytes)) << path;
-}
-
 // (code, severity, object, face) of each finding.
 using Place = std::tuple<std::string, std::string, std::string, int64_t>;
 std::set<Place> places(const std::vector<Finding>& findings)
@@ -49,11 +43,11 @@ TEST(ModTextures, BothLayoutsTheZeroZeroRuleAndTheNearestRoot)
     const fs::path outer = fs::path(dir.path()) / "outer", inner = outer / "inner";
     // The open engine's layout, in any letter case, inside the original game's.
     for (const char* name : {"ArmMetal00.bmp", "skin00.TGA", "team.bmp", "notes.txt"})
-        put(inner / "UnitTextures" / "TATex" / name, {});
+        putFile(inner / "UnitTextures" / "TATex" / name, {});
     const std::string team = "Team\r\nlisted\n  ";
-    put(inner / "UnitTextures" / "TATex" / "teamtex.txt", Bytes(team.begin(), team.end()));
-    put(outer / "textures" / "one.gaf", gafImage({"Gaf1", "gaf2"}));
-    put(outer / "textures" / "two.GAF", gafImage({std::string(40, 'n')}));
+    putFile(inner / "UnitTextures" / "TATex" / "teamtex.txt", Bytes(team.begin(), team.end()));
+    putFile(outer / "textures" / "one.gaf", gafImage({"Gaf1", "gaf2"}));
+    putFile(outer / "textures" / "two.GAF", gafImage({std::string(40, 'n')}));
     ModTextures mods;
     bool first = false;
     const TextureSet* near = mods.forModel((inner / "objects3d" / "sub" / "unit.3do").string(), &first);
@@ -99,7 +93,7 @@ TEST(Lint, EveryFindingWithItsSeverityAndPlace)
 {
     TempDir dir;
     const fs::path mod = fs::path(dir.path()) / "mod";
-    put(mod / "unittextures" / "tatex" / "steel00.bmp", {});
+    putFile(mod / "unittextures" / "tatex" / "steel00.bmp", {});
     ObjectPlan root(Three,
                     {{1, {0, 1, 5}},
                      {1, {7}},
@@ -115,7 +109,7 @@ TEST(Lint, EveryFindingWithItsSeverityAndPlace)
     const uint32_t records = image.getField(0, HeaderField::PrimitiveArrayOffset);
     image.put32(records + 5 * PrimitiveRecordSize, 0x105);
     const fs::path model = mod / "objects3d" / "unit.3do";
-    put(model, image.bytes);
+    putFile(model, image.bytes);
     ModTextures mods;
     bool first = false;
     std::vector<Finding> findings;
@@ -139,11 +133,11 @@ TEST(Lint, EveryFindingWithItsSeverityAndPlace)
     // A clean model with a sound tree says nothing but that it is clean; cleaning
     // would change a plain image, and an unreadable file is one error.
     const ObjectPlan sound(Three, {{1, {0, 1, 2}}}, -1, "sound");
-    put(mod / "plain.3do", plainImage({sound}));
+    putFile(mod / "plain.3do", plainImage({sound}));
     Model clean;
     clean.root = buildObject(sound);
-    put(mod / "clean.3do", composeBytes(clean));
-    put(mod / "broken.3do", {1, 0, 0, 0});
+    putFile(mod / "clean.3do", composeBytes(clean));
+    putFile(mod / "broken.3do", {1, 0, 0, 0});
     for (auto [name, expected] : {std::pair{"plain.3do", std::set<Place>{{"would-change", "note", "", -1}}},
                                   {"clean.3do", std::set<Place>{}},
                                   {"broken.3do", std::set<Place>{{"unreadable", "error", "", -1}}}}) {
@@ -156,12 +150,11 @@ TEST(Lint, EveryFindingWithItsSeverityAndPlace)
 TEST(Lint, LinesFormatsFiltersAndExitCodes)
 {
     TempDir dir;
-    const fs::path previous = fs::current_path();
-    fs::current_path(dir.path());
-    put("mod/textures/bad.gaf", Bytes(20, 0));
-    put("mod/objects3d/warned.3do", plainImage({ObjectPlan({}, {{1, {}}}, -1, "torso")}));
-    put("mod/objects3d/tex,1.3do", plainImage({ObjectPlan(Three, {{0, {0, 1, 2}, "nothere"}}, -1, "t")}));
-    put("loose/x.3do", plainImage({ObjectPlan({}, {{1, {}}}, -1, "x")}));
+    const WorkingFolder inDir(dir.path());
+    putFile("mod/textures/bad.gaf", Bytes(20, 0));
+    putFile("mod/objects3d/warned.3do", plainImage({ObjectPlan({}, {{1, {}}}, -1, "torso")}));
+    putFile("mod/objects3d/tex,1.3do", plainImage({ObjectPlan(Three, {{0, {0, 1, 2}, "nothere"}}, -1, "t")}));
+    putFile("loose/x.3do", plainImage({ObjectPlan({}, {{1, {}}}, -1, "x")}));
     fs::create_directories("good/unittextures/tatex");
 
     // Paths as given; warnings and notes alone pass; the summary counts each code.
@@ -213,5 +206,4 @@ TEST(Lint, LinesFormatsFiltersAndExitCodes)
         EXPECT_EQ(run.err, refusal.errors);
         EXPECT_EQ(run.out, "");
     }
-    fs::current_path(previous);
 }

@@ -100,6 +100,17 @@ bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes)
     return bool(out);
 }
 
+void putFile(const fs::path& path, const std::vector<uint8_t>& bytes)
+{
+    std::error_code error;
+    fs::create_directories(path.parent_path(), error);
+    EXPECT_TRUE(writeBytes(path.string(), bytes)) << path;
+}
+
+WorkingFolder::WorkingFolder(const std::string& folder) : previous(fs::current_path()) { fs::current_path(folder); }
+
+WorkingFolder::~WorkingFolder() { fs::current_path(previous); }
+
 bool fileExists(const std::string& path)
 {
     std::error_code error;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -44,8 +45,23 @@ private:
     std::string dir;
 };
 
+// Makes folder the working folder while it lives, so that a test that stops
+// early leaves the next one where it was.
+class WorkingFolder {
+public:
+    explicit WorkingFolder(const std::string& folder);
+    ~WorkingFolder();
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+private:
+    std::filesystem::path previous;
+};
+
 std::vector<uint8_t> readBytes(const std::string& path);
 bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+// Writes bytes to path, making its folders first; a failure fails the test.
+void putFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 bool fileExists(const std::string& path);
 std::string readText(const std::string& path);
 // What a command run in process printed, and its exit code.
