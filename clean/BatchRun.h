@@ -47,7 +47,6 @@ public:
     // each file is flushed on its own, that costs nothing else.
     void setGroupFiles(uint32_t files) { groupFiles = files < 1 ? 1 : files > GroupFiles ? GroupFiles : files; }
 
-    bool reportOpen() const { return report.isOpen(); }
     const CleanTotals& totals() const { return runTotals; }
     uint32_t pathsProcessed() const { return pathCount; }
 
