@@ -1,103 +1,12 @@
 #include "clean/BatchRun.h"
 
-#include <algorithm>
 #include <condition_variable>
-#include <cstring>
 #include <mutex>
 #include <new>
 #include <thread>
 
-#include "clean/CleaningPass.h"
-#include "clean/FaceCheck.h"
+#include "clean/FileMentions.h"
 #include "clean/ReportEntry.h"
-#include "model/Model.h"
-#include "model/OutputBuffer.h"
-#include "platform/File.h"
-
-// Repairs (when asked) and cleans the loaded model and takes the counts; false
-// when the tree was refused.
-static bool cleanLoaded(Model& model, const ColourMap& colourMap, bool repair, FileResult& result)
-{
-    result.sizeBefore = model.loadedSize;
-    result.verticesBefore = model.countVertices();
-    result.facesBefore = model.countPrimitives();
-    if (repair && !dropBadFaces(model.root, result.badFaces)) {
-        result.cleanResult = CleanResult::OutOfMemory;
-        return false;
-    }
-    result.cleanResult = cleanModel(model, colourMap);
-    if (result.cleanResult == CleanResult::CorruptIndex) {
-        result.outcome = FileOutcome::Refused;
-        findBadFaces(model.root, result.badFaces);
-    }
-    if (result.cleanResult != CleanResult::Cleaned)
-        return false;
-    result.verticesAfter = model.countVertices();
-    result.facesAfter = model.countPrimitives();
-    return true;
-}
-
-static void markWriteError(FileResult& result, const SystemError& error)
-{
-    result.outcome = FileOutcome::Unwritable;
-    result.sizeAfter = 0;
-    result.systemError = error;
-}
-
-void prepareFile(const char* path, const ColourMap& colourMap, CleanMode mode, bool repair, bool keepImage,
-                 const PreparedFile* source, PreparedFile& file)
-{
-    FileResult& result = file.result;
-    result = FileResult();
-    delete[] file.image;
-    file.image = nullptr;
-    file.path = path;
-    Model model;
-    // The bytes the cleaned form is compared with: it is written only when it differs.
-    uint8_t* kept = nullptr;
-    const uint8_t* original = nullptr;
-    uint32_t originalSize = 0;
-    bool loaded = false;
-    if (source != nullptr && source->image != nullptr) {
-        loaded = model.read(source->image, source->result.sizeAfter);
-        if (mode == CleanMode::DryRun) {
-            // Nothing was saved: the earlier mention's contents stand for the file.
-            original = source->image;
-            originalSize = source->result.sizeAfter;
-        } else if (readWholeFile(path, MaxModelFileSize, &kept, &originalSize) == ReadFileResult::Ok) {
-            // The save went to one name: another name of the file still holds the old bytes.
-            original = kept;
-        }
-    } else {
-        loaded = model.load(path, &kept);
-        original = kept;
-        originalSize = model.loadedSize;
-    }
-    if (!loaded) {
-        delete[] kept;
-        result.loadFailure = model.failure;
-        result.loadFailureOffset = model.failureOffset;
-        result.loadFailureValue = model.failureValue;
-        result.systemError = model.systemError;
-        return;
-    }
-    OutputBuffer composed;
-    const bool cleaned = cleanLoaded(model, colourMap, repair, result);
-    const bool stored = cleaned && model.compose(composed);
-    const bool same = stored && original != nullptr && composed.size() == originalSize
-        && std::memcmp(composed.data(), original, composed.size()) == 0;
-    delete[] kept;
-    if (!cleaned)
-        return;
-    if (!stored) {
-        markWriteError(result, SystemError{FileError::OutOfMemory, 0});
-        return;
-    }
-    result.sizeAfter = composed.size();
-    result.outcome = same ? FileOutcome::Unchanged : FileOutcome::Cleaned;
-    if (keepImage || (!same && mode == CleanMode::Save))
-        file.image = composed.release();
-}
 
 // The file's report entry; a cleaned file adds to totals.
 static char* settleFile(const char* path, const FileResult& result, CleanTotals& totals)
@@ -118,22 +27,8 @@ namespace {
 enum class Stage : uint8_t { Waiting, Preparing, Prepared };
 
 // The workers prepare at most the group being saved and the next one ahead.
-constexpr uint32_t WindowFiles = 2 * BatchRun::GroupFiles;
-constexpr uint64_t WindowBytes = 2 * uint64_t(BatchRun::GroupBytes);
-
-struct IdentifiedPath {
-    FileIdentity identity;
-    uint32_t index;
-};
-
-bool identifiedBefore(const IdentifiedPath& a, const IdentifiedPath& b)
-{
-    if (a.identity.device != b.identity.device)
-        return a.identity.device < b.identity.device;
-    if (a.identity.file != b.identity.file)
-        return a.identity.file < b.identity.file;
-    return a.index < b.index;
-}
+constexpr uint32_t WindowFiles = 2 * GroupFiles;
+constexpr uint64_t WindowBytes = 2 * uint64_t(GroupBytes);
 
 } // namespace
 
@@ -145,8 +40,7 @@ struct BatchRun::Workers {
     bool repair;
 
     PreparedFile* files = nullptr;
-    uint32_t* previousMention = nullptr; // of the same file; NoMention for none
-    bool* mentionedAgain = nullptr;
+    FileMentions mentions;
     Stage* stages = nullptr;
     uint32_t count = 0;
 
@@ -161,15 +55,11 @@ struct BatchRun::Workers {
     uint64_t waitingBytes = 0; // images prepared and not yet saved
     bool stopping = false;
 
-    static constexpr uint32_t NoMention = 0xFFFFFFFFu;
-
     ~Workers()
     {
         for (uint32_t i = 0; i < count; ++i)
             delete[] files[i].image;
         delete[] files;
-        delete[] previousMention;
-        delete[] mentionedAgain;
         delete[] stages;
         delete[] threads;
     }
@@ -179,7 +69,7 @@ struct BatchRun::Workers {
     {
         if (k >= count || k >= saved + WindowFiles || waitingBytes >= WindowBytes)
             return false;
-        return previousMention[k] == NoMention || previousMention[k] < saved;
+        return mentions.previous(k) == FileMentions::None || mentions.previous(k) < saved;
     }
 
     // Prepares file k without the lock, then publishes it; the lock is held on
@@ -187,21 +77,26 @@ struct BatchRun::Workers {
     void prepare(uint32_t k, std::unique_lock<std::mutex>& held)
     {
         stages[k] = Stage::Preparing;
-        const uint32_t previous = previousMention[k];
+        const uint32_t previous = mentions.previous(k);
+        PrepareJob job;
+        job.path = files[k].path;
+        job.colourMap = colourMap;
+        job.mode = mode;
+        job.repair = repair;
+        job.keepImage = mentions.mentionedAgain(k);
         // An earlier mention's new contents stand for the file: a dry run saved
         // none, and a save through another hard link left this name on the old.
-        const PreparedFile* source = nullptr;
-        if (previous != NoMention) {
+        if (previous != FileMentions::None) {
             const PreparedFile& earlier = files[previous];
             const FileOutcome outcome = earlier.result.outcome;
             if (earlier.image != nullptr && (outcome == FileOutcome::Cleaned || outcome == FileOutcome::Unchanged))
-                source = &earlier;
+                job.source = &earlier;
         }
         held.unlock();
-        prepareFile(files[k].path, *colourMap, mode, repair, mentionedAgain[k], source, files[k]);
+        prepareFile(job, files[k]);
         held.lock();
         stages[k] = Stage::Prepared;
-        if (mode == CleanMode::Save && files[k].image != nullptr && !mentionedAgain[k])
+        if (mode == CleanMode::Save && files[k].image != nullptr && !mentions.mentionedAgain(k))
             waitingBytes += files[k].result.sizeAfter;
         prepared.notify_all();
     }
@@ -228,13 +123,7 @@ BatchRun::BatchRun(const ColourMap& map, CleanMode runMode, bool repairFaces, ui
         workerCount = std::thread::hardware_concurrency() > 1 ? std::thread::hardware_concurrency() - 1 : 1;
 }
 
-BatchRun::~BatchRun()
-{
-    stopWorkers();
-    flushReport();
-    report.close();
-    delete[] pendingText;
-}
+BatchRun::~BatchRun() { stopWorkers(); }
 
 void BatchRun::stopWorkers()
 {
@@ -254,24 +143,9 @@ void BatchRun::stopWorkers()
 bool BatchRun::begin(const char* reportPath, SystemError* error)
 {
     stopWorkers();
-    pendingLength = 0;
     runTotals = CleanTotals();
     pathCount = 0;
-    report.close();
-    if (!reportPath)
-        return false;
-    if (!report.create(reportPath, error))
-        return false;
-    report.write(ReportOpening, static_cast<uint32_t>(std::strlen(ReportOpening)));
-    return true;
-}
-
-void BatchRun::flushReport()
-{
-    // Report writes that fail are ignored: the files matter, the report follows.
-    if (pendingLength > 0 && report.isOpen())
-        report.write(pendingText, pendingLength);
-    pendingLength = 0;
+    return report.create(reportPath, error);
 }
 
 void BatchRun::start(const char* const* paths, uint32_t count)
@@ -285,38 +159,17 @@ void BatchRun::start(const char* const* paths, uint32_t count)
     w.mode = mode;
     w.repair = repair;
     w.files = new (std::nothrow) PreparedFile[count];
-    w.previousMention = new (std::nothrow) uint32_t[count];
-    w.mentionedAgain = new (std::nothrow) bool[count];
     w.stages = new (std::nothrow) Stage[count];
-    IdentifiedPath* identified = new (std::nothrow) IdentifiedPath[count];
-    if (w.files == nullptr || w.previousMention == nullptr || w.mentionedAgain == nullptr || w.stages == nullptr
-        || identified == nullptr) {
-        delete[] identified;
+    if (w.files == nullptr || w.stages == nullptr || !w.mentions.find(paths, count)) {
         delete workers;
         workers = nullptr;
         return;
     }
     w.count = count;
-    // Two names for one file are one file: the same file sorts next to itself.
-    uint32_t identifiedCount = 0;
     for (uint32_t i = 0; i < count; ++i) {
         w.files[i].path = paths[i];
-        w.previousMention[i] = Workers::NoMention;
-        w.mentionedAgain[i] = false;
         w.stages[i] = Stage::Waiting;
-        if (identifyFile(paths[i], &identified[identifiedCount].identity))
-            identified[identifiedCount++].index = i;
     }
-    std::sort(identified, identified + identifiedCount, identifiedBefore);
-    for (uint32_t i = 1; i < identifiedCount; ++i) {
-        const IdentifiedPath& a = identified[i - 1];
-        const IdentifiedPath& b = identified[i];
-        if (a.identity.device != b.identity.device || a.identity.file != b.identity.file)
-            continue;
-        w.previousMention[b.index] = a.index;
-        w.mentionedAgain[a.index] = true;
-    }
-    delete[] identified;
 
     // Without threads the batch thread prepares each file itself.
     w.threads = new (std::nothrow) std::thread[workerCount];
@@ -332,7 +185,7 @@ void BatchRun::start(const char* const* paths, uint32_t count)
     }
 }
 
-const PreparedFile* BatchRun::nextGroup(uint32_t* count)
+const PreparedFile* BatchRun::saveNextGroup(uint32_t* count)
 {
     *count = 0;
     if (workers == nullptr || workers->saved == workers->count)
@@ -347,7 +200,8 @@ const PreparedFile* BatchRun::nextGroup(uint32_t* count)
         while (first + size < w.count && size < groupFiles && bytes < GroupBytes) {
             const uint32_t k = first + size;
             // A file's second mention waits for the save of its first.
-            if (size > 0 && w.previousMention[k] != Workers::NoMention && w.previousMention[k] >= first)
+            const uint32_t previous = w.mentions.previous(k);
+            if (size > 0 && previous != FileMentions::None && previous >= first)
                 break;
             while (w.stages[k] != Stage::Prepared) {
                 if (w.threadCount == 0 && w.stages[k] == Stage::Waiting && w.nextToPrepare == k)
@@ -357,38 +211,21 @@ const PreparedFile* BatchRun::nextGroup(uint32_t* count)
             }
             if (w.files[k].image != nullptr)
                 bytes += w.files[k].result.sizeAfter;
-            if (w.files[k].image != nullptr && mode == CleanMode::Save && !w.mentionedAgain[k])
+            if (w.files[k].image != nullptr && mode == CleanMode::Save && !w.mentions.mentionedAgain(k))
                 counted += w.files[k].result.sizeAfter;
             ++size;
         }
     }
 
     PreparedFile* group = w.files + first;
-    FileSave saves[GroupFiles];
-    uint32_t saveCount = 0;
-    for (uint32_t i = 0; i < size; ++i) {
-        if (!awaitsSave(group[i]))
-            continue;
-        FileSave& save = saves[saveCount++];
-        save.path = group[i].path;
-        save.data = group[i].image;
-        save.size = group[i].result.sizeAfter;
-    }
-    saveFiles(saves, saveCount);
-
-    uint32_t next = 0;
+    saveGroup(group, size, mode);
     for (uint32_t i = 0; i < size; ++i) {
         PreparedFile& file = group[i];
-        if (awaitsSave(file)) {
-            const FileSave& save = saves[next++];
-            if (!save.saved)
-                markWriteError(file.result, save.error);
-        }
-        if (mode == CleanMode::Save && !w.mentionedAgain[first + i]) {
+        if (mode == CleanMode::Save && !w.mentions.mentionedAgain(first + i)) {
             delete[] file.image;
             file.image = nullptr;
         }
-        writeEntry(settleFile(file.path, file.result, runTotals));
+        report.add(settleFile(file.path, file.result, runTotals));
         ++pathCount;
     }
     {
@@ -397,51 +234,14 @@ const PreparedFile* BatchRun::nextGroup(uint32_t* count)
         w.waitingBytes -= counted;
     }
     w.work.notify_all();
-    flushReport();
+    report.flush();
     *count = size;
     return group;
-}
-
-bool BatchRun::awaitsSave(const PreparedFile& file) const
-{
-    return mode == CleanMode::Save && file.image != nullptr && file.result.outcome == FileOutcome::Cleaned;
 }
 
 void BatchRun::finish()
 {
     if (report.isOpen())
-        writeEntry(composeTotals(runTotals, pathCount));
-    flushReport();
+        report.add(composeTotals(runTotals, pathCount));
     report.close();
-}
-
-void BatchRun::writeEntry(char* entry)
-{
-    if (entry == nullptr || !report.isOpen()) {
-        delete[] entry;
-        return;
-    }
-    const uint32_t length = static_cast<uint32_t>(std::strlen(entry));
-    if (length > pendingCapacity - pendingLength) {
-        // Grown geometrically; when memory runs out, what waits is written first.
-        const uint64_t wanted = uint64_t(pendingLength) + length;
-        uint64_t grown = pendingCapacity < 4096 ? 4096 : 2 * uint64_t(pendingCapacity);
-        if (grown < wanted)
-            grown = wanted;
-        char* larger = grown < InvalidOffset ? new (std::nothrow) char[grown] : nullptr;
-        if (larger == nullptr) {
-            flushReport();
-            report.write(entry, length);
-            delete[] entry;
-            return;
-        }
-        if (pendingLength > 0)
-            std::memcpy(larger, pendingText, pendingLength);
-        delete[] pendingText;
-        pendingText = larger;
-        pendingCapacity = static_cast<uint32_t>(grown);
-    }
-    std::memcpy(pendingText + pendingLength, entry, length);
-    pendingLength += length;
-    delete[] entry;
 }

@@ -8,40 +8,14 @@
 #include <cstdint>
 
 #include "clean/CleanTotals.h"
-#include "clean/FileResult.h"
-#include "platform/ReportFile.h"
+#include "clean/FilePreparation.h"
+#include "clean/GroupSave.h"
+#include "clean/ReportBuffer.h"
 
 class ColourMap;
 
-enum class CleanMode : uint8_t {
-    Save,   // replace each file with its cleaned form
-    DryRun, // clean in memory only; sizes after are those of the composed image
-};
-
-// One file of a run: its path, its result, and its new contents while they wait
-// for their group's save.
-struct PreparedFile {
-    const char* path = nullptr;
-    FileResult result;
-    uint8_t* image = nullptr; // new[]'d, result.sizeAfter bytes
-};
-
-// Loads path with one read (or, when given, takes source: the contents an
-// earlier mention of the same file would have saved), cleans it with colourMap,
-// first dropping the faces that name missing vertices when repair is set, and
-// composes its new contents. Touches no file. A file whose cleaned form is its
-// bytes is Unchanged, with no image; a Cleaned file keeps its image in Save mode
-// (to wait for its save) or when keepImage is set.
-void prepareFile(const char* path, const ColourMap& colourMap, CleanMode mode, bool repair, bool keepImage,
-                 const PreparedFile* source, PreparedFile& file);
-
 class BatchRun {
 public:
-    // The most files, and about the most bytes of new contents, in one group of
-    // saves that share a flush to disk; two groups at most wait in memory.
-    static constexpr uint32_t GroupFiles = 64;
-    static constexpr uint32_t GroupBytes = 64u << 20;
-
     // With repairFaces, faces that name vertices their object does not have are
     // dropped before cleaning instead of making the file refused. workers is the
     // number of threads that prepare files, 0 for one per processor besides the
@@ -65,7 +39,7 @@ public:
     // Saves the next group and settles it: each file's entry is written and its
     // part of the totals added. The group's files in order, or null when every
     // file is done; valid until the next call.
-    const PreparedFile* nextGroup(uint32_t* count);
+    const PreparedFile* saveNextGroup(uint32_t* count);
     // Writes the totals entry of the files done so far and closes the report.
     void finish();
     // Saves at most files (1 to GroupFiles) in each group: a smaller group is
@@ -73,7 +47,6 @@ public:
     // each file is flushed on its own, that costs nothing else.
     void setGroupFiles(uint32_t files) { groupFiles = files < 1 ? 1 : files > GroupFiles ? GroupFiles : files; }
 
-    bool reportOpen() const { return report.isOpen(); }
     const CleanTotals& totals() const { return runTotals; }
     uint32_t pathsProcessed() const { return pathCount; }
 
@@ -81,23 +54,14 @@ private:
     struct Workers;
 
     void stopWorkers();
-    // True for a file whose new contents wait for its group's save.
-    bool awaitsSave(const PreparedFile& file) const;
-    // Appends entry (released here) to what the report has yet to be written.
-    void writeEntry(char* entry);
-    // Writes what waits for the report, with one write call.
-    void flushReport();
 
     const ColourMap* colourMap;
     CleanMode mode;
     bool repair;
     uint32_t workerCount;
-    ReportFile report;
+    ReportBuffer report;
     CleanTotals runTotals;
     uint32_t pathCount = 0;
     uint32_t groupFiles = GroupFiles;
     Workers* workers = nullptr;
-    char* pendingText = nullptr; // entries not yet written to the report
-    uint32_t pendingLength = 0;
-    uint32_t pendingCapacity = 0;
 };

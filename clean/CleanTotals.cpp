@@ -11,7 +11,11 @@ static int32_t toSigned(uint32_t v)
 
 int32_t wrappedDifference(uint32_t before, uint32_t after) { return toSigned(before - after); }
 
-int32_t wrappedSum(int32_t a, int32_t b) { return toSigned(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)); }
+// a + b, wrapping as a 32-bit integer.
+static int32_t wrappedSum(int32_t a, int32_t b)
+{
+    return toSigned(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
 
 uint32_t magnitude(int32_t d)
 {

@@ -6,8 +6,6 @@
 
 // before - after of two unsigned quantities, as a signed 32-bit value that wraps.
 int32_t wrappedDifference(uint32_t before, uint32_t after);
-// a + b, wrapping as a 32-bit integer.
-int32_t wrappedSum(int32_t a, int32_t b);
 // |d| as an unsigned value, so the magnitude of INT32_MIN is exact.
 uint32_t magnitude(int32_t d);
 

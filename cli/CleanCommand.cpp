@@ -321,7 +321,7 @@ int runClean(int argc, char** argv)
     Progress progress(files.size(), standardErrorIsTerminal());
     Tally tally;
     uint32_t count = 0;
-    for (const PreparedFile* group; !interruptionRequested() && (group = run.nextGroup(&count)) != nullptr;) {
+    for (const PreparedFile* group; !interruptionRequested() && (group = run.saveNextGroup(&count)) != nullptr;) {
         progress.clear();
         for (uint32_t i = 0; i < count; ++i) {
             ++tally.counts[uint32_t(group[i].result.outcome)];

@@ -128,9 +128,6 @@ bool applyColourAction(ColourAction action, const char* value, ColourMap& map, c
     switch (action) {
     case ColourAction::Map:
         return loadMap(value, map, error, errorSize);
-    case ColourAction::SaveMap:
-        // Stored by the command once every argument is known to be sound.
-        return true;
     case ColourAction::Remove:
     case ColourAction::Keep:
         if (!parseColourList(value, colours, error, errorSize))
@@ -164,6 +161,9 @@ bool applyColourAction(ColourAction action, const char* value, ColourMap& map, c
     case ColourAction::RemoveAll:
         map.removeAll();
         return true;
+    case ColourAction::SaveMap:
+        // Not a change to the map: applyColourSteps gathers the maps to store.
+        break;
     }
     return fail(error, errorSize, "unknown colour option");
 }

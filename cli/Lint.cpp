@@ -5,9 +5,9 @@
 #include <cstring>
 #include <map>
 
-#include "clean/CleaningPass.h"
 #include "clean/ColourMap.h"
 #include "clean/FaceCheck.h"
+#include "clean/FilePreparation.h"
 #include "cli/JsonLines.h"
 #include "cli/ModTextures.h"
 #include "cli/OutcomeText.h"
@@ -182,8 +182,7 @@ void lintModel(const std::string& path, const TextureSet* textures, std::vector<
     lint.checkNames(model.root, "", seen);
     // Cleaning with the default colour map would change the file: the test of --check.
     OutputBuffer composed;
-    if (cleanModel(model, ColourMap()) == CleanResult::Cleaned && model.compose(composed)
-        && (composed.size() != size || std::memcmp(composed.data(), image, size) != 0))
+    if (cleanAndCompare(model, ColourMap(), image, size, composed) == CleaningChange::Changed)
         lint.add("would-change", Severity::Note, "cleaning with the default colours would change the file");
     delete[] image;
 }

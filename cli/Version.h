@@ -1,4 +1,4 @@
-// The program's version, the project's, set by the build in one place.
+// The program's version: the project's, which the build passes in.
 #pragma once
 
 extern const char ScourVersion[];

@@ -300,16 +300,6 @@ bool replaceFileContents(const char* path, const uint8_t* data, uint32_t size, S
     return file.saved;
 }
 
-int32_t fileSize(const char* path)
-{
-    SystemError ignored;
-    uint64_t size = 0;
-    if (path == nullptr || faultStrikes(FileStep::Open, &ignored) || !systemFileSize(path, &size))
-        return -1;
-    // Larger sizes would wrap into nonsense; they are reported as unknown.
-    return size > 0x7FFFFFFFu ? -1 : static_cast<int32_t>(size);
-}
-
 bool identifyFile(const char* path, FileIdentity* identity)
 {
     return path != nullptr && identity != nullptr && systemIdentifyFile(path, identity);

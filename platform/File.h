@@ -54,10 +54,6 @@ void saveFiles(FileSave* files, uint32_t count);
 // saveFiles of one file.
 bool replaceFileContents(const char* path, const uint8_t* data, uint32_t size, SystemError* error = nullptr);
 
-// The size in bytes as a signed 32-bit value, or -1 when it cannot be taken or
-// does not fit.
-int32_t fileSize(const char* path);
-
 // Which file a path names, whatever link or other name leads to it, and its size.
 struct FileIdentity {
     uint64_t device = 0;

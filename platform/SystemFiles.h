@@ -1,5 +1,5 @@
 // Internal to the file layer: the system calls that readWholeFile, saveFiles and
-// fileSize are built on, one implementation per system. Each call that can fail
+// identifyFile are built on, one implementation per system. Each call that can fail
 // returns false and fills error.
 #pragma once
 
@@ -38,7 +38,6 @@ bool systemOpenToRead(const char* path, SystemHandle* file, uint64_t* size, Syst
 // Reads up to length bytes; *got is 0 at the end of the file.
 bool systemRead(SystemHandle file, uint8_t* buffer, uint32_t length, uint32_t* got, SystemError* error);
 void systemClose(SystemHandle file);
-bool systemFileSize(const char* path, uint64_t* size);
 bool systemIdentifyFile(const char* path, FileIdentity* identity);
 
 // Resolves path into target and proves that it may be replaced: the file is

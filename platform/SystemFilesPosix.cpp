@@ -124,15 +124,6 @@ void systemClose(SystemHandle file)
         close(static_cast<int>(file));
 }
 
-bool systemFileSize(const char* path, uint64_t* size)
-{
-    struct stat info;
-    if (stat(path, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0)
-        return false;
-    *size = static_cast<uint64_t>(info.st_size);
-    return true;
-}
-
 bool systemIdentifyFile(const char* path, FileIdentity* identity)
 {
     struct stat info;

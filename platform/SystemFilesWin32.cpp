@@ -130,19 +130,6 @@ void systemClose(SystemHandle file)
         CloseHandle(toHandle(file));
 }
 
-bool systemFileSize(const char* path, uint64_t* size)
-{
-    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    BY_HANDLE_FILE_INFORMATION info;
-    BOOL described = GetFileInformationByHandle(file, &info);
-    if (!CloseHandle(file) || !described || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return false;
-    *size = uint64_t(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
-    return true;
-}
-
 bool systemIdentifyFile(const char* path, FileIdentity* identity)
 {
     HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,

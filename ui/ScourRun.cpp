@@ -8,7 +8,7 @@ const char* const ReportPath = "log.txt";
 // Windows flushes each saved file on its own, so a smaller group costs nothing:
 // the progress moves and a close is answered several times a second even on a
 // disk where a flush takes tens of milliseconds.
-const uint32_t GroupFiles = 16;
+const uint32_t WindowGroupFiles = 16;
 
 } // namespace
 
@@ -49,12 +49,12 @@ void ScourRun::work()
 {
     {
         BatchRun run(colourMap, CleanMode::Save);
-        run.setGroupFiles(GroupFiles);
+        run.setGroupFiles(WindowGroupFiles);
         reportOpen = run.begin(ReportPath);
         run.start(paths, count);
         uint32_t done = 0;
         uint32_t groupSize = 0;
-        while (!stopping.load() && run.nextGroup(&groupSize) != nullptr) {
+        while (!stopping.load() && run.saveNextGroup(&groupSize) != nullptr) {
             done += groupSize;
             PostMessageA(window, RunProgressMessage, done, static_cast<LPARAM>(count));
         }

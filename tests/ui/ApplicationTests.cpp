@@ -36,7 +36,7 @@ TEST_F(ApplicationTest, ClassesMainWindowStringsAndAFailedRegistration)
     theApplication = application;
     EXPECT_EQ(recorded.boxes,
               (std::vector<Box>{
-                  {nullptr, "Quillon Scourwell 1.1", "Could not register the window class!", MB_OK | MB_ICONHAND, 0}}));
+                  {nullptr, "Quillon Scourwell " SCOUR_VERSION, "Could not register the window class!", MB_OK | MB_ICONHAND, 0}}));
     EXPECT_STREQ(registrationFailureText(ERROR_CALL_NOT_IMPLEMENTED), "This program requires Windows NT!");
 }
 

@@ -33,7 +33,11 @@ std::vector<Sample> findSamples()
         if (found.size() == 32 || bytes.empty() || bytes.size() > 6000)
             continue;
         PreparedFile file;
-        prepareFile(path.c_str(), defaultMap, CleanMode::Save, false, true, nullptr, file);
+        PrepareJob job;
+        job.path = path.c_str();
+        job.colourMap = &defaultMap;
+        job.keepImage = true;
+        prepareFile(job, file);
         if (file.result.outcome == FileOutcome::Cleaned && file.image != nullptr)
             found.push_back({bytes, std::vector<uint8_t>(file.image, file.image + file.result.sizeAfter)});
         delete[] file.image;

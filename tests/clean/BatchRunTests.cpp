@@ -78,7 +78,7 @@ protected:
     RunResult runAll(
         const std::vector<std::string>& paths, const char* reportPath, CleanMode mode = CleanMode::Save,
         uint32_t workers = 0, const std::function<void(uint32_t)>& afterGroup = [](uint32_t) {},
-        uint32_t groupFiles = BatchRun::GroupFiles)
+        uint32_t groupFiles = GroupFiles)
     {
         RunResult result;
         BatchRun run(colourMap, mode, false, workers);
@@ -89,7 +89,7 @@ protected:
             order.push_back(path.c_str());
         run.start(order.data(), uint32_t(order.size()));
         uint32_t count = 0;
-        for (const PreparedFile* group; (group = run.nextGroup(&count)) != nullptr;) {
+        for (const PreparedFile* group; (group = run.saveNextGroup(&count)) != nullptr;) {
             for (uint32_t i = 0; i < count; ++i) {
                 EXPECT_EQ(group[i].path, order[result.results.size()]);
                 result.results.push_back(group[i].result);
@@ -171,20 +171,20 @@ TEST_F(BatchRunTest, FailedSaveKeepsTheOriginal)
 // unsaved, and the report and totals cover every file in order.
 TEST_F(BatchRunTest, MoreFilesThanOneGroup)
 {
-    const uint32_t count = 2 * BatchRun::GroupFiles + 3;
+    const uint32_t count = 2 * GroupFiles + 3;
     std::vector<std::string> paths;
     std::string expected = "Report:";
     for (uint32_t i = 0; i < count; ++i) {
         paths.push_back(dir.file("m" + std::to_string(i) + ".3do"));
-        expected += i == BatchRun::GroupFiles ? errorEntry("reading", paths[i]) : cleanedEntry(paths[i], Grown);
+        expected += i == GroupFiles ? errorEntry("reading", paths[i]) : cleanedEntry(paths[i], Grown);
     }
-    for (uint32_t groupFiles : {BatchRun::GroupFiles, 16u}) {
+    for (uint32_t groupFiles : {GroupFiles, 16u}) {
         SCOPED_TRACE(groupFiles);
         for (uint32_t i = 0; i < count; ++i)
-            EXPECT_TRUE(writeBytes(paths[i], i == BatchRun::GroupFiles ? BrokenImage : GrowingImage));
+            EXPECT_TRUE(writeBytes(paths[i], i == GroupFiles ? BrokenImage : GrowingImage));
         const auto afterGroup = [&](uint32_t done) {
             EXPECT_EQ(readBytes(paths[done - 1]).size(), 100u) << done;
-            if (done < count && done != BatchRun::GroupFiles) {
+            if (done < count && done != GroupFiles) {
                 EXPECT_EQ(readBytes(paths[done]).size(), 54u) << done;
             }
         };
