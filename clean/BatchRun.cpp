@@ -75,9 +75,7 @@ void prepareFile(const char* path, const ColourMap& colourMap, CleanMode mode, b
     }
     if (!loaded) {
         delete[] kept;
-        result.loadFailure = model.failure;
-        result.loadFailureOffset = model.failureOffset;
-        result.loadFailureValue = model.failureValue;
+        result.loadFault = model.fault;
         result.systemError = model.systemError;
         return;
     }

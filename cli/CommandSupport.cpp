@@ -6,7 +6,7 @@
 
 std::string loadFailureText(const Model& model)
 {
-    return loadFailureText(model.failure, model.failureOffset, model.failureValue, model.systemError);
+    return loadFailureText(model.fault, model.systemError);
 }
 
 int interruptedAfter(size_t done, size_t total)

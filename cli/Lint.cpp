@@ -164,8 +164,7 @@ void lintModel(const std::string& path, const TextureSet* textures, std::vector<
     Model model;
     uint8_t* image = nullptr;
     if (!model.load(path.c_str(), &image)) {
-        lint.add("unreadable", Severity::Error,
-                 loadFailureText(model.failure, model.failureOffset, model.failureValue, model.systemError));
+        lint.add("unreadable", Severity::Error, loadFailureText(model.fault, model.systemError));
         return;
     }
     const uint32_t size = model.loadedSize;

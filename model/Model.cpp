@@ -23,20 +23,19 @@ bool Model::load(const char* path, uint8_t** keptImage)
         delete root;
         root = nullptr;
         loadedSize = 0;
-        failureOffset = 0;
-        failureValue = 0;
+        fault = LoadFault{};
         switch (result) {
         case ReadFileResult::CannotOpen:
-            failure = LoadFailure::CannotOpen;
+            fault.what = LoadFailure::CannotOpen;
             break;
         case ReadFileResult::TooLarge:
-            failure = LoadFailure::FileTooLarge;
+            fault.what = LoadFailure::FileTooLarge;
             break;
         case ReadFileResult::OutOfMemory:
-            failure = LoadFailure::OutOfMemory;
+            fault.what = LoadFailure::OutOfMemory;
             break;
         default:
-            failure = LoadFailure::CannotRead;
+            fault.what = LoadFailure::CannotRead;
             break;
         }
         return false;
@@ -54,15 +53,13 @@ bool Model::read(const uint8_t* buffer, uint32_t size)
     delete root;
     root = nullptr;
     loadedSize = size;
-    failure = LoadFailure::None;
-    failureOffset = 0;
-    failureValue = 0;
+    fault = LoadFault{};
     if (size > MaxModelFileSize) {
-        failure = LoadFailure::FileTooLarge;
+        fault.what = LoadFailure::FileTooLarge;
         return false;
     }
     if (size == 0) {
-        failure = LoadFailure::EmptyFile;
+        fault.what = LoadFailure::EmptyFile;
         return false;
     }
     ReadContext context;
@@ -77,9 +74,9 @@ bool Model::read(const uint8_t* buffer, uint32_t size)
         // A partly read tree is of no use to anyone; give its memory back now.
         delete root;
         root = nullptr;
-        failure = context.failure != LoadFailure::None ? context.failure : LoadFailure::OutOfMemory;
-        failureOffset = context.failureOffset;
-        failureValue = context.failureValue;
+        fault = context.fault;
+        if (fault.what == LoadFailure::None)
+            fault.what = LoadFailure::OutOfMemory;
     }
     return ok;
 }

@@ -22,11 +22,8 @@ bool ReadContext::take(uint64_t bytes)
 
 bool ReadContext::fail(LoadFailure why, uint32_t at, uint32_t value)
 {
-    if (failure != LoadFailure::None)
-        return false;
-    failure = why;
-    failureOffset = at;
-    failureValue = value;
+    if (fault.what == LoadFailure::None)
+        fault = LoadFault{why, at, value};
     return false;
 }
 

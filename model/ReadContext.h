@@ -27,9 +27,7 @@ public:
     // Leaves the most recently entered headers, last first.
     void leave(uint32_t headerCount);
 
-    LoadFailure failure = LoadFailure::None;
-    uint32_t failureOffset = 0;
-    uint32_t failureValue = 0;
+    LoadFault fault;
     uint64_t bytesLeft = MaxTreeBytes; // tests lower these to reach the limits cheaply
     uint32_t objectsLeft = MaxObjects;
     uint32_t depth = 0; // child levels below the root of the object being read

@@ -123,7 +123,7 @@ TEST(Reader, ValidFileLoadsEveryField)
 {
     Sample s = sample();
     Model model;
-    ASSERT_TRUE(readExact(model, s.image.bytes)) << int(model.failure);
+    ASSERT_TRUE(readExact(model, s.image.bytes)) << int(model.fault.what);
     const ModelObject& r = *model.root;
     ASSERT_TRUE(r.vertexCount == 3 && r.primitiveCount == 2 && r.child != nullptr);
     const Primitive &t = r.primitives[0], &l = r.primitives[1];
@@ -157,7 +157,7 @@ TEST(Reader, MalformedShapesFailWithReasonAndPlace)
                                                     : starts[shape.record] + fieldOffset(failField);
         Model model;
         const bool ok = shape.why == F::None; // the tree is kept only when the load succeeds
-        EXPECT_EQ(Values({readExact(model, im.bytes), model.root != nullptr, int(model.failure), model.failureOffset}),
+        EXPECT_EQ(Values({readExact(model, im.bytes), model.root != nullptr, int(model.fault.what), model.fault.offset}),
                   Values({ok, ok, int(shape.why), where}))
             << shape.name;
     }
@@ -172,7 +172,7 @@ TEST(Reader, EveryTruncationFails)
     for (size_t n = 0; n < bytes.size(); ++n) {
         Model model;
         EXPECT_FALSE(readExact(model, Bytes(bytes.begin(), bytes.begin() + std::ptrdiff_t(n)))) << n;
-        EXPECT_TRUE(expected.count(model.failure)) << n << ": " << int(model.failure);
+        EXPECT_TRUE(expected.count(model.fault.what)) << n << ": " << int(model.fault.what);
     }
 }
 
@@ -205,7 +205,7 @@ TEST(Reader, CyclesDepthAndTreeSize)
     for (const auto& k : cases) {
         Model model;
         EXPECT_EQ(readExact(model, linked(k.links).bytes), k.why == F::None) << k.what;
-        EXPECT_EQ(model.failure, k.why) << k.what;
+        EXPECT_EQ(model.fault.what, k.why) << k.what;
     }
 
     // With a large vertex array in every header, tree memory runs out first.
@@ -215,9 +215,9 @@ TEST(Reader, CyclesDepthAndTreeSize)
         im.putField(52 * k, HeaderField::VertexCount, 100000);
     Model model;
     EXPECT_FALSE(readExact(model, im.bytes));
-    EXPECT_EQ(model.failure, F::TreeTooLarge);
+    EXPECT_EQ(model.fault.what, F::TreeTooLarge);
     EXPECT_FALSE(model.read(im.bytes.data(), MaxModelFileSize + 1)); // refused before any read
-    EXPECT_EQ(model.failure, F::FileTooLarge);
+    EXPECT_EQ(model.fault.what, F::FileTooLarge);
 }
 
 TEST(Primitive, AccessorsInBoundsAndInlineStorage)
@@ -267,7 +267,7 @@ TEST(Corpus, AllButTwoLoadAndRoundTrip)
             continue;
         }
         const Bytes first = composeBytes(model);
-        ASSERT_TRUE(readExact(again, first)) << path << ": failure " << int(again.failure);
+        ASSERT_TRUE(readExact(again, first)) << path << ": failure " << int(again.fault.what);
         EXPECT_TRUE(planOf(again.root) == planOf(model.root)) << path;
         EXPECT_EQ(composeBytes(again), first) << path;
     }
