@@ -163,8 +163,9 @@ CleanResult cleanObject(ModelObject& object, const ColourMap& colourMap)
         Primitive& from = object.primitives[p];
         Primitive& to = newPrimitives[next++];
         to.takeFrom(from);
-        uint32_t entry = colourMap.entry(to.colour);
-        if (entry < ColourCount && entry != to.colour)
+        const uint32_t colour = to.paletteIndex();
+        const uint32_t entry = colourMap.entry(colour);
+        if (entry < ColourCount && entry != colour)
             to.setColour(entry);
         for (uint32_t k = 0; k < to.indexCount; ++k)
             to.indexes[k] = uint16_t(tables.newNumber[tables.firstEqual[to.indexes[k]]]);
@@ -200,7 +201,7 @@ CleanResult cleanChain(ModelObject* first, const ColourMap& colourMap)
 bool removesPrimitive(const ModelObject& object, uint32_t number, const ColourMap& colourMap)
 {
     const Primitive& primitive = object.primitives[number];
-    return primitive.textureName == nullptr && colourMap.entry(primitive.colour) >= ColourCount
+    return primitive.textureName == nullptr && colourMap.entry(primitive.paletteIndex()) >= ColourCount
         && !isSelectionPrimitive(object, number) && primitive.indexCount != 2;
 }
 

@@ -56,7 +56,7 @@ bool Primitive::read(const uint8_t* buffer, uint32_t size, uint32_t offset, Read
 {
     uint32_t fields[PrimitiveField::Count];
     readFields(buffer, size, offset, fields, PrimitiveField::Count);
-    colour = fields[PrimitiveField::Colour] & 0xFFu;
+    colourWord = fields[PrimitiveField::Colour];
     reservedZero = fields[PrimitiveField::ReservedZero];
     trailing1 = fields[PrimitiveField::Trailing1];
     trailing2 = fields[PrimitiveField::Trailing2];
@@ -118,7 +118,7 @@ uint32_t Primitive::write(OutputBuffer& file, uint32_t textureNameOffset, uint32
 
 void Primitive::store(uint8_t* at, uint32_t textureNameOffset, uint32_t indexArrayOffset) const
 {
-    storeLittle32(at + fieldOffset(PrimitiveField::Colour), colour);
+    storeLittle32(at + fieldOffset(PrimitiveField::Colour), paletteIndex());
     storeLittle32(at + fieldOffset(PrimitiveField::IndexCount), indexCount);
     storeLittle32(at + fieldOffset(PrimitiveField::ReservedZero), reservedZero);
     storeLittle32(at + fieldOffset(PrimitiveField::IndexArrayOffset), indexArrayOffset);
@@ -130,7 +130,7 @@ void Primitive::store(uint8_t* at, uint32_t textureNameOffset, uint32_t indexArr
 
 void Primitive::copyWordsFrom(const Primitive& other)
 {
-    colour = other.colour;
+    colourWord = other.colourWord;
     reservedZero = other.reservedZero;
     trailing1 = other.trailing1;
     trailing2 = other.trailing2;

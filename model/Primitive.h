@@ -31,8 +31,10 @@ public:
     // its scalars but no indexes and no texture name.
     void takeFrom(Primitive& other);
 
-    uint32_t getColour() const { return colour; }
-    void setColour(uint32_t c) { colour = c & 0xFFu; }
+    // The palette index: the colour word's low 8 bits.
+    uint32_t paletteIndex() const { return colourWord & 0xFFu; }
+    // Gives the primitive palette colour c; the word becomes c's low 8 bits.
+    void setColour(uint32_t c) { colourWord = c & 0xFFu; }
     uint32_t getIndexCount() const { return indexCount; }
     const uint16_t* getIndexes() const { return indexes; }
     const char* getTextureName() const { return textureName; }
@@ -66,7 +68,7 @@ public:
     static constexpr uint32_t InlineIndexes = 4;
     static constexpr uint32_t InlineNameBytes = 16;
 
-    uint32_t colour = 0; // always below 256
+    uint32_t colourWord = 0; // as read; only its palette index is written
     uint32_t indexCount = 0;
     uint32_t reservedZero = 0;
     uint16_t* indexes = nullptr; // indexCount entries, owned

@@ -26,7 +26,7 @@ Rgb colourOf(const ModelObject& object, uint32_t number, const FacePaint& paint,
         return RemovedColour;
     }
     if (primitive.textureName == nullptr)
-        return paletteColour(primitive.colour);
+        return paletteColour(primitive.paletteIndex());
     if (paint.textures == nullptr)
         return UntexturedGrey;
     const auto found = paint.textures->find(primitive.textureName);

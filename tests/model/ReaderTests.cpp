@@ -129,11 +129,12 @@ TEST(Reader, ValidFileLoadsEveryField)
     const Primitive &t = r.primitives[0], &l = r.primitives[1];
     EXPECT_EQ(
         Values({r.selectionPrimitive, r.offsetX,       r.offsetY,    r.offsetZ,     r.vertices[1].x, r.vertices[1].y,
-                r.vertices[2].z,      t.colour,        t.indexCount, t.getIndex(0), t.getIndex(1),   t.getIndex(2),
-                t.trailing1,          t.trailing2,     t.trailing3,  l.colour,      l.indexCount,    l.getIndex(0),
+                r.vertices[2].z,      t.paletteIndex(),       t.indexCount, t.getIndex(0), t.getIndex(1),   t.getIndex(2),
+                t.trailing1,          t.trailing2,     t.trailing3,  l.paletteIndex(),    l.indexCount,    l.getIndex(0),
                 l.getIndex(1),        model.loadedSize}),
         Values({5, INT32_MIN, -1,         7, 300,        400, 800, 5, 3, 200,
                 1, 2,         0xFFFFFFFF, 1, 0xDEADBEEF, 9,   2,   1, 2, s.image.size()}));
+    EXPECT_EQ(t.colourWord, 0x105u); // the whole word is kept
     EXPECT_STREQ(r.name, "base");
     EXPECT_STREQ(t.getTextureName(), "tex1");
     EXPECT_EQ(l.getTextureName(), nullptr);
