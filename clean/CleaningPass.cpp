@@ -7,6 +7,7 @@
 #include "model/Model.h"
 #include "model/ModelObject.h"
 
+#include "model/ObjectWalk.h"
 namespace {
 
 // 16-bit indexes name only the first 65,536 vertices of an object; the others
@@ -183,17 +184,14 @@ CleanResult cleanObject(ModelObject& object, const ColourMap& colourMap)
 
 CleanResult cleanChain(ModelObject* first, const ColourMap& colourMap)
 {
-    for (ModelObject* object = first; object != nullptr; object = object->sibling) {
-        CleanResult result = cleanObject(*object, colourMap);
-        if (result != CleanResult::Cleaned)
-            return result;
-        if (object->child == nullptr)
-            continue;
-        result = cleanChain(object->child, colourMap);
+    MutableObjectWalk walk(first);
+    while (ModelObject* object = walk.next()) {
+        const CleanResult result = cleanObject(*object, colourMap);
         if (result != CleanResult::Cleaned)
             return result;
     }
-    return CleanResult::Cleaned;
+    // A tree deeper than any load builds is beyond what cleaning takes on.
+    return walk.tooDeep() ? CleanResult::OutOfMemory : CleanResult::Cleaned;
 }
 
 } // namespace

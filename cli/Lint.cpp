@@ -12,6 +12,7 @@
 #include "cli/ModTextures.h"
 #include "cli/OutcomeText.h"
 #include "model/Model.h"
+#include "model/ObjectWalk.h"
 #include "model/OutputBuffer.h"
 #include "platform/File.h"
 
@@ -47,18 +48,21 @@ public:
     // The checks of each object, in the order the file is read.
     void checkObjects(const ModelObject* first, const TextureSet* textures)
     {
-        for (const ModelObject* object = first; object != nullptr; object = object->sibling) {
+        ObjectWalk walk(first);
+        while (const ModelObject* object = walk.next())
             checkObject(*object, textures);
-            if (object->child != nullptr)
-                checkObjects(object->child, textures);
-        }
     }
 
     // Objects are told apart by their place in the tree: "base/turret/torso".
-    void checkNames(const ModelObject* first, const std::string& parentPlace, std::map<std::string, std::string>& seen)
+    void checkNames(const ModelObject* first, std::map<std::string, std::string>& seen)
     {
-        for (const ModelObject* object = first; object != nullptr; object = object->sibling) {
-            const std::string place = parentPlace.empty() ? nameOf(*object) : parentPlace + "/" + nameOf(*object);
+        ObjectWalk walk(first);
+        while (const ModelObject* object = walk.next()) {
+            std::string place;
+            for (uint32_t level = 0; level <= walk.depth(); ++level) {
+                const std::string name = nameOf(level < walk.depth() ? *walk.ancestor(level) : *object);
+                place = place.empty() ? name : place + "/" + name;
+            }
             std::string key = nameOf(*object);
             std::transform(key.begin(), key.end(), key.begin(),
                            [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -70,7 +74,6 @@ public:
                       "the objects " + earlier->second + " and " + place
                           + " share a name (letter case aside); unit scripts address objects by name, so one "
                             "of them is unreachable");
-            checkNames(object->child, place, seen);
         }
     }
 
@@ -170,7 +173,7 @@ void lintModel(const std::string& path, const TextureSet* textures, std::vector<
     }
     lint.checkObjects(model.root, textures);
     std::map<std::string, std::string> seen; // by the name in lower case: the first object's place
-    lint.checkNames(model.root, "", seen);
+    lint.checkNames(model.root, seen);
     // Cleaning with the default colour map would change the file: the test of --check.
     OutputBuffer composed;
     if (cleanModel(model, ColourMap()) == CleanResult::Cleaned && model.compose(composed)

@@ -5,6 +5,7 @@
 
 #include "BlobDictionary.h"
 #include "Format.h"
+#include "ObjectWalk.h"
 #include "OutputBuffer.h"
 #include "platform/File.h"
 
@@ -90,7 +91,8 @@ uint32_t Model::countPrimitives() const { return root != nullptr ? root->countPr
 static uint64_t imageBound(const ModelObject* first)
 {
     uint64_t total = 0;
-    for (const ModelObject* object = first; object != nullptr; object = object->sibling) {
+    ObjectWalk walk(first);
+    while (const ModelObject* object = walk.next()) {
         total += ObjectHeaderSize + uint64_t(VertexRecordSize) * object->vertexCount
             + uint64_t(PrimitiveRecordSize) * object->primitiveCount + 1;
         if (object->name != nullptr)
@@ -101,8 +103,6 @@ static uint64_t imageBound(const ModelObject* first)
             if (primitive.getTextureName() != nullptr)
                 total += primitive.getTextureNameLength() + 1;
         }
-        if (object->child != nullptr)
-            total += imageBound(object->child);
     }
     return total;
 }

@@ -8,6 +8,7 @@
 #include "BufferReaders.h"
 #include "Format.h"
 #include "LittleEndian.h"
+#include "ObjectWalk.h"
 #include "OutputBuffer.h"
 #include "ReadContext.h"
 #include "Writers.h"
@@ -179,22 +180,18 @@ bool ModelObject::read(const uint8_t* buffer, uint32_t size, uint32_t offset, Re
 uint32_t ModelObject::countVertices() const
 {
     uint32_t total = 0;
-    for (const ModelObject* object = this; object != nullptr; object = object->sibling) {
+    ObjectWalk walk(this);
+    while (const ModelObject* object = walk.next())
         total += object->vertexCount;
-        if (object->child != nullptr)
-            total += object->child->countVertices();
-    }
     return total;
 }
 
 uint32_t ModelObject::countPrimitives() const
 {
     uint32_t total = 0;
-    for (const ModelObject* object = this; object != nullptr; object = object->sibling) {
+    ObjectWalk walk(this);
+    while (const ModelObject* object = walk.next())
         total += object->primitiveCount;
-        if (object->child != nullptr)
-            total += object->child->countPrimitives();
-    }
     return total;
 }
 
@@ -205,7 +202,8 @@ uint32_t ModelObject::writeTextureNames(OutputBuffer& file, BlobDictionary& text
         return InvalidOffset;
     // Faces of one object often share a texture: a run of them is looked up once.
     const Primitive* last = nullptr;
-    for (const ModelObject* object = this; object != nullptr; object = object->sibling) {
+    ObjectWalk walk(this);
+    while (const ModelObject* object = walk.next()) {
         for (uint32_t i = 0; i < object->primitiveCount; ++i) {
             const Primitive& face = object->primitives[i];
             if (face.getTextureName() == nullptr || (last != nullptr && face.sameTextureName(*last)))
@@ -221,12 +219,8 @@ uint32_t ModelObject::writeTextureNames(OutputBuffer& file, BlobDictionary& text
             if (at == InvalidOffset || !textureOffsets.insert(face.getTextureName(), keyLength, value, FieldSize))
                 return InvalidOffset;
         }
-        if (object->child == nullptr)
-            continue;
-        if (object->child->writeTextureNames(file, textureOffsets) == InvalidOffset)
-            return InvalidOffset;
     }
-    return start;
+    return walk.tooDeep() ? InvalidOffset : start;
 }
 
 // Writes one object's header (its offsets left 0), the texture-name block for
@@ -275,24 +269,23 @@ static uint32_t writeObjectPieces(const ModelObject& object, OutputBuffer& file,
 
 uint32_t ModelObject::write(OutputBuffer& file, BlobDictionary& textureOffsets, bool isRoot) const
 {
-    // The sibling chain is a loop; only child links recurse.
-    uint32_t first = InvalidOffset;
-    uint32_t previous = InvalidOffset;
-    for (const ModelObject* object = this; object != nullptr; object = object->sibling) {
+    // The header last written at each depth: in this order, an object's parent
+    // or left sibling, whose link to it is patched in.
+    uint32_t headers[MaxObjectDepth + 1] = {};
+    ObjectWalk walk(this);
+    while (const ModelObject* object = walk.next()) {
+        const uint32_t depth = walk.depth();
         const uint32_t header = writeObjectPieces(*object, file, textureOffsets, isRoot && object == this);
         if (header == InvalidOffset)
             return InvalidOffset;
-        if (object == this)
-            first = header;
-        else if (patchField(file, previous + fieldOffset(HeaderField::SiblingOffset), header) == InvalidOffset)
-            return InvalidOffset;
-        if (object->child != nullptr) {
-            const uint32_t childHeader = object->child->write(file, textureOffsets, false);
-            if (childHeader == InvalidOffset
-                || patchField(file, header + fieldOffset(HeaderField::ChildOffset), childHeader) == InvalidOffset)
+        if (object != this) {
+            const bool isChild = walk.firstInChain();
+            const uint32_t link = isChild ? headers[depth - 1] + fieldOffset(HeaderField::ChildOffset)
+                                          : headers[depth] + fieldOffset(HeaderField::SiblingOffset);
+            if (patchField(file, link, header) == InvalidOffset)
                 return InvalidOffset;
         }
-        previous = header;
+        headers[depth] = header;
     }
-    return first;
+    return walk.tooDeep() ? InvalidOffset : headers[0];
 }
