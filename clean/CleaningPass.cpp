@@ -4,10 +4,11 @@
 
 #include "clean/ColourMap.h"
 #include "clean/FaceCheck.h"
+#include "model/HashSlots.h"
 #include "model/Model.h"
 #include "model/ModelObject.h"
-
 #include "model/ObjectWalk.h"
+
 namespace {
 
 // 16-bit indexes name only the first 65,536 vertices of an object; the others
@@ -33,10 +34,9 @@ public:
     bool make(uint32_t vertexNumbers, uint32_t primitiveCount)
     {
         // At most 80% full, so probing always ends at an empty slot.
-        uint32_t slotCount = 1;
+        slotCount = 1;
         while (slotCount < vertexNumbers + vertexNumbers / 4 + 1)
             slotCount *= 2;
-        slotMask = slotCount - 1;
         slots = new (std::nothrow) uint32_t[slotCount];
         firstEqual = new (std::nothrow) uint16_t[vertexNumbers];
         newNumber = new (std::nothrow) uint32_t[vertexNumbers];
@@ -51,7 +51,7 @@ public:
     }
 
     uint32_t* slots = nullptr; // vertex numbers by coordinate hash
-    uint32_t slotMask = 0;
+    uint32_t slotCount = 0;    // a power of two
     uint16_t* firstEqual = nullptr; // the lowest vertex number with the same coordinates
     uint32_t* newNumber = nullptr;  // Unused until a kept primitive uses the vertex
     bool* kept = nullptr;
@@ -78,19 +78,14 @@ void mergeVertices(const Vertex* vertices, uint32_t count, CleanTables& tables)
 {
     for (uint32_t i = 0; i < count; ++i) {
         const Vertex& vertex = vertices[i];
-        tables.firstEqual[i] = uint16_t(i);
-        uint32_t slot = hashVertex(vertex) & tables.slotMask;
-        for (uint32_t probe = 1; probe <= tables.slotMask + 1; ++probe) {
-            uint32_t held = tables.slots[slot];
-            if (held == EmptySlot) {
-                tables.slots[slot] = i;
-                break;
-            }
-            if (vertices[held].equals(vertex)) {
-                tables.firstEqual[i] = uint16_t(held);
-                break;
-            }
-            slot = (slot + probe) & tables.slotMask;
+        const uint32_t slot = findSlot(
+            hashVertex(vertex), tables.slotCount, [&](uint32_t at) { return tables.slots[at] == EmptySlot; },
+            [&](uint32_t at) { return vertices[tables.slots[at]].equals(vertex); });
+        if (tables.slots[slot] == EmptySlot) {
+            tables.slots[slot] = i;
+            tables.firstEqual[i] = uint16_t(i);
+        } else {
+            tables.firstEqual[i] = uint16_t(tables.slots[slot]);
         }
     }
 }

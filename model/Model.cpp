@@ -64,7 +64,7 @@ bool Model::read(const uint8_t* buffer, uint32_t size)
         return false;
     }
     ReadContext context;
-    bool ok = context.take(sizeof(ModelObject));
+    bool ok = context.charge(sizeof(ModelObject));
     if (ok) {
         root = new (std::nothrow) ModelObject;
         ok = root != nullptr || context.fail(LoadFailure::OutOfMemory, 0);

@@ -125,7 +125,7 @@ static bool readObject(ModelObject& object, const uint8_t* buffer, uint32_t size
 // A new object charged to the load's budget, or null with the reason recorded.
 static ModelObject* newObject(ReadContext& context, uint32_t offset)
 {
-    if (!context.take(sizeof(ModelObject)))
+    if (!context.charge(sizeof(ModelObject)))
         return nullptr;
     ModelObject* object = new (std::nothrow) ModelObject;
     if (object == nullptr)

@@ -97,7 +97,7 @@ bool Primitive::read(const uint8_t* buffer, uint32_t size, uint32_t offset, Read
     if (zero == nullptr)
         return failAt(LoadFailure::TextureNameOutside, PrimitiveField::TextureNameOffset);
     const size_t length = static_cast<size_t>(static_cast<const uint8_t*>(zero) - (buffer + textureNameOffset));
-    if (length >= InlineNameBytes && !context.take(length + 1))
+    if (length >= InlineNameBytes && !context.charge(length + 1))
         return false;
     char* room = makeTextureName(length);
     if (room == nullptr)
