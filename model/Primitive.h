@@ -8,7 +8,6 @@
 
 #include "Format.h"
 
-class OutputBuffer;
 class ReadContext;
 
 class Primitive {
@@ -21,12 +20,8 @@ public:
     // Fills every field from the 32-byte record at offset, then gives the verdict;
     // records the reason in context when the record is invalid.
     bool read(const uint8_t* buffer, uint32_t size, uint32_t offset, ReadContext& context);
-    // Appends the record with the given offsets; its position, or InvalidOffset.
-    uint32_t write(OutputBuffer& file, uint32_t textureNameOffset, uint32_t indexArrayOffset) const;
     // Stores the 32-byte record with the given offsets at at.
     void store(uint8_t* at, uint32_t textureNameOffset, uint32_t indexArrayOffset) const;
-    // Deep copy into a freshly constructed primitive; false when memory runs out.
-    bool copyFrom(const Primitive& other);
     // Moves other's fields into this freshly constructed primitive; other keeps
     // its scalars but no indexes and no texture name.
     void takeFrom(Primitive& other);
@@ -50,13 +45,6 @@ public:
             return std::memcmp(inlineName, other.inlineName, InlineNameBytes) == 0;
         return std::memcmp(textureName, other.textureName, textureNameLength) == 0;
     }
-    // 0xFFFF past the end.
-    uint16_t getIndex(uint32_t i) const { return i < indexCount ? indexes[i] : uint16_t(0xFFFF); }
-    void setIndex(uint32_t i, uint16_t v)
-    {
-        if (i < indexCount)
-            indexes[i] = v;
-    }
     // Takes ownership of array (count entries, new[]'d), releasing the old one.
     void setIndexes(uint16_t* array, uint32_t count);
     // Takes ownership of name (new[]'d, zero-terminated, or null for no texture).
@@ -78,8 +66,6 @@ public:
     uint32_t trailing3 = 0;
 
 private:
-    // The fields that are plain words, the same in a copy and a move.
-    void copyWordsFrom(const Primitive& other);
     // Room for count indexes, inside when they fit; null when memory runs out.
     // The old indexes are released.
     uint16_t* makeIndexes(uint32_t count);
