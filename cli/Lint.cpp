@@ -1,7 +1,5 @@
 #include "cli/Lint.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <map>
 
@@ -9,6 +7,7 @@
 #include "clean/ColourMap.h"
 #include "clean/FaceCheck.h"
 #include "cli/JsonLines.h"
+#include "cli/LowerCase.h"
 #include "cli/ModTextures.h"
 #include "cli/OutcomeText.h"
 #include "model/Model.h"
@@ -63,9 +62,7 @@ public:
                 const std::string name = nameOf(level < walk.depth() ? *walk.ancestor(level) : *object);
                 place = place.empty() ? name : place + "/" + name;
             }
-            std::string key = nameOf(*object);
-            std::transform(key.begin(), key.end(), key.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            const std::string key = lowerCase(nameOf(*object));
             auto earlier = seen.find(key);
             if (earlier == seen.end())
                 seen[key] = place;
@@ -106,10 +103,7 @@ private:
             if (textures == nullptr || !textures->unreadable.empty() || face.textureName == nullptr
                 || textures->holds(face.textureName))
                 continue;
-            std::string key = face.textureName;
-            std::transform(key.begin(), key.end(), key.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-            if (missing[key]++ > 0)
+            if (missing[lowerCase(face.textureName)]++ > 0)
                 continue;
             addIn(object, p, "missing-texture", Severity::Error,
                   "the texture " + quoted(face.textureName) + " is not among the mod's textures");
