@@ -135,24 +135,32 @@ static ModelObject* newObject(ReadContext& context, uint32_t offset)
 
 bool ModelObject::read(const uint8_t* buffer, uint32_t size, uint32_t offset, ReadContext& context)
 {
-    // The sibling chain is walked in a loop and only child links recurse, so the
-    // stack grows with the depth of the tree, which the context bounds.
-    uint32_t entered = 0;
-    bool ok = true;
+    // The chains being read, one per level of child links: the object last read
+    // on each, the offset of its sibling and how many headers the chain put on
+    // the path. No recursion, so the depth costs no stack.
+    struct Chain {
+        ModelObject* last;
+        uint32_t siblingOffset;
+        uint32_t entered;
+    };
+    Chain chains[MaxObjectDepth + 1];
+    uint32_t level = 0;
+    chains[0] = Chain{this, 0, 0};
     ModelObject* object = this;
     uint32_t at = offset;
+    bool ok = true;
     while (ok) {
         ok = context.enter(at);
         if (!ok)
             break;
-        ++entered;
-        uint32_t siblingOffset = 0;
+        ++chains[level].entered;
         uint32_t childOffset = 0;
-        ok = readObject(*object, buffer, size, at, context, &siblingOffset, &childOffset);
+        ok = readObject(*object, buffer, size, at, context, &chains[level].siblingOffset, &childOffset);
         if (!ok)
             break;
+        chains[level].last = object;
         if (childOffset != 0) {
-            if (context.depth >= MaxObjectDepth) {
+            if (level >= MaxObjectDepth) {
                 ok = context.fail(LoadFailure::TooDeep, childOffset);
                 break;
             }
@@ -160,20 +168,25 @@ bool ModelObject::read(const uint8_t* buffer, uint32_t size, uint32_t offset, Re
             ok = object->child != nullptr;
             if (!ok)
                 break;
-            ++context.depth;
-            ok = object->child->read(buffer, size, childOffset, context);
-            --context.depth;
-            if (!ok)
-                break;
+            chains[++level] = Chain{object->child, 0, 0};
+            object = object->child;
+            at = childOffset;
+            continue;
         }
-        if (siblingOffset == 0)
+        // The object's subtree is read: on to the next sibling, up the levels
+        // whose chains have ended.
+        while (chains[level].siblingOffset == 0 && level > 0)
+            context.leave(chains[level--].entered);
+        if (chains[level].siblingOffset == 0)
             break;
-        object->sibling = newObject(context, siblingOffset);
-        ok = object->sibling != nullptr;
-        object = object->sibling;
-        at = siblingOffset;
+        ModelObject* left = chains[level].last;
+        at = chains[level].siblingOffset;
+        left->sibling = newObject(context, at);
+        ok = left->sibling != nullptr;
+        object = left->sibling;
     }
-    context.leave(entered);
+    for (uint32_t l = 0; l <= level; ++l)
+        context.leave(chains[level - l].entered);
     return ok;
 }
 

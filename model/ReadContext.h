@@ -32,7 +32,6 @@ public:
     LoadFault fault;
     uint64_t bytesLeft = MaxTreeBytes; // tests lower these to reach the limits cheaply
     uint32_t objectsLeft = MaxObjects;
-    uint32_t depth = 0; // child levels below the root of the object being read
 
 private:
     // The slot of headerOffset, or the empty slot where it would go.
