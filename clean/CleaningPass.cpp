@@ -50,8 +50,8 @@ public:
         return true;
     }
 
-    uint32_t* slots = nullptr; // vertex numbers by coordinate hash
-    uint32_t slotCount = 0;    // a power of two
+    uint32_t* slots = nullptr;      // vertex numbers by coordinate hash
+    uint32_t slotCount = 0;         // a power of two
     uint16_t* firstEqual = nullptr; // the lowest vertex number with the same coordinates
     uint32_t* newNumber = nullptr;  // Unused until a kept primitive uses the vertex
     bool* kept = nullptr;

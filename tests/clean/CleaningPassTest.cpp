@@ -182,8 +182,7 @@ TEST(CleaningPass, DeepestLoadableTreeAndLongSiblingChainOnASmallStack)
     EXPECT_EQ(levels, MaxObjectDepth);
     EXPECT_EQ(planOf(*model.root, false), OnePoint);
     EXPECT_EQ(model.countPrimitives(), 1u + 3u * MaxObjectDepth + 60000u);
-    // One level deeper than a load builds is past the walks' bounds: refused whole.
-    level->child = new ModelObject;
+    level->child = new ModelObject; // a level deeper than a load builds: past the walks' bounds
     EXPECT_EQ(composeBytes(model), Bytes());
     EXPECT_EQ(cleanModel(model, ColourMap()), CleanResult::OutOfMemory);
     onSmallStack([&] {

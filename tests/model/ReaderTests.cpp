@@ -127,14 +127,12 @@ TEST(Reader, ValidFileLoadsEveryField)
     const ModelObject& r = *model.root;
     ASSERT_TRUE(r.vertexCount == 3 && r.primitiveCount == 2 && r.child != nullptr);
     const Primitive &t = r.primitives[0], &l = r.primitives[1];
-    EXPECT_EQ(
-        Values({r.selectionPrimitive, r.offsetX,       r.offsetY,    r.offsetZ,     r.vertices[1].x, r.vertices[1].y,
-                r.vertices[2].z,      t.paletteIndex(),       t.indexCount, t.indexes[0], t.indexes[1],   t.indexes[2],
-                t.trailing1,          t.trailing2,     t.trailing3,  l.paletteIndex(),    l.indexCount,    l.indexes[0],
-                l.indexes[1],        model.loadedSize}),
-        Values({5, INT32_MIN, -1,         7, 300,        400, 800, 5, 3, 200,
-                1, 2,         0xFFFFFFFF, 1, 0xDEADBEEF, 9,   2,   1, 2, s.image.size()}));
-    EXPECT_EQ(t.colourWord, 0x105u); // the whole word is kept
+    EXPECT_EQ(Values({r.selectionPrimitive, r.offsetX,       r.offsetY,    r.offsetZ,    r.vertices[1].x,
+                      r.vertices[1].y,      r.vertices[2].z, t.colourWord, t.indexCount, t.indexes[0],
+                      t.indexes[1],         t.indexes[2],    t.trailing1,  t.trailing2,  t.trailing3,
+                      l.colourWord,         l.indexCount,    l.indexes[0], l.indexes[1], model.loadedSize}),
+              Values({5, INT32_MIN, -1,         7, 300,        400, 800, 0x105, 3, 200,
+                      1, 2,         0xFFFFFFFF, 1, 0xDEADBEEF, 9,   2,   1,     2, s.image.size()}));
     EXPECT_STREQ(r.name, "base");
     EXPECT_STREQ(t.getTextureName(), "tex1");
     EXPECT_EQ(l.getTextureName(), nullptr);
@@ -158,8 +156,9 @@ TEST(Reader, MalformedShapesFailWithReasonAndPlace)
                                                     : starts[shape.record] + fieldOffset(failField);
         Model model;
         const bool ok = shape.why == F::None; // the tree is kept only when the load succeeds
-        EXPECT_EQ(Values({readExact(model, im.bytes), model.root != nullptr, int(model.fault.what), model.fault.offset}),
-                  Values({ok, ok, int(shape.why), where}))
+        EXPECT_EQ(
+            Values({readExact(model, im.bytes), model.root != nullptr, int(model.fault.what), model.fault.offset}),
+            Values({ok, ok, int(shape.why), where}))
             << shape.name;
     }
 }

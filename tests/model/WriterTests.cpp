@@ -52,8 +52,7 @@ void layout(const Image& im, uint32_t at, Words& out)
 TEST(Writer, ExampleToTheByte)
 {
     Model one;
-    // Of the colour word 0x142 only the palette index 0x42 is written.
-    one.root = namedObject("root", 3, {{0x142, {2, 0, 1}, "abc", {0xFFFFFFFFu, 0, 17}}});
+    one.root = namedObject("root", 3, {{0x142, {2, 0, 1}, "abc", {0xFFFFFFFFu, 0, 17}}}); // 0x42 is written
     one.root->offsetX = -5; // every field distinct from its neighbours
     one.root->offsetZ = 99;
     Image a;
