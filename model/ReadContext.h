@@ -30,14 +30,14 @@ public:
     void leave(uint32_t headerCount);
 
     LoadFault fault;
-    uint64_t bytesLeft = MaxTreeBytes; // tests lower these to reach the limits cheaply
-    uint32_t objectsLeft = MaxObjects;
 
 private:
     // The slot of headerOffset, or the empty slot where it would go.
     uint32_t slotOf(uint32_t headerOffset) const;
     bool growSlots();
 
+    uint64_t bytesLeft = MaxTreeBytes;
+    uint32_t objectsLeft = MaxObjects;
     GrowableArray<uint32_t> path; // header offsets, in the order entered
     uint32_t* slots = nullptr;    // positions in path by hash; EmptySlot is empty
     uint32_t slotCount = 0;       // 0 or a power of two, at least twice the path
