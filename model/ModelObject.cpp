@@ -137,7 +137,7 @@ bool ModelObject::read(const uint8_t* buffer, uint32_t size, uint32_t offset, Re
 {
     // The chains being read, one per level of child links: the object last read
     // on each, the offset of its sibling and how many headers the chain put on
-    // the path. No recursion, so the depth costs no stack.
+    // the path. No recursion: any depth the bound allows takes the same stack.
     struct Chain {
         ModelObject* last;
         uint32_t siblingOffset;
