@@ -4,8 +4,10 @@
 
 #include "clean/ColourMap.h"
 #include "clean/FaceCheck.h"
+#include "model/HashSlots.h"
 #include "model/Model.h"
 #include "model/ModelObject.h"
+#include "model/ObjectWalk.h"
 
 namespace {
 
@@ -32,10 +34,9 @@ public:
     bool make(uint32_t vertexNumbers, uint32_t primitiveCount)
     {
         // At most 80% full, so probing always ends at an empty slot.
-        uint32_t slotCount = 1;
+        slotCount = 1;
         while (slotCount < vertexNumbers + vertexNumbers / 4 + 1)
             slotCount *= 2;
-        slotMask = slotCount - 1;
         slots = new (std::nothrow) uint32_t[slotCount];
         firstEqual = new (std::nothrow) uint16_t[vertexNumbers];
         newNumber = new (std::nothrow) uint32_t[vertexNumbers];
@@ -49,8 +50,8 @@ public:
         return true;
     }
 
-    uint32_t* slots = nullptr; // vertex numbers by coordinate hash
-    uint32_t slotMask = 0;
+    uint32_t* slots = nullptr;      // vertex numbers by coordinate hash
+    uint32_t slotCount = 0;         // a power of two
     uint16_t* firstEqual = nullptr; // the lowest vertex number with the same coordinates
     uint32_t* newNumber = nullptr;  // Unused until a kept primitive uses the vertex
     bool* kept = nullptr;
@@ -77,19 +78,14 @@ void mergeVertices(const Vertex* vertices, uint32_t count, CleanTables& tables)
 {
     for (uint32_t i = 0; i < count; ++i) {
         const Vertex& vertex = vertices[i];
-        tables.firstEqual[i] = uint16_t(i);
-        uint32_t slot = hashVertex(vertex) & tables.slotMask;
-        for (uint32_t probe = 1; probe <= tables.slotMask + 1; ++probe) {
-            uint32_t held = tables.slots[slot];
-            if (held == EmptySlot) {
-                tables.slots[slot] = i;
-                break;
-            }
-            if (vertices[held].equals(vertex)) {
-                tables.firstEqual[i] = uint16_t(held);
-                break;
-            }
-            slot = (slot + probe) & tables.slotMask;
+        const uint32_t slot = findSlot(
+            hashVertex(vertex), tables.slotCount, [&](uint32_t at) { return tables.slots[at] == EmptySlot; },
+            [&](uint32_t at) { return vertices[tables.slots[at]].equals(vertex); });
+        if (tables.slots[slot] == EmptySlot) {
+            tables.slots[slot] = i;
+            tables.firstEqual[i] = uint16_t(i);
+        } else {
+            tables.firstEqual[i] = uint16_t(tables.slots[slot]);
         }
     }
 }
@@ -163,8 +159,9 @@ CleanResult cleanObject(ModelObject& object, const ColourMap& colourMap)
         Primitive& from = object.primitives[p];
         Primitive& to = newPrimitives[next++];
         to.takeFrom(from);
-        uint32_t entry = colourMap.entry(to.colour);
-        if (entry < ColourCount && entry != to.colour)
+        const uint32_t colour = to.paletteIndex();
+        const uint32_t entry = colourMap.entry(colour);
+        if (entry < ColourCount && entry != colour)
             to.setColour(entry);
         for (uint32_t k = 0; k < to.indexCount; ++k)
             to.indexes[k] = uint16_t(tables.newNumber[tables.firstEqual[to.indexes[k]]]);
@@ -182,17 +179,14 @@ CleanResult cleanObject(ModelObject& object, const ColourMap& colourMap)
 
 CleanResult cleanChain(ModelObject* first, const ColourMap& colourMap)
 {
-    for (ModelObject* object = first; object != nullptr; object = object->sibling) {
-        CleanResult result = cleanObject(*object, colourMap);
-        if (result != CleanResult::Cleaned)
-            return result;
-        if (object->child == nullptr)
-            continue;
-        result = cleanChain(object->child, colourMap);
+    MutableObjectWalk walk(first);
+    while (ModelObject* object = walk.next()) {
+        const CleanResult result = cleanObject(*object, colourMap);
         if (result != CleanResult::Cleaned)
             return result;
     }
-    return CleanResult::Cleaned;
+    // A tree deeper than any load builds is beyond what cleaning takes on.
+    return walk.tooDeep() ? CleanResult::OutOfMemory : CleanResult::Cleaned;
 }
 
 } // namespace
@@ -200,7 +194,7 @@ CleanResult cleanChain(ModelObject* first, const ColourMap& colourMap)
 bool removesPrimitive(const ModelObject& object, uint32_t number, const ColourMap& colourMap)
 {
     const Primitive& primitive = object.primitives[number];
-    return primitive.textureName == nullptr && colourMap.entry(primitive.colour) >= ColourCount
+    return primitive.textureName == nullptr && colourMap.entry(primitive.paletteIndex()) >= ColourCount
         && !isSelectionPrimitive(object, number) && primitive.indexCount != 2;
 }
 

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "model/ModelObject.h"
+#include "model/ObjectWalk.h"
 
 namespace {
 
@@ -55,18 +56,15 @@ bool findBadIndex(const Primitive& face, uint32_t vertexCount, uint32_t* index)
     return false;
 }
 
-// Recursion follows child links only (the loader bounds their depth); sibling
-// chains, which may be long, are walked in a loop.
 bool hasBadFaces(const ModelObject* first)
 {
     uint32_t index = 0;
-    for (const ModelObject* object = first; object != nullptr; object = object->sibling) {
+    ObjectWalk walk(first);
+    while (const ModelObject* object = walk.next()) {
         for (uint32_t p = 0; p < object->primitiveCount; ++p) {
             if (findBadIndex(object->primitives[p], object->vertexCount, &index))
                 return true;
         }
-        if (hasBadFaces(object->child))
-            return true;
     }
     return false;
 }
@@ -74,20 +72,21 @@ bool hasBadFaces(const ModelObject* first)
 void findBadFaces(const ModelObject* first, std::vector<FaceFault>& faults)
 {
     uint32_t index = 0;
-    for (const ModelObject* object = first; object != nullptr; object = object->sibling) {
+    ObjectWalk walk(first);
+    while (const ModelObject* object = walk.next()) {
         for (uint32_t p = 0; p < object->primitiveCount; ++p) {
             if (findBadIndex(object->primitives[p], object->vertexCount, &index))
                 faults.push_back(faultOf(*object, p, index));
         }
-        findBadFaces(object->child, faults);
     }
 }
 
 bool dropBadFaces(ModelObject* first, std::vector<FaceFault>& dropped)
 {
-    for (ModelObject* object = first; object != nullptr; object = object->sibling) {
-        if (!repairObject(*object, dropped) || !dropBadFaces(object->child, dropped))
+    MutableObjectWalk walk(first);
+    while (ModelObject* object = walk.next()) {
+        if (!repairObject(*object, dropped))
             return false;
     }
-    return true;
+    return !walk.tooDeep();
 }

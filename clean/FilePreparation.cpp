@@ -86,9 +86,7 @@ void prepareFile(const PrepareJob& job, PreparedFile& file)
     }
     if (!loaded) {
         delete[] kept;
-        result.loadFailure = model.failure;
-        result.loadFailureOffset = model.failureOffset;
-        result.loadFailureValue = model.failureValue;
+        result.loadFault = model.fault;
         result.systemError = model.systemError;
         return;
     }

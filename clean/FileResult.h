@@ -22,9 +22,7 @@ enum class FileOutcome : uint8_t {
 
 struct FileResult {
     FileOutcome outcome = FileOutcome::Unreadable;
-    LoadFailure loadFailure = LoadFailure::None;    // why the load failed, if it did
-    uint32_t loadFailureOffset = 0;                 // and where in the file
-    uint32_t loadFailureValue = 0;                  // and the value that was wrong
+    LoadFault loadFault;                            // why the load failed, if it did
     SystemError systemError;                        // what the system said of a failed read or write
     CleanResult cleanResult = CleanResult::Cleaned; // why cleaning refused the tree, if it did
     uint32_t sizeBefore = 0;

@@ -4,10 +4,7 @@
 #include "model/Model.h"
 #include "platform/Interrupt.h"
 
-std::string loadFailureText(const Model& model)
-{
-    return loadFailureText(model.failure, model.failureOffset, model.failureValue, model.systemError);
-}
+std::string loadFailureText(const Model& model) { return loadFailureText(model.fault, model.systemError); }
 
 int interruptedAfter(size_t done, size_t total)
 {

@@ -11,6 +11,7 @@
 #include "cli/Commands.h"
 #include "cli/OutcomeText.h"
 #include "model/Model.h"
+#include "model/ObjectWalk.h"
 #include "platform/Interrupt.h"
 
 namespace {
@@ -48,10 +49,11 @@ struct TreeTotals {
     uint32_t lines = 0;
 };
 
-// Children recurse (the loader bounds their depth); siblings loop.
-void printObjects(const ModelObject* object, int depth, TreeTotals& totals)
+void printObjects(const ModelObject* first, TreeTotals& totals)
 {
-    for (; object; object = object->sibling) {
+    ObjectWalk walk(first);
+    while (const ModelObject* object = walk.next()) {
+        const int depth = int(walk.depth());
         ++totals.objects;
         for (uint32_t i = 0; i < object->primitiveCount; ++i) {
             const Primitive& primitive = object->primitives[i];
@@ -64,7 +66,6 @@ void printObjects(const ModelObject* object, int depth, TreeTotals& totals)
                     depth < 12 ? 24 - 2 * depth : 0, object->name, object->offsetX, object->offsetY, object->offsetZ,
                     countText(object->vertexCount, Noun::Vertex).c_str(),
                     countText(object->primitiveCount, Noun::Face).c_str());
-        printObjects(object->child, depth + 1, totals);
     }
 }
 
@@ -91,7 +92,7 @@ int runInfo(int argc, char** argv)
         }
         std::printf("%s: %" PRIu32 " bytes\n", path, model.loadedSize);
         TreeTotals totals;
-        printObjects(model.root, 0, totals);
+        printObjects(model.root, totals);
         std::printf("  total: %s, %s, %s (%" PRIu32 " textured, %s)\n", countText(totals.objects, Noun::Object).c_str(),
                     countText(model.countVertices(), Noun::Vertex).c_str(),
                     countText(model.countPrimitives(), Noun::Face).c_str(), totals.textured,

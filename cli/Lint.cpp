@@ -1,7 +1,5 @@
 #include "cli/Lint.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <map>
 
@@ -9,10 +7,11 @@
 #include "clean/FaceCheck.h"
 #include "clean/FilePreparation.h"
 #include "cli/JsonLines.h"
+#include "cli/LowerCase.h"
 #include "cli/ModTextures.h"
 #include "cli/OutcomeText.h"
-#include "model/BufferReaders.h"
 #include "model/Model.h"
+#include "model/ObjectWalk.h"
 #include "model/OutputBuffer.h"
 #include "platform/File.h"
 
@@ -45,29 +44,25 @@ public:
         findings.back().face = face;
     }
 
-    // The checks of each object, in the order the file is read, with the raw
-    // colour word of each face from the image (the tree keeps its low 8 bits).
-    void checkObjects(const ModelObject* first, const uint8_t* image, uint32_t size, uint32_t header,
-                      const TextureSet* textures)
+    // The checks of each object, in the order the file is read.
+    void checkObjects(const ModelObject* first, const TextureSet* textures)
     {
-        // The tree was read from this image, so its links lead the same way.
-        for (const ModelObject* object = first; object != nullptr; object = object->sibling) {
-            checkObject(*object, image, size, header, textures);
-            if (object->child != nullptr)
-                checkObjects(object->child, image, size,
-                             readField(image, size, header + fieldOffset(HeaderField::ChildOffset)), textures);
-            header = readField(image, size, header + fieldOffset(HeaderField::SiblingOffset));
-        }
+        ObjectWalk walk(first);
+        while (const ModelObject* object = walk.next())
+            checkObject(*object, textures);
     }
 
     // Objects are told apart by their place in the tree: "base/turret/torso".
-    void checkNames(const ModelObject* first, const std::string& parentPlace, std::map<std::string, std::string>& seen)
+    void checkNames(const ModelObject* first, std::map<std::string, std::string>& seen)
     {
-        for (const ModelObject* object = first; object != nullptr; object = object->sibling) {
-            const std::string place = parentPlace.empty() ? nameOf(*object) : parentPlace + "/" + nameOf(*object);
-            std::string key = nameOf(*object);
-            std::transform(key.begin(), key.end(), key.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        ObjectWalk walk(first);
+        while (const ModelObject* object = walk.next()) {
+            std::string place;
+            for (uint32_t level = 0; level <= walk.depth(); ++level) {
+                const std::string name = nameOf(level < walk.depth() ? *walk.ancestor(level) : *object);
+                place = place.empty() ? name : place + "/" + name;
+            }
+            const std::string key = lowerCase(nameOf(*object));
             auto earlier = seen.find(key);
             if (earlier == seen.end())
                 seen[key] = place;
@@ -76,13 +71,11 @@ public:
                       "the objects " + earlier->second + " and " + place
                           + " share a name (letter case aside); unit scripts address objects by name, so one "
                             "of them is unreachable");
-            checkNames(object->child, place, seen);
         }
     }
 
 private:
-    void checkObject(const ModelObject& object, const uint8_t* image, uint32_t size, uint32_t header,
-                     const TextureSet* textures)
+    void checkObject(const ModelObject& object, const TextureSet* textures)
     {
         if (object.vertexCount == 0)
             addIn(object, Finding::NoFace, "no-vertices", Severity::Warning,
@@ -92,7 +85,6 @@ private:
             addIn(object, Finding::NoFace, "selection-out-of-range", Severity::Warning,
                   "the selection face " + std::to_string(selection) + " is not one of the object's "
                       + countText(object.primitiveCount, Noun::Face));
-        const uint32_t records = readField(image, size, header + fieldOffset(HeaderField::PrimitiveArrayOffset));
         std::map<std::string, uint32_t> missing; // texture in lower case: faces that use it
         for (uint32_t p = 0; p < object.primitiveCount; ++p) {
             const Primitive& face = object.primitives[p];
@@ -102,19 +94,16 @@ private:
                 addIn(object, p, "bad-index", Severity::Error,
                       badIndexText(fault) + "; cleaning refuses the file: scour --repair drops such faces");
             }
-            const uint32_t colour = readField(image, size, records + PrimitiveRecordSize * p);
+            const uint32_t colour = face.colourWord;
             if (face.textureName == nullptr && colour >= ColourCount)
                 addIn(object, p, "colour-out-of-range", Severity::Warning,
                       "the colour word " + std::to_string(colour) + " is past the palette; cleaning stores colour "
-                          + std::to_string(colour & 0xFFu));
+                          + std::to_string(face.paletteIndex()));
             // A GAF file that cannot be read is one error of its own, not one per face.
             if (textures == nullptr || !textures->unreadable.empty() || face.textureName == nullptr
                 || textures->holds(face.textureName))
                 continue;
-            std::string key = face.textureName;
-            std::transform(key.begin(), key.end(), key.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-            if (missing[key]++ > 0)
+            if (missing[lowerCase(face.textureName)]++ > 0)
                 continue;
             addIn(object, p, "missing-texture", Severity::Error,
                   "the texture " + quoted(face.textureName) + " is not among the mod's textures");
@@ -164,8 +153,7 @@ void lintModel(const std::string& path, const TextureSet* textures, std::vector<
     Model model;
     uint8_t* image = nullptr;
     if (!model.load(path.c_str(), &image)) {
-        lint.add("unreadable", Severity::Error,
-                 loadFailureText(model.failure, model.failureOffset, model.failureValue, model.systemError));
+        lint.add("unreadable", Severity::Error, loadFailureText(model.fault, model.systemError));
         return;
     }
     const uint32_t size = model.loadedSize;
@@ -177,9 +165,9 @@ void lintModel(const std::string& path, const TextureSet* textures, std::vector<
                    "the root object has " + std::to_string(siblings) + (siblings == 1 ? " sibling" : " siblings")
                        + "; engines expect one root");
     }
-    lint.checkObjects(model.root, image, size, 0, textures);
+    lint.checkObjects(model.root, textures);
     std::map<std::string, std::string> seen; // by the name in lower case: the first object's place
-    lint.checkNames(model.root, "", seen);
+    lint.checkNames(model.root, seen);
     // Cleaning with the default colour map would change the file: the test of --check.
     OutputBuffer composed;
     if (cleanAndCompare(model, ColourMap(), image, size, composed) == CleaningChange::Changed)

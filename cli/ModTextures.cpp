@@ -1,10 +1,10 @@
 #include "cli/ModTextures.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <system_error>
 
+#include "cli/LowerCase.h"
 #include "cli/OutcomeText.h"
 #include "model/LittleEndian.h"
 #include "platform/File.h"
@@ -18,19 +18,12 @@ constexpr size_t GafHeaderSize = 12;
 constexpr size_t GafEntryNameAt = 8; // after the frame count, a 16-bit and a 32-bit field
 constexpr size_t GafNameSize = 32;
 
-std::string lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 // The entry of folder whose name is name in any letter case, or "".
 fs::path childNamed(const fs::path& folder, const std::string& name)
 {
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (lower(it->path().filename().string()) == name)
+        if (lowerCase(it->path().filename().string()) == name)
             return it->path();
     }
     return fs::path();
@@ -88,7 +81,7 @@ std::string readGafNames(const unsigned char* bytes, size_t size, std::vector<st
 
 bool TextureSet::holds(const std::string& name) const
 {
-    const std::string key = lower(name);
+    const std::string key = lowerCase(name);
     if (gafEntries.count(key) != 0)
         return true;
     if (!hasBitmaps)
@@ -103,7 +96,7 @@ bool isModRoot(const std::string& folder)
 
 std::string TextureSet::bitmapFile(const std::string& name) const
 {
-    const std::string key = lower(name);
+    const std::string key = lowerCase(name);
     auto found = bitmapFiles.find(teamColour.count(key) != 0 ? key : key + "00");
     return hasBitmaps && found != bitmapFiles.end() ? found->second : std::string();
 }
@@ -166,8 +159,8 @@ const TextureSet* ModTextures::load(const std::string& root, const std::string& 
     set.hasBitmaps = isFolder(tatex);
     for (fs::directory_iterator it(set.hasBitmaps ? tatex : fs::path(), error), end;
          set.hasBitmaps && !error && it != end; it.increment(error)) {
-        const std::string extension = lower(it->path().extension().string());
-        const std::string stem = lower(it->path().stem().string());
+        const std::string extension = lowerCase(it->path().extension().string());
+        const std::string stem = lowerCase(it->path().stem().string());
         if (extension == ".bmp" || extension == ".tga") {
             set.bitmaps.insert(stem);
             // Of two files for one name, the same one whatever the folder's order.
@@ -175,7 +168,7 @@ const TextureSet* ModTextures::load(const std::string& root, const std::string& 
             if (!file.second && it->path().string() < file.first->second)
                 file.first->second = it->path().string();
         }
-        if (lower(it->path().filename().string()) != "teamtex.txt")
+        if (lowerCase(it->path().filename().string()) != "teamtex.txt")
             continue;
         std::vector<unsigned char> bytes;
         readAll(it->path(), bytes);
@@ -189,14 +182,14 @@ const TextureSet* ModTextures::load(const std::string& root, const std::string& 
             const size_t first = line.find_first_not_of(" \t\r");
             const size_t last = line.find_last_not_of(" \t\r");
             if (first != std::string::npos)
-                set.teamColour.insert(lower(line.substr(first, last - first + 1)));
+                set.teamColour.insert(lowerCase(line.substr(first, last - first + 1)));
         }
     }
     const fs::path textures = childNamed(root, "textures");
     std::vector<fs::path> gafs;
     for (fs::directory_iterator it(isFolder(textures) ? textures : fs::path(), error), end;
          isFolder(textures) && !error && it != end; it.increment(error)) {
-        if (lower(it->path().extension().string()) == ".gaf")
+        if (lowerCase(it->path().extension().string()) == ".gaf")
             gafs.push_back(it->path());
     }
     std::sort(gafs.begin(), gafs.end());
@@ -213,7 +206,7 @@ const TextureSet* ModTextures::load(const std::string& root, const std::string& 
             continue;
         }
         for (const std::string& name : names)
-            set.gafEntries.insert(lower(name));
+            set.gafEntries.insert(lowerCase(name));
     }
     return &set;
 }

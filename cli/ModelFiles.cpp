@@ -1,11 +1,12 @@
 #include "cli/ModelFiles.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <system_error>
+
+#include "cli/LowerCase.h"
 
 namespace fs = std::filesystem;
 
@@ -13,12 +14,8 @@ namespace {
 
 bool hasModelExtension(const fs::path& path)
 {
-    std::string extension = path.extension().string();
-    if (extension.size() != 4)
-        return false;
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".3do";
+    const std::string extension = path.extension().string();
+    return extension.size() == 4 && lowerCase(extension) == ".3do";
 }
 
 // The full path as the open-file dialog gives it, whatever form was typed.

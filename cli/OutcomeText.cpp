@@ -95,11 +95,12 @@ std::string systemErrorText(const SystemError& error)
     return "the system reported an error";
 }
 
-std::string loadFailureText(LoadFailure failure, uint32_t offset, uint32_t value, const SystemError& error)
+std::string loadFailureText(const LoadFault& fault, const SystemError& error)
 {
+    const LoadFailure failure = fault.what;
     if (failure == LoadFailure::NotAModel) {
         char version[16];
-        std::snprintf(version, sizeof version, "0x%08x", value);
+        std::snprintf(version, sizeof version, "0x%08x", fault.value);
         return std::string("not a 3DO model (header version ") + version + ")";
     }
     if ((failure == LoadFailure::CannotOpen || failure == LoadFailure::CannotRead) && error.kind != FileError::None) {
@@ -111,7 +112,7 @@ std::string loadFailureText(LoadFailure failure, uint32_t offset, uint32_t value
             continue;
         std::string text = words.phrase;
         if (words.hasPlace)
-            text += " (at offset " + std::to_string(offset) + ")";
+            text += " (at offset " + std::to_string(fault.offset) + ")";
         return text;
     }
     return "unknown failure";
@@ -141,9 +142,8 @@ std::string failureReason(const FileResult& result)
     }
     if (result.outcome == FileOutcome::Refused)
         return "a face names a vertex past its object's vertices; --repair drops such faces";
-    if (result.loadFailure != LoadFailure::None)
-        return loadFailureText(result.loadFailure, result.loadFailureOffset, result.loadFailureValue,
-                               result.systemError);
+    if (result.loadFault.what != LoadFailure::None)
+        return loadFailureText(result.loadFault, result.systemError);
     return "out of memory";
 }
 

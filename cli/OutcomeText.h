@@ -23,7 +23,7 @@ std::string systemErrorText(const SystemError& error);
 // "object header lies outside the file (at offset 52)", "the file is empty",
 // "not a 3DO model (header version 0x20202001)": what was wrong, and where when
 // the place says something.
-std::string loadFailureText(LoadFailure failure, uint32_t offset, uint32_t value, const SystemError& error);
+std::string loadFailureText(const LoadFault& fault, const SystemError& error);
 // object "torso" face 12
 std::string faceText(const FaceFault& fault);
 // "names vertex 40, the object has 36 vertices"

@@ -1,6 +1,5 @@
 // scour render: a model as a PNG picture, or the model before and after cleaning
 // side by side.
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -13,6 +12,7 @@
 #include "cli/ColourOptions.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+#include "cli/LowerCase.h"
 #include "cli/ModTextures.h"
 #include "cli/ModelFiles.h"
 #include "cli/OptionTable.h"
@@ -101,10 +101,7 @@ const std::vector<OptionSection<RenderOptions>> RenderSections = {
 // True for a path that ends in .3do, in any letter case.
 bool hasModelExtension(const std::string& path)
 {
-    std::string extension = path.size() >= 4 ? path.substr(path.size() - 4) : "";
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension == ".3do";
+    return path.size() >= 4 && lowerCase(path.substr(path.size() - 4)) == ".3do";
 }
 
 // MODEL.png for MODEL.3do, else the name with .png added: never the model itself.

@@ -5,6 +5,7 @@
 
 #include "cli/ModTextures.h"
 #include "model/ModelObject.h"
+#include "model/ObjectWalk.h"
 #include "platform/File.h"
 #include "render/GafFile.h"
 #include "render/TextureColour.h"
@@ -16,15 +17,15 @@ constexpr uint32_t MaxTextureFileSize = 256u << 20;
 
 using NameSet = std::set<std::string, NoCaseLess>;
 
-void gatherNames(const ModelObject* object, NameSet& names)
+void gatherNames(const ModelObject* first, NameSet& names)
 {
-    for (; object != nullptr; object = object->sibling) {
+    ObjectWalk walk(first);
+    while (const ModelObject* object = walk.next()) {
         for (uint32_t p = 0; p < object->primitiveCount; ++p) {
             const char* name = object->primitives[p].getTextureName();
             if (name != nullptr)
                 names.insert(name);
         }
-        gatherNames(object->child, names);
     }
 }
 

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "HashSlots.h"
+
 // Key and value bytes are carved out of large blocks, so a dictionary of many
 // small entries costs a few allocations, and growth never moves them.
 struct BlobDictionary::ArenaBlock {
@@ -41,15 +43,7 @@ static uint32_t hashBytes(const void* key, uint32_t keyLength)
 
 BlobDictionary::~BlobDictionary()
 {
-    delete[] keys;
-    delete[] keyLengths;
-    delete[] values;
-    delete[] valueLengths;
     delete[] slots;
-    keys = nullptr;
-    keyLengths = nullptr;
-    values = nullptr;
-    valueLengths = nullptr;
     slots = nullptr;
     while (blocks != nullptr) {
         ArenaBlock* next = blocks->next;
@@ -57,8 +51,6 @@ BlobDictionary::~BlobDictionary()
         delete blocks;
         blocks = next;
     }
-    count = 0;
-    capacity = 0;
     slotCount = 0;
 }
 
@@ -100,28 +92,23 @@ uint8_t* BlobDictionary::allocateBytes(uint32_t length)
 
 bool BlobDictionary::entryMatches(uint32_t i, const void* key, uint32_t keyLength) const
 {
-    if (i >= count || key == nullptr)
+    if (i >= entries.size() || key == nullptr)
         return false;
-    if (keyLengths[i] != keyLength)
+    if (entries[i].keyLength != keyLength)
         return false;
-    return std::memcmp(keys[i], key, keyLength) == 0;
+    return std::memcmp(entries[i].key, key, keyLength) == 0;
 }
 
 uint32_t BlobDictionary::slotFor(const void* key, uint32_t keyLength, uint32_t hash) const
 {
-    const uint32_t mask = slotCount - 1;
-    uint32_t slot = hash & mask;
-    while (slots[slot].entry != ~0u) {
-        if (slots[slot].hash == hash && entryMatches(slots[slot].entry, key, keyLength))
-            return slot;
-        slot = (slot + 1) & mask;
-    }
-    return slot;
+    return findSlot(
+        hash, slotCount, [&](uint32_t slot) { return slots[slot].entry == ~0u; },
+        [&](uint32_t slot) { return slots[slot].hash == hash && entryMatches(slots[slot].entry, key, keyLength); });
 }
 
 uint32_t BlobDictionary::find(const void* key, uint32_t keyLength) const
 {
-    if (key == nullptr || keyLength == 0 || count == 0)
+    if (key == nullptr || keyLength == 0 || entries.size() == 0)
         return 0xFFFFFFFFu;
     return slots[slotFor(key, keyLength, hashBytes(key, keyLength))].entry;
 }
@@ -137,8 +124,8 @@ const uint8_t* BlobDictionary::lookup(const void* key, uint32_t keyLength, uint3
         return nullptr;
     }
     if (valueLength != nullptr)
-        *valueLength = valueLengths[entry];
-    return values[entry];
+        *valueLength = entries[entry].valueLength;
+    return entries[entry].value;
 }
 
 bool BlobDictionary::growIndex(uint32_t newSlotCount)
@@ -148,14 +135,10 @@ bool BlobDictionary::growIndex(uint32_t newSlotCount)
         return false;
     for (uint32_t i = 0; i < newSlotCount; ++i)
         newSlots[i] = Slot{~0u, 0};
-    const uint32_t mask = newSlotCount - 1;
     for (uint32_t old = 0; old < slotCount; ++old) {
-        if (slots[old].entry == ~0u)
-            continue;
-        uint32_t slot = slots[old].hash & mask;
-        while (newSlots[slot].entry != ~0u)
-            slot = (slot + 1) & mask;
-        newSlots[slot] = slots[old];
+        if (slots[old].entry != ~0u)
+            newSlots[findEmptySlot(slots[old].hash, newSlotCount,
+                                   [&](uint32_t slot) { return newSlots[slot].entry == ~0u; })] = slots[old];
     }
     delete[] slots;
     slots = newSlots;
@@ -165,37 +148,9 @@ bool BlobDictionary::growIndex(uint32_t newSlotCount)
 
 bool BlobDictionary::grow()
 {
-    if (count >= MaxEntries)
+    const uint32_t count = entries.size();
+    if (count >= MaxEntries || !entries.makeRoom())
         return false;
-    if (count == capacity) {
-        const uint32_t newCapacity = capacity == 0 ? 8 : capacity * 2;
-        uint8_t** newKeys = new (std::nothrow) uint8_t*[newCapacity];
-        uint32_t* newKeyLengths = new (std::nothrow) uint32_t[newCapacity];
-        uint8_t** newValues = new (std::nothrow) uint8_t*[newCapacity];
-        uint32_t* newValueLengths = new (std::nothrow) uint32_t[newCapacity];
-        if (newKeys == nullptr || newKeyLengths == nullptr || newValues == nullptr || newValueLengths == nullptr) {
-            delete[] newKeys;
-            delete[] newKeyLengths;
-            delete[] newValues;
-            delete[] newValueLengths;
-            return false;
-        }
-        if (count > 0) {
-            std::memcpy(newKeys, keys, sizeof(uint8_t*) * count);
-            std::memcpy(newKeyLengths, keyLengths, sizeof(uint32_t) * count);
-            std::memcpy(newValues, values, sizeof(uint8_t*) * count);
-            std::memcpy(newValueLengths, valueLengths, sizeof(uint32_t) * count);
-        }
-        delete[] keys;
-        delete[] keyLengths;
-        delete[] values;
-        delete[] valueLengths;
-        keys = newKeys;
-        keyLengths = newKeyLengths;
-        values = newValues;
-        valueLengths = newValueLengths;
-        capacity = newCapacity;
-    }
     // At most 80% of the slots in use once the new entry is in.
     const uint64_t wantedSlots = (uint64_t(count) + 1) * 5 / 4 + 1;
     if (wantedSlots > slotCount) {
@@ -214,24 +169,25 @@ bool BlobDictionary::insert(const void* key, uint32_t keyLength, const void* val
         return false;
     const bool hasValue = value != nullptr && valueLength > 0;
     const uint32_t hash = hashBytes(key, keyLength);
-    const uint32_t existing = count == 0 ? 0xFFFFFFFFu : slots[slotFor(key, keyLength, hash)].entry;
+    const uint32_t existing = entries.size() == 0 ? 0xFFFFFFFFu : slots[slotFor(key, keyLength, hash)].entry;
 
     if (existing != 0xFFFFFFFFu) {
+        Entry& entry = entries[existing];
         if (!hasValue) {
-            values[existing] = nullptr;
-            valueLengths[existing] = 0;
+            entry.value = nullptr;
+            entry.valueLength = 0;
             return false;
         }
         // A value no longer than the old one is written over it; a longer one
         // gets fresh bytes (the old ones stay in the arena until release).
-        uint8_t* bytes = values[existing];
-        if (bytes == nullptr || valueLengths[existing] < valueLength)
+        uint8_t* bytes = entry.value;
+        if (bytes == nullptr || entry.valueLength < valueLength)
             bytes = allocateBytes(valueLength);
         if (bytes == nullptr)
             return false;
         std::memmove(bytes, value, valueLength);
-        values[existing] = bytes;
-        valueLengths[existing] = valueLength;
+        entry.value = bytes;
+        entry.valueLength = valueLength;
         return false;
     }
 
@@ -248,12 +204,9 @@ bool BlobDictionary::insert(const void* key, uint32_t keyLength, const void* val
         std::memcpy(valueBytes, value, valueLength);
     }
     std::memcpy(keyBytes, key, keyLength);
-    const uint32_t entry = count;
-    keys[entry] = keyBytes;
-    keyLengths[entry] = keyLength;
-    values[entry] = valueBytes;
-    valueLengths[entry] = hasValue ? valueLength : 0;
-    slots[slotFor(key, keyLength, hash)] = Slot{entry, hash};
-    ++count;
+    const uint32_t number = entries.size();
+    if (!entries.push(Entry{keyBytes, keyLength, valueBytes, hasValue ? valueLength : 0}))
+        return false;
+    slots[slotFor(key, keyLength, hash)] = Slot{number, hash};
     return true;
 }

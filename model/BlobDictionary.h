@@ -1,9 +1,11 @@
 // A table from byte strings to byte strings, kept in insertion order. The writer
-// uses it to share texture names and to place index arrays. Lookups go through a
-// hash index and storage grows geometrically, so n inserts take linear time.
+// uses it to share texture names. Lookups go through a hash index and storage
+// grows geometrically, so n inserts take linear time.
 #pragma once
 
 #include <cstdint>
+
+#include "platform/GrowableArray.h"
 
 class BlobDictionary {
 public:
@@ -23,18 +25,17 @@ public:
     // The entry number, or 0xFFFFFFFF when absent or refused.
     uint32_t find(const void* key, uint32_t keyLength) const;
     bool entryMatches(uint32_t i, const void* key, uint32_t keyLength) const;
-    // Makes room for one more entry (count is unchanged); false when memory runs out.
-    bool grow();
-
-    // Parallel arrays of count entries, in insertion order.
-    uint32_t count = 0;
-    uint8_t** keys = nullptr;
-    uint32_t* keyLengths = nullptr;
-    uint8_t** values = nullptr;
-    uint32_t* valueLengths = nullptr;
+    // The number of entries.
+    uint32_t count() const { return entries.size(); }
 
 private:
     struct ArenaBlock;
+    struct Entry {
+        uint8_t* key;
+        uint32_t keyLength;
+        uint8_t* value; // null for an entry without a value
+        uint32_t valueLength;
+    };
     // An entry number with its key's hash, so probing reads only the slot array.
     struct Slot {
         uint32_t entry;
@@ -43,12 +44,14 @@ private:
 
     // The slot holding key's entry number, or the empty slot where it would go.
     uint32_t slotFor(const void* key, uint32_t keyLength, uint32_t hash) const;
+    // Makes room for one more entry; false when memory runs out.
+    bool grow();
     bool growIndex(uint32_t newSlotCount);
     // length bytes that never move until the dictionary is released; null when
     // memory runs out.
     uint8_t* allocateBytes(uint32_t length);
 
-    uint32_t capacity = 0;        // elements of the four parallel arrays
+    GrowableArray<Entry> entries; // in insertion order
     Slot* slots = nullptr;        // entry ~0u is empty; at most 80% full
     uint32_t slotCount = 0;       // 0 or a power of two
     ArenaBlock* blocks = nullptr; // key and value bytes, newest block first

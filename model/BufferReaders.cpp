@@ -36,7 +36,7 @@ char* readString(const uint8_t* buffer, uint32_t size, uint32_t offset, ReadCont
     if (zero == nullptr)
         return nullptr;
     const uint32_t length = static_cast<uint32_t>(static_cast<const uint8_t*>(zero) - (buffer + offset)) + 1;
-    if (!context.take(length))
+    if (!context.charge(length))
         return nullptr;
     char* copy = new (std::nothrow) char[length];
     if (copy == nullptr) {
@@ -59,7 +59,7 @@ static bool arrayFits(uint32_t size, uint32_t offset, uint32_t count, uint32_t r
 // A new[]'d array of count elements charged to the load, or null with the reason.
 template <typename T> static T* newArray(uint32_t count, uint32_t offset, ReadContext& context)
 {
-    if (!context.take(uint64_t(count) * sizeof(T)))
+    if (!context.charge(uint64_t(count) * sizeof(T)))
         return nullptr;
     T* array = new (std::nothrow) T[count];
     if (array == nullptr)

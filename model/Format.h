@@ -62,7 +62,8 @@ static_assert(fieldOffset(VertexField::Count) == VertexRecordSize, "vertex field
 
 // Bounds on what one load may build. Real models have about a hundred objects,
 // twenty levels and a few hundred kilobytes; these sit far above that, and keep a
-// small hostile file from expanding into an enormous tree or a deep recursion.
+// small hostile file from expanding into an enormous tree. The walks of a tree
+// hold the path to an object in fixed arrays of MaxObjectDepth levels.
 constexpr uint32_t MaxModelFileSize = 256u << 20;
 constexpr uint64_t MaxTreeBytes = 256ull << 20;
 constexpr uint32_t MaxObjects = 65536;

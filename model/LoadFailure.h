@@ -1,5 +1,5 @@
 // Why a model did not load. Faults found while parsing come with the offset in
-// the file where they were found.
+// the file where they were found and, where it says something, the wrong value.
 #pragma once
 
 #include <cstdint>
@@ -27,4 +27,11 @@ enum class LoadFailure : uint8_t {
     TooDeep,
     TooManyObjects,
     TreeTooLarge, // the tree would take more memory than a load may use
+};
+
+// One load's outcome: recorded once by the reader and handed on whole.
+struct LoadFault {
+    LoadFailure what = LoadFailure::None;
+    uint32_t offset = 0; // where in the file it was found
+    uint32_t value = 0;  // the value that was wrong, when it says something
 };

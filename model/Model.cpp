@@ -5,6 +5,7 @@
 
 #include "BlobDictionary.h"
 #include "Format.h"
+#include "ObjectWalk.h"
 #include "OutputBuffer.h"
 #include "platform/File.h"
 
@@ -23,20 +24,19 @@ bool Model::load(const char* path, uint8_t** keptImage)
         delete root;
         root = nullptr;
         loadedSize = 0;
-        failureOffset = 0;
-        failureValue = 0;
+        fault = LoadFault{};
         switch (result) {
         case ReadFileResult::CannotOpen:
-            failure = LoadFailure::CannotOpen;
+            fault.what = LoadFailure::CannotOpen;
             break;
         case ReadFileResult::TooLarge:
-            failure = LoadFailure::FileTooLarge;
+            fault.what = LoadFailure::FileTooLarge;
             break;
         case ReadFileResult::OutOfMemory:
-            failure = LoadFailure::OutOfMemory;
+            fault.what = LoadFailure::OutOfMemory;
             break;
         default:
-            failure = LoadFailure::CannotRead;
+            fault.what = LoadFailure::CannotRead;
             break;
         }
         return false;
@@ -54,19 +54,17 @@ bool Model::read(const uint8_t* buffer, uint32_t size)
     delete root;
     root = nullptr;
     loadedSize = size;
-    failure = LoadFailure::None;
-    failureOffset = 0;
-    failureValue = 0;
+    fault = LoadFault{};
     if (size > MaxModelFileSize) {
-        failure = LoadFailure::FileTooLarge;
+        fault.what = LoadFailure::FileTooLarge;
         return false;
     }
     if (size == 0) {
-        failure = LoadFailure::EmptyFile;
+        fault.what = LoadFailure::EmptyFile;
         return false;
     }
     ReadContext context;
-    bool ok = context.take(sizeof(ModelObject));
+    bool ok = context.charge(sizeof(ModelObject));
     if (ok) {
         root = new (std::nothrow) ModelObject;
         ok = root != nullptr || context.fail(LoadFailure::OutOfMemory, 0);
@@ -77,9 +75,9 @@ bool Model::read(const uint8_t* buffer, uint32_t size)
         // A partly read tree is of no use to anyone; give its memory back now.
         delete root;
         root = nullptr;
-        failure = context.failure != LoadFailure::None ? context.failure : LoadFailure::OutOfMemory;
-        failureOffset = context.failureOffset;
-        failureValue = context.failureValue;
+        fault = context.fault;
+        if (fault.what == LoadFailure::None)
+            fault.what = LoadFailure::OutOfMemory;
     }
     return ok;
 }
@@ -93,7 +91,8 @@ uint32_t Model::countPrimitives() const { return root != nullptr ? root->countPr
 static uint64_t imageBound(const ModelObject* first)
 {
     uint64_t total = 0;
-    for (const ModelObject* object = first; object != nullptr; object = object->sibling) {
+    ObjectWalk walk(first);
+    while (const ModelObject* object = walk.next()) {
         total += ObjectHeaderSize + uint64_t(VertexRecordSize) * object->vertexCount
             + uint64_t(PrimitiveRecordSize) * object->primitiveCount + 1;
         if (object->name != nullptr)
@@ -104,8 +103,6 @@ static uint64_t imageBound(const ModelObject* first)
             if (primitive.getTextureName() != nullptr)
                 total += primitive.getTextureNameLength() + 1;
         }
-        if (object->child != nullptr)
-            total += imageBound(object->child);
     }
     return total;
 }

@@ -38,11 +38,8 @@ public:
     // The size of the file image read by the last load or read.
     uint32_t loadedSize = 0;
 
-    // Why the last load or read failed, the file offset where it was found, the
-    // value that was wrong and, for a file that could not be opened or read, what
-    // the system said.
-    LoadFailure failure = LoadFailure::None;
-    uint32_t failureOffset = 0;
-    uint32_t failureValue = 0;
+    // Why the last load or read failed and, for a file that could not be opened
+    // or read, what the system said.
+    LoadFault fault;
     SystemError systemError;
 };

@@ -8,6 +8,7 @@
 #include "BufferReaders.h"
 #include "Format.h"
 #include "LittleEndian.h"
+#include "ObjectWalk.h"
 #include "OutputBuffer.h"
 #include "ReadContext.h"
 #include "Writers.h"
@@ -124,7 +125,7 @@ static bool readObject(ModelObject& object, const uint8_t* buffer, uint32_t size
 // A new object charged to the load's budget, or null with the reason recorded.
 static ModelObject* newObject(ReadContext& context, uint32_t offset)
 {
-    if (!context.take(sizeof(ModelObject)))
+    if (!context.charge(sizeof(ModelObject)))
         return nullptr;
     ModelObject* object = new (std::nothrow) ModelObject;
     if (object == nullptr)
@@ -134,24 +135,32 @@ static ModelObject* newObject(ReadContext& context, uint32_t offset)
 
 bool ModelObject::read(const uint8_t* buffer, uint32_t size, uint32_t offset, ReadContext& context)
 {
-    // The sibling chain is walked in a loop and only child links recurse, so the
-    // stack grows with the depth of the tree, which the context bounds.
-    uint32_t entered = 0;
-    bool ok = true;
+    // The chains being read, one per level of child links: the object last read
+    // on each, the offset of its sibling and how many headers the chain put on
+    // the path. No recursion: any depth the bound allows takes the same stack.
+    struct Chain {
+        ModelObject* last;
+        uint32_t siblingOffset;
+        uint32_t entered;
+    };
+    Chain chains[MaxObjectDepth + 1];
+    uint32_t level = 0;
+    chains[0] = Chain{this, 0, 0};
     ModelObject* object = this;
     uint32_t at = offset;
+    bool ok = true;
     while (ok) {
         ok = context.enter(at);
         if (!ok)
             break;
-        ++entered;
-        uint32_t siblingOffset = 0;
+        ++chains[level].entered;
         uint32_t childOffset = 0;
-        ok = readObject(*object, buffer, size, at, context, &siblingOffset, &childOffset);
+        ok = readObject(*object, buffer, size, at, context, &chains[level].siblingOffset, &childOffset);
         if (!ok)
             break;
+        chains[level].last = object;
         if (childOffset != 0) {
-            if (context.depth >= MaxObjectDepth) {
+            if (level >= MaxObjectDepth) {
                 ok = context.fail(LoadFailure::TooDeep, childOffset);
                 break;
             }
@@ -159,42 +168,43 @@ bool ModelObject::read(const uint8_t* buffer, uint32_t size, uint32_t offset, Re
             ok = object->child != nullptr;
             if (!ok)
                 break;
-            ++context.depth;
-            ok = object->child->read(buffer, size, childOffset, context);
-            --context.depth;
-            if (!ok)
-                break;
+            chains[++level] = Chain{object->child, 0, 0};
+            object = object->child;
+            at = childOffset;
+            continue;
         }
-        if (siblingOffset == 0)
+        // The object's subtree is read: on to the next sibling, up the levels
+        // whose chains have ended.
+        while (chains[level].siblingOffset == 0 && level > 0)
+            context.leave(chains[level--].entered);
+        if (chains[level].siblingOffset == 0)
             break;
-        object->sibling = newObject(context, siblingOffset);
-        ok = object->sibling != nullptr;
-        object = object->sibling;
-        at = siblingOffset;
+        ModelObject* left = chains[level].last;
+        at = chains[level].siblingOffset;
+        left->sibling = newObject(context, at);
+        ok = left->sibling != nullptr;
+        object = left->sibling;
     }
-    context.leave(entered);
+    for (uint32_t l = 0; l <= level; ++l)
+        context.leave(chains[level - l].entered);
     return ok;
 }
 
 uint32_t ModelObject::countVertices() const
 {
     uint32_t total = 0;
-    for (const ModelObject* object = this; object != nullptr; object = object->sibling) {
+    ObjectWalk walk(this);
+    while (const ModelObject* object = walk.next())
         total += object->vertexCount;
-        if (object->child != nullptr)
-            total += object->child->countVertices();
-    }
     return total;
 }
 
 uint32_t ModelObject::countPrimitives() const
 {
     uint32_t total = 0;
-    for (const ModelObject* object = this; object != nullptr; object = object->sibling) {
+    ObjectWalk walk(this);
+    while (const ModelObject* object = walk.next())
         total += object->primitiveCount;
-        if (object->child != nullptr)
-            total += object->child->countPrimitives();
-    }
     return total;
 }
 
@@ -205,7 +215,8 @@ uint32_t ModelObject::writeTextureNames(OutputBuffer& file, BlobDictionary& text
         return InvalidOffset;
     // Faces of one object often share a texture: a run of them is looked up once.
     const Primitive* last = nullptr;
-    for (const ModelObject* object = this; object != nullptr; object = object->sibling) {
+    ObjectWalk walk(this);
+    while (const ModelObject* object = walk.next()) {
         for (uint32_t i = 0; i < object->primitiveCount; ++i) {
             const Primitive& face = object->primitives[i];
             if (face.getTextureName() == nullptr || (last != nullptr && face.sameTextureName(*last)))
@@ -221,12 +232,8 @@ uint32_t ModelObject::writeTextureNames(OutputBuffer& file, BlobDictionary& text
             if (at == InvalidOffset || !textureOffsets.insert(face.getTextureName(), keyLength, value, FieldSize))
                 return InvalidOffset;
         }
-        if (object->child == nullptr)
-            continue;
-        if (object->child->writeTextureNames(file, textureOffsets) == InvalidOffset)
-            return InvalidOffset;
     }
-    return start;
+    return walk.tooDeep() ? InvalidOffset : start;
 }
 
 // Writes one object's header (its offsets left 0), the texture-name block for
@@ -275,24 +282,23 @@ static uint32_t writeObjectPieces(const ModelObject& object, OutputBuffer& file,
 
 uint32_t ModelObject::write(OutputBuffer& file, BlobDictionary& textureOffsets, bool isRoot) const
 {
-    // The sibling chain is a loop; only child links recurse.
-    uint32_t first = InvalidOffset;
-    uint32_t previous = InvalidOffset;
-    for (const ModelObject* object = this; object != nullptr; object = object->sibling) {
+    // The header last written at each depth: in this order, an object's parent
+    // or left sibling, whose link to it is patched in.
+    uint32_t headers[MaxObjectDepth + 1] = {};
+    ObjectWalk walk(this);
+    while (const ModelObject* object = walk.next()) {
+        const uint32_t depth = walk.depth();
         const uint32_t header = writeObjectPieces(*object, file, textureOffsets, isRoot && object == this);
         if (header == InvalidOffset)
             return InvalidOffset;
-        if (object == this)
-            first = header;
-        else if (patchField(file, previous + fieldOffset(HeaderField::SiblingOffset), header) == InvalidOffset)
-            return InvalidOffset;
-        if (object->child != nullptr) {
-            const uint32_t childHeader = object->child->write(file, textureOffsets, false);
-            if (childHeader == InvalidOffset
-                || patchField(file, header + fieldOffset(HeaderField::ChildOffset), childHeader) == InvalidOffset)
+        if (object != this) {
+            const bool isChild = walk.firstInChain();
+            const uint32_t link = isChild ? headers[depth - 1] + fieldOffset(HeaderField::ChildOffset)
+                                          : headers[depth] + fieldOffset(HeaderField::SiblingOffset);
+            if (patchField(file, link, header) == InvalidOffset)
                 return InvalidOffset;
         }
-        previous = header;
+        headers[depth] = header;
     }
-    return first;
+    return walk.tooDeep() ? InvalidOffset : headers[0];
 }

@@ -5,7 +5,6 @@
 
 #include "BufferReaders.h"
 #include "LittleEndian.h"
-#include "OutputBuffer.h"
 #include "ReadContext.h"
 
 Primitive::~Primitive()
@@ -56,7 +55,7 @@ bool Primitive::read(const uint8_t* buffer, uint32_t size, uint32_t offset, Read
 {
     uint32_t fields[PrimitiveField::Count];
     readFields(buffer, size, offset, fields, PrimitiveField::Count);
-    colour = fields[PrimitiveField::Colour] & 0xFFu;
+    colourWord = fields[PrimitiveField::Colour];
     reservedZero = fields[PrimitiveField::ReservedZero];
     trailing1 = fields[PrimitiveField::Trailing1];
     trailing2 = fields[PrimitiveField::Trailing2];
@@ -97,7 +96,7 @@ bool Primitive::read(const uint8_t* buffer, uint32_t size, uint32_t offset, Read
     if (zero == nullptr)
         return failAt(LoadFailure::TextureNameOutside, PrimitiveField::TextureNameOffset);
     const size_t length = static_cast<size_t>(static_cast<const uint8_t*>(zero) - (buffer + textureNameOffset));
-    if (length >= InlineNameBytes && !context.take(length + 1))
+    if (length >= InlineNameBytes && !context.charge(length + 1))
         return false;
     char* room = makeTextureName(length);
     if (room == nullptr)
@@ -106,19 +105,9 @@ bool Primitive::read(const uint8_t* buffer, uint32_t size, uint32_t offset, Read
     return true;
 }
 
-uint32_t Primitive::write(OutputBuffer& file, uint32_t textureNameOffset, uint32_t indexArrayOffset) const
-{
-    const uint32_t start = file.position();
-    uint8_t* at = start == InvalidOffset ? nullptr : file.append(PrimitiveRecordSize);
-    if (at == nullptr)
-        return InvalidOffset;
-    store(at, textureNameOffset, indexArrayOffset);
-    return start;
-}
-
 void Primitive::store(uint8_t* at, uint32_t textureNameOffset, uint32_t indexArrayOffset) const
 {
-    storeLittle32(at + fieldOffset(PrimitiveField::Colour), colour);
+    storeLittle32(at + fieldOffset(PrimitiveField::Colour), paletteIndex());
     storeLittle32(at + fieldOffset(PrimitiveField::IndexCount), indexCount);
     storeLittle32(at + fieldOffset(PrimitiveField::ReservedZero), reservedZero);
     storeLittle32(at + fieldOffset(PrimitiveField::IndexArrayOffset), indexArrayOffset);
@@ -128,55 +117,13 @@ void Primitive::store(uint8_t* at, uint32_t textureNameOffset, uint32_t indexArr
     storeLittle32(at + fieldOffset(PrimitiveField::Trailing3), trailing3);
 }
 
-void Primitive::copyWordsFrom(const Primitive& other)
+void Primitive::takeFrom(Primitive& other)
 {
-    colour = other.colour;
+    colourWord = other.colourWord;
     reservedZero = other.reservedZero;
     trailing1 = other.trailing1;
     trailing2 = other.trailing2;
     trailing3 = other.trailing3;
-}
-
-bool Primitive::copyFrom(const Primitive& other)
-{
-    // Each copy is made before anything of this primitive is released, so a
-    // failure leaves it as it was.
-    uint16_t* indexCopy = nullptr;
-    if (other.indexes != nullptr && other.indexCount > InlineIndexes) {
-        indexCopy = new (std::nothrow) uint16_t[other.indexCount];
-        if (indexCopy == nullptr)
-            return false;
-    }
-    const size_t nameLength = other.textureNameLength;
-    char* nameCopy = nullptr;
-    if (other.textureName != nullptr && nameLength >= InlineNameBytes) {
-        nameCopy = new (std::nothrow) char[nameLength + 1];
-        if (nameCopy == nullptr) {
-            delete[] indexCopy;
-            return false;
-        }
-    }
-    copyWordsFrom(other);
-    releaseIndexes();
-    indexCount = other.indexCount;
-    if (other.indexes != nullptr) {
-        indexes = indexCopy != nullptr ? indexCopy : inlineIndexes;
-        if (other.indexCount > 0)
-            std::memcpy(indexes, other.indexes, sizeof(uint16_t) * other.indexCount);
-    }
-    releaseTextureName();
-    if (other.textureName != nullptr) {
-        textureName = nameCopy != nullptr ? nameCopy : inlineName;
-        std::memset(inlineName, 0, InlineNameBytes);
-        textureNameLength = other.textureNameLength;
-        std::memcpy(textureName, other.textureName, nameLength + 1);
-    }
-    return true;
-}
-
-void Primitive::takeFrom(Primitive& other)
-{
-    copyWordsFrom(other);
     releaseIndexes();
     releaseTextureName();
     indexCount = other.indexCount;

@@ -8,7 +8,6 @@
 
 #include "Format.h"
 
-class OutputBuffer;
 class ReadContext;
 
 class Primitive {
@@ -21,18 +20,16 @@ public:
     // Fills every field from the 32-byte record at offset, then gives the verdict;
     // records the reason in context when the record is invalid.
     bool read(const uint8_t* buffer, uint32_t size, uint32_t offset, ReadContext& context);
-    // Appends the record with the given offsets; its position, or InvalidOffset.
-    uint32_t write(OutputBuffer& file, uint32_t textureNameOffset, uint32_t indexArrayOffset) const;
     // Stores the 32-byte record with the given offsets at at.
     void store(uint8_t* at, uint32_t textureNameOffset, uint32_t indexArrayOffset) const;
-    // Deep copy into a freshly constructed primitive; false when memory runs out.
-    bool copyFrom(const Primitive& other);
     // Moves other's fields into this freshly constructed primitive; other keeps
     // its scalars but no indexes and no texture name.
     void takeFrom(Primitive& other);
 
-    uint32_t getColour() const { return colour; }
-    void setColour(uint32_t c) { colour = c & 0xFFu; }
+    // The palette index: the colour word's low 8 bits.
+    uint32_t paletteIndex() const { return colourWord & 0xFFu; }
+    // Gives the primitive palette colour c; the word becomes c's low 8 bits.
+    void setColour(uint32_t c) { colourWord = c & 0xFFu; }
     uint32_t getIndexCount() const { return indexCount; }
     const uint16_t* getIndexes() const { return indexes; }
     const char* getTextureName() const { return textureName; }
@@ -48,13 +45,6 @@ public:
             return std::memcmp(inlineName, other.inlineName, InlineNameBytes) == 0;
         return std::memcmp(textureName, other.textureName, textureNameLength) == 0;
     }
-    // 0xFFFF past the end.
-    uint16_t getIndex(uint32_t i) const { return i < indexCount ? indexes[i] : uint16_t(0xFFFF); }
-    void setIndex(uint32_t i, uint16_t v)
-    {
-        if (i < indexCount)
-            indexes[i] = v;
-    }
     // Takes ownership of array (count entries, new[]'d), releasing the old one.
     void setIndexes(uint16_t* array, uint32_t count);
     // Takes ownership of name (new[]'d, zero-terminated, or null for no texture).
@@ -66,7 +56,7 @@ public:
     static constexpr uint32_t InlineIndexes = 4;
     static constexpr uint32_t InlineNameBytes = 16;
 
-    uint32_t colour = 0; // always below 256
+    uint32_t colourWord = 0; // as read; only its palette index is written
     uint32_t indexCount = 0;
     uint32_t reservedZero = 0;
     uint16_t* indexes = nullptr; // indexCount entries, owned
@@ -76,8 +66,6 @@ public:
     uint32_t trailing3 = 0;
 
 private:
-    // The fields that are plain words, the same in a copy and a move.
-    void copyWordsFrom(const Primitive& other);
     // Room for count indexes, inside when they fit; null when memory runs out.
     // The old indexes are released.
     uint16_t* makeIndexes(uint32_t count);

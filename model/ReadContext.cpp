@@ -2,19 +2,21 @@
 
 #include <new>
 
+#include "HashSlots.h"
+
+static constexpr uint32_t EmptySlot = ~0u;
+
 ReadContext::~ReadContext()
 {
-    delete[] path;
-    path = nullptr;
     delete[] slots;
     slots = nullptr;
 }
 
-bool ReadContext::take(uint64_t bytes)
+bool ReadContext::charge(uint64_t bytes)
 {
     if (bytes > bytesLeft) {
         bytesLeft = 0;
-        return fail(LoadFailure::TreeTooLarge, pathCount > 0 ? path[pathCount - 1] : 0);
+        return fail(LoadFailure::TreeTooLarge, path.size() > 0 ? path.back() : 0);
     }
     bytesLeft -= bytes;
     return true;
@@ -22,11 +24,8 @@ bool ReadContext::take(uint64_t bytes)
 
 bool ReadContext::fail(LoadFailure why, uint32_t at, uint32_t value)
 {
-    if (failure != LoadFailure::None)
-        return false;
-    failure = why;
-    failureOffset = at;
-    failureValue = value;
+    if (fault.what == LoadFailure::None)
+        fault = LoadFault{why, at, value};
     return false;
 }
 
@@ -36,72 +35,57 @@ static uint32_t hashOffset(uint32_t offset)
     return h ^ (h >> 15);
 }
 
-bool ReadContext::growPath()
+uint32_t ReadContext::slotOf(uint32_t headerOffset) const
 {
-    const uint32_t newCapacity = pathCapacity == 0 ? 64 : pathCapacity * 2;
-    if (newCapacity <= pathCapacity)
+    return findSlot(
+        hashOffset(headerOffset), slotCount, [&](uint32_t slot) { return slots[slot] == EmptySlot; },
+        [&](uint32_t slot) { return path[slots[slot]] == headerOffset; });
+}
+
+bool ReadContext::growSlots()
+{
+    const uint32_t newSlotCount = slotCount == 0 ? 128 : slotCount * 2;
+    if (newSlotCount <= slotCount)
         return false;
-    const uint32_t newSlotCount = newCapacity * 2; // at most half full
-    uint32_t* newPath = new (std::nothrow) uint32_t[newCapacity];
     uint32_t* newSlots = new (std::nothrow) uint32_t[newSlotCount];
-    if (newPath == nullptr || newSlots == nullptr) {
-        delete[] newPath;
-        delete[] newSlots;
+    if (newSlots == nullptr)
         return false;
-    }
     for (uint32_t i = 0; i < newSlotCount; ++i)
-        newSlots[i] = ~0u;
-    for (uint32_t i = 0; i < pathCount; ++i) {
-        newPath[i] = path[i];
-        uint32_t slot = hashOffset(path[i]) & (newSlotCount - 1);
-        while (newSlots[slot] != ~0u)
-            slot = (slot + 1) & (newSlotCount - 1);
-        newSlots[slot] = i;
-    }
-    delete[] path;
+        newSlots[i] = EmptySlot;
+    for (uint32_t i = 0; i < path.size(); ++i)
+        newSlots[findEmptySlot(hashOffset(path[i]), newSlotCount,
+                               [&](uint32_t slot) { return newSlots[slot] == EmptySlot; })] = i;
     delete[] slots;
-    path = newPath;
     slots = newSlots;
-    pathCapacity = newCapacity;
     slotCount = newSlotCount;
     return true;
 }
 
 bool ReadContext::enter(uint32_t headerOffset)
 {
-    uint32_t slot = 0;
-    if (slotCount > 0) {
-        slot = hashOffset(headerOffset) & (slotCount - 1);
-        for (; slots[slot] != ~0u; slot = (slot + 1) & (slotCount - 1)) {
-            if (path[slots[slot]] == headerOffset)
-                return fail(LoadFailure::Cycle, headerOffset);
-        }
-    }
+    if (slotCount > 0 && slots[slotOf(headerOffset)] != EmptySlot)
+        return fail(LoadFailure::Cycle, headerOffset);
     if (objectsLeft == 0)
         return fail(LoadFailure::TooManyObjects, headerOffset);
-    if (pathCount == pathCapacity) {
-        if (!growPath())
-            return fail(LoadFailure::OutOfMemory, headerOffset);
-        slot = hashOffset(headerOffset) & (slotCount - 1);
-        while (slots[slot] != ~0u)
-            slot = (slot + 1) & (slotCount - 1);
-    }
-    slots[slot] = pathCount;
-    path[pathCount] = headerOffset;
-    ++pathCount;
+    // At most half the slots in use.
+    if ((uint64_t(path.size()) + 1) * 2 > slotCount && !growSlots())
+        return fail(LoadFailure::OutOfMemory, headerOffset);
+    if (!path.push(headerOffset))
+        return fail(LoadFailure::OutOfMemory, headerOffset);
+    slots[slotOf(headerOffset)] = path.size() - 1;
     --objectsLeft;
     return true;
 }
 
 void ReadContext::leave(uint32_t headerCount)
 {
-    // Removal in exact reverse order of insertion: nothing entered later can
-    // have probed past the slot being cleared, so clearing it keeps every chain.
-    for (uint32_t n = 0; n < headerCount && pathCount > 0; ++n) {
-        --pathCount;
-        uint32_t slot = hashOffset(path[pathCount]) & (slotCount - 1);
-        while (slots[slot] != pathCount)
-            slot = (slot + 1) & (slotCount - 1);
-        slots[slot] = ~0u;
+    // Removal in exact reverse order of insertion leaves the slots as they were
+    // before the header was entered, so every other header's probe still finds it.
+    for (uint32_t n = 0; n < headerCount && path.size() > 0; ++n) {
+        const uint32_t last = path.size() - 1;
+        slots[findSlot(
+            hashOffset(path[last]), slotCount, [&](uint32_t slot) { return slots[slot] == EmptySlot; },
+            [&](uint32_t slot) { return slots[slot] == last; })] = EmptySlot;
+        path.pop();
     }
 }

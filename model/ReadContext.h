@@ -6,6 +6,7 @@
 
 #include "Format.h"
 #include "LoadFailure.h"
+#include "platform/GrowableArray.h"
 
 class ReadContext {
 public:
@@ -14,8 +15,9 @@ public:
     ReadContext(const ReadContext&) = delete;
     ReadContext& operator=(const ReadContext&) = delete;
 
-    // Charges bytes of tree memory; false (and TreeTooLarge) when over budget.
-    bool take(uint64_t bytes);
+    // Charges bytes of tree memory to the load's budget; false (and
+    // TreeTooLarge) when over it.
+    bool charge(uint64_t bytes);
     // Records the first failure, where it was found and the value that was
     // wrong when it says something; always returns false.
     bool fail(LoadFailure why, uint32_t at, uint32_t value = 0);
@@ -27,19 +29,16 @@ public:
     // Leaves the most recently entered headers, last first.
     void leave(uint32_t headerCount);
 
-    LoadFailure failure = LoadFailure::None;
-    uint32_t failureOffset = 0;
-    uint32_t failureValue = 0;
-    uint64_t bytesLeft = MaxTreeBytes; // tests lower these to reach the limits cheaply
-    uint32_t objectsLeft = MaxObjects;
-    uint32_t depth = 0; // child levels below the root of the object being read
+    LoadFault fault;
 
 private:
-    bool growPath();
+    // The slot of headerOffset, or the empty slot where it would go.
+    uint32_t slotOf(uint32_t headerOffset) const;
+    bool growSlots();
 
-    uint32_t* path = nullptr; // header offsets, in the order entered
-    uint32_t pathCount = 0;
-    uint32_t pathCapacity = 0;
-    uint32_t* slots = nullptr; // open addressing over path positions; ~0u is empty
-    uint32_t slotCount = 0;    // a power of two
+    uint64_t bytesLeft = MaxTreeBytes;
+    uint32_t objectsLeft = MaxObjects;
+    GrowableArray<uint32_t> path; // header offsets, in the order entered
+    uint32_t* slots = nullptr;    // positions in path by hash; EmptySlot is empty
+    uint32_t slotCount = 0;       // 0 or a power of two, at least twice the path
 };

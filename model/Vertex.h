@@ -5,8 +5,6 @@
 
 #include "LittleEndian.h"
 
-class OutputBuffer;
-
 struct Vertex {
     int32_t x = 0;
     int32_t y = 0;
@@ -15,8 +13,6 @@ struct Vertex {
     // Reads the 12-byte record at offset; fields past the end read as InvalidOffset.
     bool read(const uint8_t* buffer, uint32_t size, uint32_t offset);
     bool equals(const Vertex& other) const { return x == other.x && y == other.y && z == other.z; }
-    // Appends the 12-byte record; its position, or InvalidOffset.
-    uint32_t write(OutputBuffer& file) const;
     // Stores the 12-byte record at at.
     void store(uint8_t* at) const
     {

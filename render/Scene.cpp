@@ -5,6 +5,7 @@
 
 #include "clean/CleaningPass.h"
 #include "model/ModelObject.h"
+#include "model/ObjectWalk.h"
 
 namespace {
 
@@ -26,29 +27,35 @@ Rgb colourOf(const ModelObject& object, uint32_t number, const FacePaint& paint,
         return RemovedColour;
     }
     if (primitive.textureName == nullptr)
-        return paletteColour(primitive.colour);
+        return paletteColour(primitive.paletteIndex());
     if (paint.textures == nullptr)
         return UntexturedGrey;
     const auto found = paint.textures->find(primitive.textureName);
     return found != paint.textures->end() ? found->second : UntexturedGrey;
 }
 
-// Walks the tree, siblings in a loop and children by recursion (the reader
-// bounds the depth), counting what build needs or, with a scene whose arrays are
-// made, filling them.
+// Walks the tree, counting what build needs or, with a scene whose arrays are
+// made, filling them. Each object stands at the sum of its own offset and its
+// ancestors'.
 class SceneWalk {
 public:
     SceneWalk(Scene& into, const FacePaint& facePaint, bool filling) : scene(into), paint(facePaint), fill(filling) {}
 
-    void walk(const ModelObject* object, int64_t x, int64_t y, int64_t z)
+    void walk(const ModelObject* first)
     {
-        for (; object != nullptr; object = object->sibling) {
-            const int64_t ox = x + object->offsetX;
-            const int64_t oy = y + object->offsetY;
-            const int64_t oz = z + object->offsetZ;
+        ObjectWalk objects(first);
+        while (const ModelObject* object = objects.next()) {
+            int64_t ox = object->offsetX;
+            int64_t oy = object->offsetY;
+            int64_t oz = object->offsetZ;
+            for (uint32_t level = 0; level < objects.depth(); ++level) {
+                const ModelObject& above = *objects.ancestor(level);
+                ox += above.offsetX;
+                oy += above.offsetY;
+                oz += above.offsetZ;
+            }
             for (uint32_t p = 0; p < object->primitiveCount; ++p)
                 add(*object, p, ox, oy, oz);
-            walk(object->child, ox, oy, oz);
         }
     }
 
@@ -112,7 +119,7 @@ bool Scene::build(const ModelObject* first, const FacePaint& paint)
     pointCount = itemCount = leftOut = 0;
 
     SceneWalk count(*this, paint, false);
-    count.walk(first, 0, 0, 0);
+    count.walk(first);
     // A loaded tree is far below these; they keep the counts in 32 bits.
     if (count.points > 0x7FFFFFFF || count.items > 0x7FFFFFFF)
         return false;
@@ -121,7 +128,7 @@ bool Scene::build(const ModelObject* first, const FacePaint& paint)
     if (points == nullptr || items == nullptr)
         return false;
     SceneWalk fill(*this, paint, true);
-    fill.walk(first, 0, 0, 0);
+    fill.walk(first);
     pointCount = uint32_t(fill.points);
     itemCount = uint32_t(fill.items);
     leftOut = fill.leftOut;

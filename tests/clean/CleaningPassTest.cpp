@@ -182,6 +182,9 @@ TEST(CleaningPass, DeepestLoadableTreeAndLongSiblingChainOnASmallStack)
     EXPECT_EQ(levels, MaxObjectDepth);
     EXPECT_EQ(planOf(*model.root, false), OnePoint);
     EXPECT_EQ(model.countPrimitives(), 1u + 3u * MaxObjectDepth + 60000u);
+    level->child = new ModelObject; // a level deeper than a load builds: past the walks' bounds
+    EXPECT_EQ(composeBytes(model), Bytes());
+    EXPECT_EQ(cleanModel(model, ColourMap()), CleanResult::OutOfMemory);
     onSmallStack([&] {
         delete model.root;
         model.root = nullptr;

@@ -38,7 +38,7 @@ TEST(BlobDictionary, InsertReplaceRefuseAndMissing)
     EXPECT_FALSE(table.insert("key", 3, "second", 6) || table.insert("key", 3, "2", 1));
     EXPECT_EQ(valueOf(table, "key", 3), "2");
     EXPECT_FALSE(table.insert(nullptr, 3, "v", 1) || table.insert("key", 0, "v", 1));
-    EXPECT_EQ(table.count, 1u);
+    EXPECT_EQ(table.count(), 1u);
 
     // A prefix and an extension of a key are other keys.
     EXPECT_TRUE(table.insert("ke", 2, "p", 1) && table.insert("key\0", 4, "z", 1));
@@ -66,7 +66,7 @@ TEST(BlobDictionary, ManyAndCollidingKeysKeepOrderValuesAndPointers)
         const std::string key = wideKey(i / 10), stored = i == 10000 ? big : key;
         ASSERT_TRUE(table.insert(key.data(), 64, stored.data(), uint32_t(stored.size()))) << i;
     }
-    ASSERT_EQ(table.count, 110000u);
+    ASSERT_EQ(table.count(), 110000u);
     const uint32_t zero = 0;
     EXPECT_EQ(table.lookup(&zero, 4, nullptr), first); // never moved by growth
     for (uint32_t i = 0, entry = 0; i < 100000; ++i, ++entry) {

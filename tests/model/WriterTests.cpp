@@ -52,7 +52,7 @@ void layout(const Image& im, uint32_t at, Words& out)
 TEST(Writer, ExampleToTheByte)
 {
     Model one;
-    one.root = namedObject("root", 3, {{0x42, {2, 0, 1}, "abc", {0xFFFFFFFFu, 0, 17}}});
+    one.root = namedObject("root", 3, {{0x142, {2, 0, 1}, "abc", {0xFFFFFFFFu, 0, 17}}}); // 0x42 is written
     one.root->offsetX = -5; // every field distinct from its neighbours
     one.root->offsetZ = 99;
     Image a;

@@ -18,7 +18,7 @@ ModelObject* buildObject(const ObjectPlan& plan)
     for (size_t p = 0; p < plan.faces.size(); ++p) {
         const FacePlan& face = plan.faces[p];
         Primitive& primitive = object->primitives[p];
-        primitive.colour = face.colour;
+        primitive.colourWord = face.colour;
         primitive.setIndexes(new uint16_t[face.indexes.size()], uint32_t(face.indexes.size()));
         std::copy(face.indexes.begin(), face.indexes.end(), primitive.indexes);
         if (face.texture.present)
@@ -53,7 +53,7 @@ ObjectPlan planOf(const ModelObject& object, bool withChildren)
     for (uint32_t p = 0; p < object.primitiveCount; ++p) {
         const Primitive& primitive = object.primitives[p];
         FacePlan face;
-        face.colour = primitive.colour;
+        face.colour = primitive.paletteIndex();
         face.indexes.assign(primitive.indexes, primitive.indexes + primitive.indexCount);
         face.texture = primitive.textureName;
         face.trailing[0] = primitive.trailing1;
