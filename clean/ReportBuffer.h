@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "platform/GrowableArray.h"
 #include "platform/ReportFile.h"
 
 class ReportBuffer {
@@ -28,7 +29,5 @@ public:
 
 private:
     ReportFile report;
-    char* text = nullptr; // entries not yet written to the report
-    uint32_t length = 0;
-    uint32_t capacity = 0;
+    GrowableArray<char> text; // entries not yet written to the report
 };

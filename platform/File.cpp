@@ -6,6 +6,7 @@
 #include <new>
 
 #include "platform/FileSeam.h"
+#include "platform/GrowableArray.h"
 #include "platform/SystemFiles.h"
 
 namespace {
@@ -65,42 +66,30 @@ class SweptFolders {
 public:
     ~SweptFolders()
     {
-        for (uint32_t i = 0; i < count; ++i)
+        for (uint32_t i = 0; i < folders.size(); ++i)
             delete[] folders[i];
-        delete[] folders;
     }
 
     // True the first time a folder is named; false after, or when memory runs out.
     bool firstTime(const char* path, size_t folderLength)
     {
-        for (uint32_t i = 0; i < count; ++i) {
+        for (uint32_t i = 0; i < folders.size(); ++i) {
             if (std::strlen(folders[i]) == folderLength && std::memcmp(folders[i], path, folderLength) == 0)
                 return false;
         }
-        if (count == capacity) {
-            uint32_t grown = capacity == 0 ? 16 : 2 * capacity;
-            char** larger = new (std::nothrow) char*[grown];
-            if (larger == nullptr)
-                return false;
-            for (uint32_t i = 0; i < count; ++i)
-                larger[i] = folders[i];
-            delete[] folders;
-            folders = larger;
-            capacity = grown;
-        }
+        if (!folders.makeRoom(16))
+            return false;
         char* folder = new (std::nothrow) char[folderLength + 1];
         if (folder == nullptr)
             return false;
         std::memcpy(folder, path, folderLength);
         folder[folderLength] = '\0';
-        folders[count++] = folder;
+        folders.push(folder);
         return true;
     }
 
 private:
-    char** folders = nullptr;
-    uint32_t count = 0;
-    uint32_t capacity = 0;
+    GrowableArray<char*> folders;
 };
 
 SweptFolders sweptFolders;

@@ -46,6 +46,23 @@ public:
         elements[used++] = value;
         return true;
     }
+    // Appends count elements, growing to at least twice the room; false (and the
+    // array as it was) when that room cannot be had.
+    bool append(const T* values, uint32_t count, uint32_t first = 8)
+    {
+        if (count > UINT32_MAX - used)
+            return false;
+        const uint32_t wanted = used + count;
+        if (wanted > room) {
+            uint32_t grown = room == 0 ? first : room > UINT32_MAX / 2 ? UINT32_MAX : room * 2;
+            if (!reserve(grown < wanted ? wanted : grown))
+                return false;
+        }
+        for (uint32_t i = 0; i < count; ++i)
+            elements[used++] = values[i];
+        return true;
+    }
+    void clear() { used = 0; }
     // Drops the last element; nothing when there is none.
     void pop()
     {
@@ -58,6 +75,7 @@ public:
     T& operator[](uint32_t i) { return elements[i]; }
     const T& operator[](uint32_t i) const { return elements[i]; }
     T& back() { return elements[used - 1]; }
+    const T* data() const { return elements; }
 
 private:
     T* elements = nullptr;
