@@ -11,6 +11,7 @@
 #include "clean/ColourMap.h"
 #include "clean/ColourMapStore.h"
 #include "cli/ColourOptions.h"
+#include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/JsonLines.h"
 #include "cli/ModelFiles.h"
@@ -136,11 +137,7 @@ int parseArguments(int argc, char** argv, CleanOptions& options, std::vector<std
     if (parsed == ParseResult::UsageError)
         return 2;
     if (parsed == ParseResult::Help) {
-        std::fputs(CleanUsage, stdout);
-        std::fputs("\n", stdout);
-        std::fputs(CleanHelpIntroduction, stdout);
-        printOptions(stdout, CleanSections);
-        std::fputs(ColourOptionsClosing, stdout);
+        printCommandHelp(CleanUsage, CleanHelpIntroduction, CleanSections, ColourOptionsClosing);
         std::fputs(CleanHelpClosing, stdout);
         return -1;
     }

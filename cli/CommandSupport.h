@@ -19,6 +19,18 @@ std::string loadFailureText(const Model& model);
 // the exit status of such a run.
 int interruptedAfter(size_t done, size_t total);
 
+// A command's help: its usage, what it does, its options and closing.
+template <typename Settings>
+void printCommandHelp(const char* usage, const char* introduction, const std::vector<OptionSection<Settings>>& sections,
+                      const char* closing)
+{
+    std::fputs(usage, stdout);
+    std::fputs("\n", stdout);
+    std::fputs(introduction, stdout);
+    printOptions(stdout, sections);
+    std::fputs(closing, stdout);
+}
+
 // For the commands that read models: applies the options, prints the help when
 // asked, refuses a command line without paths or with one that names nothing,
 // and gathers the model files as the user named them. -1 to go on, else the
@@ -31,11 +43,7 @@ int parseFileArguments(int argc, char** argv, const std::vector<OptionSection<Se
     std::vector<std::string> paths;
     const ParseResult parsed = parseOptions(argc, argv, sections, settings, paths, usage);
     if (parsed == ParseResult::Help) {
-        std::fputs(usage, stdout);
-        std::fputs("\n", stdout);
-        std::fputs(help, stdout);
-        printOptions(stdout, sections);
-        std::fputs(closing, stdout);
+        printCommandHelp(usage, help, sections, closing);
         return 0;
     }
     if (parsed == ParseResult::UsageError)

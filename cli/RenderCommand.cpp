@@ -117,11 +117,7 @@ int parseArguments(int argc, char** argv, RenderOptions& options, std::vector<st
     if (parsed == ParseResult::UsageError)
         return 2;
     if (parsed == ParseResult::Help) {
-        std::fputs(RenderUsage, stdout);
-        std::fputs("\n", stdout);
-        std::fputs(RenderHelpIntroduction, stdout);
-        printOptions(stdout, RenderSections);
-        std::fputs(RenderClosing, stdout);
+        printCommandHelp(RenderUsage, RenderHelpIntroduction, RenderSections, RenderClosing);
         return -1;
     }
     const char* fault = nullptr;
