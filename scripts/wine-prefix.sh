@@ -20,7 +20,16 @@ wine_start() {
     fi
     sleep 0.1
   done
-  /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  # The first program run makes the prefix; now and then that fails half-way
+  # (no system32), and every program after it then fails to load: made again once.
+  local attempt
+  for attempt in 1 2; do
+    /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ] && break
+    echo "wine-prefix.sh: $WINEPREFIX was not made whole; making it again" >&2
+    /usr/lib/wine/wineserver -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX" && /usr/lib/wine/wineserver -p
+  done
   wine_add_marlett
 }
 
