@@ -102,8 +102,10 @@ bool BlobDictionary::entryMatches(uint32_t i, const void* key, uint32_t keyLengt
 uint32_t BlobDictionary::slotFor(const void* key, uint32_t keyLength, uint32_t hash) const
 {
     return findSlot(
-        hash, slotCount, [&](uint32_t slot) { return slots[slot].entry == ~0u; },
-        [&](uint32_t slot) { return slots[slot].hash == hash && entryMatches(slots[slot].entry, key, keyLength); });
+        hash, slotCount, [this](uint32_t slot) { return slots[slot].entry == ~0u; },
+        [this, key, keyLength, hash](uint32_t slot) {
+            return slots[slot].hash == hash && entryMatches(slots[slot].entry, key, keyLength);
+        });
 }
 
 uint32_t BlobDictionary::find(const void* key, uint32_t keyLength) const

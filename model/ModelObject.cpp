@@ -284,7 +284,7 @@ uint32_t ModelObject::write(OutputBuffer& file, BlobDictionary& textureOffsets, 
 {
     // The header last written at each depth: in this order, an object's parent
     // or left sibling, whose link to it is patched in.
-    uint32_t headers[MaxObjectDepth + 1] = {};
+    uint32_t headers[MaxObjectDepth + 1]; // written at a depth before any read of it
     ObjectWalk walk(this);
     while (const ModelObject* object = walk.next()) {
         const uint32_t depth = walk.depth();

@@ -60,7 +60,7 @@ public:
 
 private:
     Object* current;
-    Object* path[MaxObjectDepth] = {};
+    Object* path[MaxObjectDepth]; // entries below level only; written before read
     uint32_t level = 0;
     bool started = false;
     bool leftmost = true;
