@@ -8,15 +8,11 @@
 #include "cli/OutcomeText.h"
 #include "model/LittleEndian.h"
 #include "platform/File.h"
+#include "render/GafFile.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr uint32_t GafVersion = 0x00010100;
-constexpr size_t GafHeaderSize = 12;
-constexpr size_t GafEntryNameAt = 8; // after the frame count, a 16-bit and a 32-bit field
-constexpr size_t GafNameSize = 32;
 
 // The entry of folder whose name is name in any letter case, or "".
 fs::path childNamed(const fs::path& folder, const std::string& name)
@@ -58,23 +54,19 @@ std::string readAll(const fs::path& path, std::vector<unsigned char>& bytes)
 
 std::string readGafNames(const unsigned char* bytes, size_t size, std::vector<std::string>& names)
 {
-    if (size < GafHeaderSize)
+    GafFile gaf;
+    const GafResult opened = gaf.open(bytes, size > UINT32_MAX ? UINT32_MAX : uint32_t(size));
+    if (opened == GafResult::NotGaf && size < GafHeaderSize)
         return "the file is shorter than a GAF header";
-    if (loadLittle32(bytes) != GafVersion)
+    if (opened == GafResult::NotGaf)
         return "not a GAF file (version " + std::to_string(loadLittle32(bytes)) + ")";
-    const uint32_t count = loadLittle32(bytes + 4);
-    // Subtract from what remains; never add to an untrusted count.
-    if (count > (size - GafHeaderSize) / 4)
-        return "its " + std::to_string(count) + " entries do not fit in the file";
-    for (uint32_t i = 0; i < count; ++i) {
-        const uint32_t at = loadLittle32(bytes + GafHeaderSize + 4 * size_t(i));
-        if (at > size || size - at < GafEntryNameAt + GafNameSize)
+    if (opened != GafResult::Ok)
+        return "its " + std::to_string(loadLittle32(bytes + 4)) + " entries do not fit in the file";
+    for (uint32_t i = 0; i < gaf.entryCount(); ++i) {
+        char name[GafNameSize + 1];
+        if (gaf.entryName(i, name) != GafResult::Ok)
             return "entry " + std::to_string(i) + " lies outside the file";
-        const char* name = reinterpret_cast<const char*>(bytes + at + GafEntryNameAt);
-        size_t length = 0;
-        while (length < GafNameSize && name[length] != '\0')
-            ++length;
-        names.push_back(std::string(name, length));
+        names.push_back(name);
     }
     return "";
 }

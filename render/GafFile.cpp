@@ -8,7 +8,6 @@
 namespace {
 
 constexpr uint32_t GafVersion = 0x00010100;
-constexpr uint32_t HeaderSize = 12;
 // Frame count, a 16-bit and a 32-bit field, the name; then per frame its record's
 // offset and its duration.
 constexpr uint32_t EntryNameAt = 8;
@@ -49,10 +48,10 @@ GafResult GafFile::open(const uint8_t* bytes, uint32_t length)
     data = bytes;
     size = length;
     entries = 0;
-    if (bytes == nullptr || !fits(length, 0, HeaderSize) || loadLittle32(bytes) != GafVersion)
+    if (bytes == nullptr || !fits(length, 0, GafHeaderSize) || loadLittle32(bytes) != GafVersion)
         return GafResult::NotGaf;
     const uint32_t count = loadLittle32(bytes + 4);
-    if (count > (length - HeaderSize) / 4)
+    if (count > (length - GafHeaderSize) / 4)
         return GafResult::EntryOutside;
     entries = count;
     return GafResult::Ok;
@@ -62,7 +61,7 @@ GafResult GafFile::entryAt(uint32_t entry, uint32_t* at) const
 {
     if (entry >= entries)
         return GafResult::EntryOutside;
-    *at = loadLittle32(data + HeaderSize + 4 * entry);
+    *at = loadLittle32(data + GafHeaderSize + 4 * entry);
     return fits(size, *at, EntryFramesAt) ? GafResult::Ok : GafResult::EntryOutside;
 }
 

@@ -37,6 +37,7 @@ public:
 // The most pixels a frame may have: far above any texture.
 constexpr uint32_t MaxGafFramePixels = 1u << 24;
 constexpr uint32_t GafNameSize = 32;
+constexpr uint32_t GafHeaderSize = 12; // version, entry count, a zero word
 
 class GafFile {
 public:
