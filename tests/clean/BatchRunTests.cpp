@@ -41,6 +41,10 @@ const std::vector<uint8_t> BrokenImage = {1, 0, 0, 0, 9, 9};
 const char TankCleaned[] =
     "\tOriginal file size: 10240 bytes\r\n\t12 vertexes removed\r\n\t1 face added\r\n"
     "\tCleaned file size: 9876 bytes";
+// The tank once cleaned, cleaned again.
+const char TankAgain[] =
+    "\tOriginal file size: 9876 bytes\r\n\t0 vertexes removed\r\n\t0 faces removed\r\n"
+    "\tCleaned file size: 9876 bytes";
 const char Grown[] =
     "\tOriginal file size: 54 bytes\r\n\t1 vertex added\r\n\t1 face added\r\n"
     "\tCleaned file size: 100 bytes";
@@ -206,13 +210,10 @@ TEST_F(BatchRunTest, OneFileNamedSeveralTimes)
     const std::string other = put("other.3do", tankImage());
     const std::string hard = dir.file("hard.3do");
     fs::create_hard_link(tank, hard);
-    const char again[] =
-        "\tOriginal file size: 9876 bytes\r\n\t0 vertexes removed\r\n\t0 faces removed\r\n"
-        "\tCleaned file size: 9876 bytes";
     for (CleanMode mode : {CleanMode::DryRun, CleanMode::Save}) {
         RunResult run = runAll({tank, other, tank, hard}, log().c_str(), mode, 2);
         EXPECT_EQ(readText(log()), "Report:" + cleanedEntry(tank, TankCleaned) + cleanedEntry(other, TankCleaned)
-                                       + cleanedEntry(tank, again) + cleanedEntry(hard, again)
+                                       + cleanedEntry(tank, TankAgain) + cleanedEntry(hard, TankAgain)
                                        + "\r\n4 out of 4 files cleaned successfully\r\n\t24 vertexes removed\r\n"
                                          "\t2 faces added\r\n\t728 bytes removed");
         EXPECT_EQ(run.results[2].outcome, FileOutcome::Unchanged);
@@ -270,11 +271,8 @@ TEST_F(BatchRunTest, CleanFilesAreLeftAlone)
     std::vector<std::string> now = dir.entries();
     now.erase(std::remove(now.begin(), now.end(), "log.txt"), now.end());
     EXPECT_EQ(now, entries) << "no temporary file";
-    const char again[] =
-        "\tOriginal file size: 9876 bytes\r\n\t0 vertexes removed\r\n\t0 faces removed\r\n"
-        "\tCleaned file size: 9876 bytes";
-    EXPECT_EQ(readText(log()), "Report:" + cleanedEntry(tank, again) + cleanedEntry(hard, again)
-                                   + cleanedEntry(locked, again)
+    EXPECT_EQ(readText(log()), "Report:" + cleanedEntry(tank, TankAgain) + cleanedEntry(hard, TankAgain)
+                                   + cleanedEntry(locked, TankAgain)
                                    + "\r\n3 out of 3 files cleaned successfully\r\n\t0 vertexes removed\r\n"
                                      "\t0 faces removed\r\n\t0 bytes removed");
 }

@@ -265,7 +265,7 @@ TEST(Corpus, AllButTwoLoadAndRoundTrip)
         }
         const Bytes first = composeBytes(model);
         ASSERT_TRUE(readExact(again, first)) << path << ": failure " << int(again.fault.what);
-        EXPECT_TRUE(planOf(again.root) == planOf(model.root)) << path;
+        EXPECT_EQ(planOf(again.root), planOf(model.root)) << path;
         EXPECT_EQ(composeBytes(again), first) << path;
     }
     EXPECT_EQ(refused, 2) << "the corpus holds one empty file and one that is not a model";

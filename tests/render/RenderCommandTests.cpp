@@ -18,15 +18,6 @@ constexpr int32_t Unit = 65536;
 
 CommandRun render(std::vector<std::string> arguments) { return runCommand(runRender, std::move(arguments)); }
 
-// The tree saved as the writer lays it out, which cleaning leaves as it is when
-// nothing in it is to be removed.
-Bytes modelFile(const ObjectPlan& root)
-{
-    Model model;
-    model.root = buildObject(root);
-    return composeBytes(model);
-}
-
 bool exactlyRemoved(const Rgb& colour) { return colour == RemovedColour; }
 
 } // namespace
@@ -38,7 +29,7 @@ TEST(RenderCommand, CompareMarksRemovedFacesOnTheLeftOnlyAndACleanModelGivesEqua
     // own magenta (253), which it keeps.
     ObjectPlan changing = blob(0, 0, 0, 2 * Unit, 0, "doomed");
     changing.children = {blob(5 * Unit, 0, 0, 2 * Unit, 253, "kept")};
-    putFile(dir.file("changing.3do"), modelFile(changing));
+    putFile(dir.file("changing.3do"), composeBytes(changing));
     const CommandRun run = render({"--compare", "--size", "256", dir.file("changing.3do")});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out,
@@ -53,7 +44,7 @@ TEST(RenderCommand, CompareMarksRemovedFacesOnTheLeftOnlyAndACleanModelGivesEqua
     EXPECT_GT(spreadOf(after, [](const Rgb& c) { return c.r > 0 && c.r == c.b && c.g == 0; }).count, 100u);
 
     // Odd widths leave the middle column out of both halves.
-    putFile(dir.file("clean.3do"), modelFile(changing.children[0]));
+    putFile(dir.file("clean.3do"), composeBytes(changing.children[0]));
     for (const char* width : {"256", "301"}) {
         const CommandRun same =
             render({"--compare", "--size", width, "-o", dir.file("same.png"), dir.file("clean.3do")});
@@ -73,8 +64,8 @@ TEST(RenderCommand, TexturedFacesTakeTheMeanColourOfTheModsTexture)
     const fs::path root(dir.path());
     putFile(root / "bitmaps" / "unittextures" / "TATex" / "plain00.bmp", solidBmp({10, 200, 30}));
     putFile(root / "gafs" / "textures" / "units.gaf", twoEntryGaf());
-    putFile(root / "nowhere" / "face.3do", modelFile(face));
-    putFile(root / "gafs" / "objects3d" / "face.3do", modelFile(face));
+    putFile(root / "nowhere" / "face.3do", composeBytes(face));
+    putFile(root / "gafs" / "objects3d" / "face.3do", composeBytes(face));
     // Lit at 187 of 256: grey 160, the bitmap's colour, the mean of palette
     // colours 1 to 4 (64, 64, 32).
     const std::tuple<const char*, std::vector<std::string>, Rgb> cases[] = {
@@ -103,7 +94,7 @@ TEST(RenderCommand, AFileThatDoesNotLoadIsToldAsInfoTellsItAndDrawsNothing)
     EXPECT_EQ(run.err, runCommand(runInfo, {dir.file("broken.3do")}).out);
     EXPECT_FALSE(fileExists(dir.file("broken.png")));
     // A face naming a missing vertex is left out of a picture, and refuses a comparison.
-    putFile(dir.file("bad.3do"), modelFile(ObjectPlan({{0, 0, 0}}, {{1, {0, 3}}, {1, {0}}}, -1, "flare")));
+    putFile(dir.file("bad.3do"), composeBytes(ObjectPlan({{0, 0, 0}}, {{1, {0, 3}}, {1, {0}}}, -1, "flare")));
     EXPECT_TRUE(contains(render({dir.file("bad.3do")}).err, "object \"flare\" face 0 names vertex 3"));
     const CommandRun compare = render({"--compare", "-o", dir.file("refused.png"), dir.file("bad.3do")});
     EXPECT_EQ(compare.exitCode, 1);
@@ -132,7 +123,7 @@ TEST(RenderCommand, TheSameModelGivesTheSameBytes)
     ObjectPlan plan = blob(0, 0, 0, 3 * Unit, 0, "body");
     plan.children = {blob(4 * Unit, Unit, -2 * Unit, Unit, 40, "flare"),
                      ObjectPlan({{0, 0, 0}, {0, 9 * Unit, 0}}, {{7, {0, 1}}, {9, {1}}})};
-    putFile(dir.file("model.3do"), modelFile(plan));
+    putFile(dir.file("model.3do"), composeBytes(plan));
     for (const char* name : {"first.png", "second.png"})
         ASSERT_EQ(render({"--compare", "-o", dir.file(name), dir.file("model.3do")}).exitCode, 0) << name;
     EXPECT_EQ(readBytes(dir.file("first.png")), readBytes(dir.file("second.png")));

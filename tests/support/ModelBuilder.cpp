@@ -167,6 +167,13 @@ Bytes composeBytes(const Model& model)
     return Bytes(file.data(), file.data() + file.size());
 }
 
+Bytes composeBytes(const ObjectPlan& root)
+{
+    Model model;
+    model.root = buildObject(root);
+    return composeBytes(model);
+}
+
 bool readExact(Model& model, const Bytes& bytes)
 {
     std::unique_ptr<uint8_t[]> copy(new uint8_t[bytes.size()]);

@@ -66,8 +66,11 @@ std::ostream& operator<<(std::ostream& out, const ObjectPlan& object);
 // records, index arrays, texture names and name, then its child and its sibling.
 // Padded with zero bytes to at least paddedSize.
 Bytes plainImage(const TreePlan& tree, size_t paddedSize = 0);
-// The image the writer composes for model; empty on failure.
+// The image the writer composes for model, or for a model of the one tree root
+// (which cleaning leaves as it is when nothing in it is to be removed); empty on
+// failure.
 Bytes composeBytes(const Model& model);
+Bytes composeBytes(const ObjectPlan& root);
 // Reads bytes from a heap block of exactly their size, so the sanitizer sees any
 // overread.
 bool readExact(Model& model, const Bytes& bytes);
