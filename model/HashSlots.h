@@ -8,7 +8,7 @@
 // The first slot on hash's probe sequence that is empty or holds the key sought:
 // isEmpty(slot) and holdsKey(slot) tell which. The table must keep an empty slot.
 template <typename IsEmpty, typename HoldsKey>
-uint32_t findSlot(uint32_t hash, uint32_t slotCount, IsEmpty isEmpty, HoldsKey holdsKey)
+inline uint32_t findSlot(uint32_t hash, uint32_t slotCount, IsEmpty isEmpty, HoldsKey holdsKey)
 {
     const uint32_t mask = slotCount - 1;
     uint32_t slot = hash & mask;
