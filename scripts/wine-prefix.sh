@@ -8,9 +8,8 @@
 # succeeds, or fails quietly when it can. The 32-bit loader cannot where 32-bit
 # programs go through the qemu-i386 emulator.
 
-wine_start() {
-  export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  mkdir -p "$WINEPREFIX"
+# Starts the prefix's persistent server and waits until it listens.
+wine_server_start() {
   /usr/lib/wine/wineserver -p
   local socket_dir="" i
   for i in $(seq 1 100); do
@@ -20,15 +19,26 @@ wine_start() {
     fi
     sleep 0.1
   done
+}
+
+wine_start() {
+  export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  mkdir -p "$WINEPREFIX"
+  wine_server_start
   # The first program run makes the prefix; now and then that fails half-way
   # (no system32), and every program after it then fails to load: made again once.
   local attempt
   for attempt in 1 2; do
     /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ] && break
+    if [ "$attempt" -eq 2 ]; then
+      echo "wine-prefix.sh: $WINEPREFIX was not made whole twice; its programs will not load" >&2
+      break
+    fi
     echo "wine-prefix.sh: $WINEPREFIX was not made whole; making it again" >&2
     /usr/lib/wine/wineserver -k 2>/dev/null || true
-    rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX" && /usr/lib/wine/wineserver -p
+    /usr/lib/wine/wineserver -w 2>/dev/null || true
+    rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX" && wine_server_start
   done
   wine_add_marlett
 }
